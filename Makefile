@@ -1,0 +1,35 @@
+# mked — two entry points: `make run` and `make test`.
+BUILD    ?= build
+ASAN     ?= build-asan
+JOBS     ?= $(shell nproc)
+WERROR   ?= OFF
+CMAKE_FLAGS ?=
+
+.PHONY: deps build run test sanitize bench format clean
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMKED_WERROR=$(WERROR) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run-editor $(BUILD)
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+sanitize: deps
+	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DMKED_SANITIZE=ON -DMKED_WERROR=$(WERROR) -DMKED_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(ASAN) -j $(JOBS)
+	@cd $(ASAN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@scripts/run-benchmarks $(BUILD)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN)

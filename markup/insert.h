@@ -1,0 +1,14 @@
+#pragma once
+// Wrapping the selection in tags. Messages are GBK; on failure the text is unchanged.
+#include <cstdint>
+#include <string>
+
+namespace qdm {
+
+class CEditBox;
+
+bool InsertSection(CEditBox& edit, std::string& message);
+// kind: 2 to 6 (6 = reverse section); 1 to 5 select the scanned kind of that number.
+bool InsertTag(int32_t kind, CEditBox& edit, std::string& message);
+
+}  // namespace qdm

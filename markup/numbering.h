@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace qdm {
+
+class CEditBox;
+
+// Gives every "<vsection=" the number of its place, 1, 2, 3 ...; the caret returns to its
+// old byte offset.
+void RenumberSections(CEditBox& edit);
+// The same pass over a text, for callers without an edit box.
+std::string NumberSections(std::string_view text);
+
+}  // namespace qdm

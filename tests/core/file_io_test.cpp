@@ -1,0 +1,97 @@
+#include "editor/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileIo : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("qdm-io-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override {
+        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(m_dir);
+    }
+    std::string Path(const char* name) const { return (m_dir / name).string(); }
+    static void Write(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    fs::path m_dir;
+};
+
+TEST_F(FileIo, ReadingStopsAtTheFirstNulAndSaysSo) {
+    Write(Path("nul"), std::string("A\0B", 3));
+    qdm::FileText file;
+    ASSERT_TRUE(qdm::ReadTextFile(Path("nul"), file));
+    EXPECT_EQ(file.text, "A");
+    EXPECT_TRUE(file.hadNul);
+    EXPECT_EQ(file.fileSize, 3);
+
+    Write(Path("plain"), "a\nb");
+    ASSERT_TRUE(qdm::ReadTextFile(Path("plain"), file));
+    EXPECT_EQ(file.text, "a\nb");
+    EXPECT_FALSE(file.hadNul);
+}
+
+TEST_F(FileIo, FailuresNameThePathAndTheReason) {
+    qdm::FileText file;
+    qdm::IoStatus missing = qdm::ReadTextFile(Path("missing"), file);
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.path, Path("missing"));
+    EXPECT_EQ(missing.reason, "No such file or directory");
+    EXPECT_FALSE(qdm::ReadTextFile(m_dir.string(), file));
+    EXPECT_FALSE(qdm::WriteFileAtomic(Path("no/such/dir/x"), "x"));
+}
+
+TEST_F(FileIo, AtomicWriteReplacesContentsAndKeepsPermissions) {
+    Write(Path("t"), "old contents that are longer");
+    ::chmod(Path("t").c_str(), 0640);
+    ASSERT_TRUE(qdm::WriteFileAtomic(Path("t"), "new"));
+    EXPECT_EQ(Read(Path("t")), "new");
+    struct stat st;
+    ::stat(Path("t").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileIo, WritingThroughALinkReplacesItsTarget) {
+    Write(Path("target"), "old");
+    fs::create_symlink(Path("target"), Path("link"));
+    ASSERT_TRUE(qdm::WriteFileAtomic(Path("link"), "new"));
+    EXPECT_TRUE(fs::is_symlink(Path("link")));
+    EXPECT_EQ(Read(Path("target")), "new");
+}
+
+TEST_F(FileIo, AFailedWriteLeavesTheOldFileWhole) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores directory permissions";
+    Write(Path("keep"), "precious");
+    fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(qdm::WriteFileAtomic(Path("keep"), "x"));
+    fs::permissions(m_dir, fs::perms::owner_all);
+    EXPECT_EQ(Read(Path("keep")), "precious");
+}
+
+TEST_F(FileIo, AReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    Write(Path("ro"), "old");
+    ::chmod(Path("ro").c_str(), 0444);
+    EXPECT_FALSE(qdm::WriteFileAtomic(Path("ro"), "new"));
+    EXPECT_EQ(Read(Path("ro")), "old");
+}
+
+}  // namespace
