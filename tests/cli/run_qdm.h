@@ -1,0 +1,76 @@
+#pragma once
+// Runs the qdm executable under test and captures what it prints.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace qdmtest {
+
+struct QdmRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+inline std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs `qdm ARGS...` with standard input from /dev/null (or `stdinPath`).
+inline QdmRun RunQdm(const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
+    namespace fs = std::filesystem;
+    static int counter = 0;
+    const std::string base = (fs::temp_directory_path() /
+                              ("qdm-run-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
+                                 .string();
+    std::string cmd = ShellQuote(QDM_EXE);
+    for (const std::string& a : args) cmd += " " + ShellQuote(a);
+    cmd += " <" + ShellQuote(stdinPath) + " >" + ShellQuote(base + ".out") + " 2>" +
+           ShellQuote(base + ".err");
+    QdmRun run;
+    int status = std::system(cmd.c_str());
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = Slurp(base + ".out");
+    run.err = Slurp(base + ".err");
+    fs::remove(base + ".out");
+    fs::remove(base + ".err");
+    return run;
+}
+
+// A fresh directory under the system's temporary directory, removed with the object.
+class TempDir {
+public:
+    TempDir() {
+        static int n = 0;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("qdm-cli-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(File(name), std::ios::binary) << bytes;
+        return File(name);
+    }
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+}  // namespace qdmtest
