@@ -63,6 +63,14 @@ std::string NumberSections(std::string_view text) {
     return out;
 }
 
+int32_t CountSections(std::string_view text) {
+    int32_t n = 0;
+    for (size_t a = scan::Find(text, kSectionBegin, 0); a != scan::npos;
+         a = scan::Find(text, kSectionBegin, a + kSectionBegin.size()))
+        ++n;
+    return n;
+}
+
 void RenumberSections(CEditBox& edit) {
     int32_t s0 = 0, end = 0;
     edit.GetSelection(s0, end);
