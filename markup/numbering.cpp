@@ -6,9 +6,9 @@
 #include <charconv>
 
 #include "editor/edit_box.h"
+#include "editor/text_buffer.h"
 #include "markup/scan.h"
 #include "markup/tags.h"
-#include "editor/text_buffer.h"
 
 namespace qdm {
 namespace {
