@@ -58,9 +58,10 @@ void CEditBox::GetTextAndSelection(std::string& text, int32_t& start, std::strin
 
 void CEditBox::ReplaceSelection(std::string_view newText) {
     const int32_t start = m_selStart, length = m_selEnd - m_selStart;
-    RecordEdit(kReplaceSelection, start, std::string(m_text, start, length),
-               std::string(newText));
-    Change(start, length, newText, true);
+    if (m_historyEnabled)
+        m_history.Record(kReplaceSelection, start, std::string(m_text, start, length),
+                         std::string(newText), m_generation);
+    Change(start, length, newText, true, true);
 }
 
 void CEditBox::CutSelection() {
@@ -73,15 +74,16 @@ void CEditBox::NotifySelection() {
     if (m_observer) m_observer->OnSelectionChanged();
 }
 
-bool CEditBox::ConsumeExpected(int32_t pos, int32_t removedLen, std::string_view inserted) {
+bool CEditBox::ConsumeExpected(int32_t pos, int32_t removedLen, size_t insertedLen) {
     bool match = m_expected && m_expected->pos == pos && m_expected->removedLen == removedLen &&
-                 m_expected->inserted == inserted;
+                 m_expected->insertedLen == insertedLen;
     m_expected.reset();
     return match;
 }
 
-void CEditBox::Change(int32_t pos, int32_t removedLen, std::string_view inserted, bool notify) {
-    bool covered = ConsumeExpected(pos, removedLen, inserted);
+void CEditBox::Change(int32_t pos, int32_t removedLen, std::string_view inserted, bool notify,
+                      bool covered) {
+    covered = ConsumeExpected(pos, removedLen, inserted.size()) || covered;
     if (m_inChar && m_charRecords && pos == m_charStart &&
         removedLen == static_cast<int32_t>(m_charSelected.size()))
         covered = true;
@@ -105,7 +107,7 @@ void CEditBox::ApplyWidgetEdit(int32_t pos, int32_t removedLen, std::string_view
 
 void CEditBox::RecordEdit(int32_t kind, int32_t position, std::string removed,
                           std::string inserted) {
-    m_expected = Expected{position, static_cast<int32_t>(removed.size()), inserted};
+    m_expected = Expected{position, static_cast<int32_t>(removed.size()), inserted.size()};
     if (m_historyEnabled)
         m_history.Record(kind, position, std::move(removed), std::move(inserted), m_generation);
 }
@@ -123,7 +125,7 @@ void CEditBox::OnKeyDown(int virtualKey) {
             std::string removed(text.substr(start, n));
             RecordEdit(kDeleteForward, start, removed, {});
             if (n > 0)
-                m_expected = Expected{start, static_cast<int32_t>(n), {}};
+                m_expected = Expected{start, static_cast<int32_t>(n), 0};
             else
                 m_expected.reset();
         }
@@ -229,8 +231,7 @@ UndoResult CEditBox::Undo() {
     m_history.PopNewest();
     if (pair) m_history.PopNewest();
 
-    m_expected = Expected{r.position, static_cast<int32_t>(r.inserted.size()), restore};
-    Change(r.position, static_cast<int32_t>(r.inserted.size()), restore, true);
+    Change(r.position, static_cast<int32_t>(r.inserted.size()), restore, true, true);
     const int32_t end = r.position + static_cast<int32_t>(restore.size());
     if (r.kind == kDeleteForward)
         SetSelection(r.position, r.position);

@@ -113,15 +113,18 @@ public:
     const uint32_t m_bgColor = 0xFFFFFF;      // never changed
 
 private:
+    // The edit the newest record announced, by position and sizes: the record itself holds
+    // the bytes, and a huge insertion need not be copied a second time to be recognised.
     struct Expected {
         int32_t pos;
         int32_t removedLen;
-        std::string inserted;
+        size_t insertedLen;
     };
-    // Every change of the text goes through here; `covered` says whether a record describes
-    // it. Returns nothing; the observer is told unless the change came from the widget.
-    void Change(int32_t pos, int32_t removedLen, std::string_view inserted, bool notify);
-    bool ConsumeExpected(int32_t pos, int32_t removedLen, std::string_view inserted);
+    // Every change of the text goes through here. A change no record describes advances the
+    // generation; the observer is told unless the change came from the widget.
+    void Change(int32_t pos, int32_t removedLen, std::string_view inserted, bool notify,
+                bool covered = false);
+    bool ConsumeExpected(int32_t pos, int32_t removedLen, size_t insertedLen);
     void NotifySelection();
 
     std::string m_text;
