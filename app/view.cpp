@@ -1,9 +1,9 @@
 #include "app/view.h"
 
 #include <QFile>
-#include <QFontMetrics>
 #include <QVBoxLayout>
 
+#include "app/dialog_units.h"
 #include "app/intro_text.h"
 #include "app/prompter.h"
 #include "editor/gbk.h"
@@ -35,11 +35,7 @@ QString CmkedView::Caption() const {
 }
 
 QSize CmkedView::TemplateSize() const {
-    // Form 101 is 371 x 274 dialog units of its font, 宋体 9 points.
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSize(9);
-    const QFontMetrics fm(font);
-    return QSize(qRound(371 * fm.averageCharWidth() / 4.0), qRound(274 * fm.height() / 8.0));
+    return DialogUnits(FormFont(), 0, 0, 371, 274).size();
 }
 
 void CmkedView::OnInitialUpdate() {

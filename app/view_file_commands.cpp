@@ -5,7 +5,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/prompter.h"
-#include "app/qdm_path.h"
+#include "markup/qdm_path.h"
 #include "app/recent_files.h"
 #include "app/view.h"
 #include "editor/ui/edit_widget.h"
@@ -99,7 +99,7 @@ void CmkedView::OnFileSave() {
     if (!CheckBeforeSave()) return;
     const std::string current = m_edit.GetFilePath();
     if (!current.empty()) {
-        SaveTo(PathText(QdmPathFor(current)));
+        SaveTo(PathText(qdm::QdmSavePath(current)));
         return;
     }
     FileDialogRequest request;
