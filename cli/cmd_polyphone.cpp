@@ -1,0 +1,255 @@
+// qdm polyphone: applies the polyphone dictionary to files and directory trees in place, or to
+// one file written elsewhere.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+
+#include "cli/command.h"
+#include "cli/output.h"
+#include "cli/poly_common.h"
+#include "editor/gbk.h"
+#include "polyphone/poly_dir.h"
+#include "polyphone/poly_engine.h"
+#include "polyphone/poly_file.h"
+
+namespace qdm::cli {
+namespace {
+
+constexpr const char* kName = "polyphone";
+
+struct Options {
+    bool json = false;
+    bool dryRun = false;
+    bool hasOutput = false;
+    std::string output;
+    std::vector<std::string> paths;
+};
+
+// Skips that say nothing is wrong with the file.
+bool Benign(const PolyFileResult& r) {
+    return r.reason == poly_reason::Empty() || r.reason == poly_reason::IsDictionary();
+}
+
+class Report {
+  public:
+    Report(const Options& o, int total) : m_opt(o), m_total(total) {
+        m_bar = !o.hasOutput && ::isatty(2) && total > 0;
+    }
+
+    void File(const PolyFileResult& r, std::ostream& out) {
+        ClearBar();
+        ++m_files;
+        if (r.status == PolyFileStatus::Done) {
+            ++m_done;
+            m_replacements += r.replacements;
+        } else {
+            ++m_skipped;
+            if (!Benign(r)) m_failed = true;
+        }
+        if (m_opt.json) {
+            JsonLine line;
+            line.Str("file", r.path).Int("replacements", r.replacements);
+            line.Str("status", r.status == PolyFileStatus::Done ? "done" : "skipped");
+            if (r.reason.empty())
+                line.Null("reason");
+            else
+                line.Str("reason", r.reason);
+            out << line.Text() << "\n";
+        } else if (r.status == PolyFileStatus::Done) {
+            const std::string msg =
+                gbk::Format(gbk::Lit("处理多音字%d个!"), std::to_string(r.replacements));
+            out << r.path << ": " << ToTerminal(msg) << (m_opt.dryRun ? " (试运行，未写入)" : "")
+                << "\n";
+        } else {
+            out << r.path << ": 跳过，" << r.reason << "\n";
+        }
+        out.flush();
+    }
+
+    void Bar(int handled) {
+        if (!m_bar) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastBar < std::chrono::milliseconds(100) && handled < m_total) return;
+        m_lastBar = now;
+        const int shown = std::min(handled, m_total);
+        const int width = 30, filled = shown * width / m_total;
+        std::fprintf(stderr, "\r[%s%s] %3d%% %d/%d", std::string(filled, '#').c_str(),
+                     std::string(width - filled, ' ').c_str(), shown * 100 / m_total, shown,
+                     m_total);
+        std::fflush(stderr);
+        m_barShown = true;
+    }
+
+    void ClearBar() {
+        if (!m_barShown) return;
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        m_barShown = false;
+    }
+
+    void Summary(std::ostream& out) {
+        ClearBar();
+        if (m_opt.json) {
+            out << JsonLine()
+                       .Int("files", m_files)
+                       .Int("done", m_done)
+                       .Int("skipped", m_skipped)
+                       .Int("replacements", m_replacements)
+                       .Text()
+                << "\n";
+        } else {
+            out << "共 " << m_files << " 个文件: 处理 " << m_done << " 个，跳过 " << m_skipped
+                << " 个，替换多音字 " << m_replacements << " 个"
+                << (m_opt.dryRun ? " (试运行，没有写入任何文件)" : "") << "\n";
+        }
+    }
+
+    int Handled() const { return m_files; }
+    bool Failed() const { return m_failed; }
+
+  private:
+    const Options& m_opt;
+    int m_total;
+    bool m_bar = false, m_barShown = false, m_failed = false;
+    std::chrono::steady_clock::time_point m_lastBar{};
+    int m_files = 0, m_done = 0, m_skipped = 0;
+    int64_t m_replacements = 0;
+};
+
+bool IsDir(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+void RunTree(const CPolyDict& dict, const std::string& dir, const Options& o, Report& report) {
+    CPolyDirBatch batch(dict, dir, CPolyDirBatch::Options{o.dryRun});
+    batch.Start();
+    const int before = report.Handled();
+    bool running = true;
+    while (running) {
+        running = batch.Tick(std::chrono::milliseconds(50));
+        for (const PolyFileResult& r : batch.TakeResults()) report.File(r, std::cout);
+        report.Bar(before + batch.Progress().filesDone + batch.Progress().filesSkipped);
+    }
+}
+
+// IN processed into OUT ("-": standard output); the report goes to standard error then.
+int RunToOutput(const CPolyDict& dict, const Options& o) {
+    const std::string& in = o.paths[0];
+    std::ostream& log = o.output == "-" ? std::cerr : std::cout;
+    Report report(o, 1);
+    PolyFileResult r;
+    r.path = r.relative = in;
+    std::string text;
+    if (!LoadFileForPolyphone(in, text, r.reason) && r.reason != poly_reason::Empty()) {
+        report.File(r, log);
+        report.Summary(log);
+        return kExitFault;
+    }
+    r.reason.clear();
+    r.replacements = ApplyDictionary(dict, text);
+    r.status = PolyFileStatus::Done;
+    if (!o.dryRun) {
+        if (o.output == "-") {
+            std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+            std::cout.flush();
+        } else if (IoStatus io = WriteFileAtomic(o.output, text); !io) {
+            std::cerr << "qdm: 无法写入 " << io.Describe() << "\n";
+            return kExitUsage;
+        }
+    }
+    report.File(r, log);
+    report.Summary(log);
+    return kExitOk;
+}
+
+bool Parse(Args args, Options& o, std::string& dictPath, std::string& error) {
+    if (!TakeDictOption(args, dictPath, error)) return false;
+    bool operandsOnly = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (operandsOnly || a.empty() || a[0] != '-' || a == "-") {
+            o.paths.push_back(a);
+        } else if (a == "--") {
+            operandsOnly = true;
+        } else if (a == "--json") {
+            o.json = true;
+        } else if (a == "--dry-run" || a == "-n") {
+            o.dryRun = true;
+        } else if (a == "-o" || a == "--output") {
+            if (i + 1 >= args.size())
+                return error = "-o 后面要有输出文件 (或 - 表示标准输出)", false;
+            o.hasOutput = true;
+            o.output = args[++i];
+        } else {
+            return error = "不认识的选项: " + a, false;
+        }
+    }
+    if (o.paths.empty()) return error = "缺少要处理的文件或目录", false;
+    if (o.hasOutput && (o.paths.size() != 1 || IsDir(o.paths[0])))
+        return error = "-o 只能用于一个输入文件", false;
+    return true;
+}
+
+int Run(const Args& args) {
+    Options o;
+    std::string dictPath, error;
+    if (!Parse(args, o, dictPath, error)) return UsageError(kName, error);
+    const CPolyDict dict(DictPathOrDefault(dictPath));
+    if (std::string problem = DictReadProblem(dict); !problem.empty()) {
+        std::cerr << "qdm: 无法读取多音字词典 " << problem << "\n";
+        return kExitUsage;
+    }
+    PolyDictRef snap = dict.Snapshot();
+    if (static_cast<size_t>(snap->AppliedCount()) < snap->LineCount())
+        std::cerr << "qdm: 注意: 词典第 " << snap->AppliedCount() + 1
+                  << " 行不是有效条目 (词组======>>拼音)，处理到此为止，只应用前 "
+                  << snap->AppliedCount() << " 条\n";
+    if (o.hasOutput) return RunToOutput(dict, o);
+
+    int total = 0;
+    bool missing = false;
+    for (const std::string& p : o.paths) total += IsDir(p) ? CountFilesInTree(p) : 1;
+    Report report(o, total);
+    for (const std::string& p : o.paths) {
+        if (!Exists(p)) {
+            report.ClearBar();
+            std::cerr << "qdm: " << IoStatus::Fail(p, "No such file or directory").Describe()
+                      << "\n";
+            missing = true;
+        } else if (IsDir(p)) {
+            RunTree(dict, p, o, report);
+        } else {
+            report.File(ProcessFileInPlace(dict, p, o.dryRun), std::cout);
+            report.Bar(report.Handled());
+        }
+    }
+    report.Summary(std::cout);
+    if (missing) return kExitUsage;
+    return report.Failed() ? kExitFault : kExitOk;
+}
+
+const Registrar reg(kName,
+                    {"用多音字词典替换文件或整个目录中的多音字",
+                     "用法: qdm polyphone [--dict 词典] [--json] [--dry-run] 路径...\n"
+                     "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n"
+                     "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
+                     "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
+                     "  --dry-run 不写入任何文件，只报告会替换多少\n"
+                     "  --json    每个文件一行 JSON，最后一行是汇总\n"
+                     "  含 NUL 字节的文件(不是文本)、无法读写的文件会被跳过并报告，不会被改动。\n"
+                     "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在或词典无法读取。\n"
+                     "例: qdm polyphone ~/books\n"
+                     "    qdm polyphone book.txt -o out.txt\n",
+                     Run});
+
+}  // namespace
+}  // namespace qdm::cli

@@ -1,0 +1,178 @@
+#include "polyphone/poly_dict.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "editor/gbk.h"
+#include "polyphone/poly_match.h"
+
+namespace qdm {
+
+// ---- snapshot -------------------------------------------------------------------------------
+
+PolyDictSnapshot::PolyDictSnapshot(std::string content, bool readable)
+    : m_content(std::move(content)), m_readable(readable) {
+    const std::string_view all = m_content;
+    size_t start = 0;
+    // LF is below 0x40, so a plain byte search finds exactly the LFs the GBK rule finds.
+    for (size_t lf; (lf = all.find('\n', start)) != all.npos; start = lf + 1) {
+        std::string_view line = all.substr(start, lf - start);
+        size_t sep = gbk::Find(line, kPolySeparator, 0, true);
+        LineInfo info{static_cast<uint32_t>(start), kNoSep, static_cast<uint32_t>(lf)};
+        if (sep != gbk::npos && sep > 0) info.sep = static_cast<uint32_t>(start + sep);
+        m_lines.push_back(info);
+    }
+    m_applied = RunEnd(0);
+}
+
+PolyDictSnapshot::~PolyDictSnapshot() = default;
+
+std::string_view PolyDictSnapshot::Line(size_t n) const {
+    const LineInfo& l = m_lines[n];
+    return std::string_view(m_content).substr(l.start, l.end - l.start);
+}
+
+bool PolyDictSnapshot::EntryAt(size_t n, std::string_view& word,
+                               std::string_view& replacement) const {
+    if (!IsEntry(n)) return false;
+    word = Word(n);
+    replacement = Replacement(n);
+    return true;
+}
+
+int PolyDictSnapshot::RunEnd(int from) const {
+    size_t n = from < 0 ? 0 : static_cast<size_t>(from);
+    while (IsEntry(n)) ++n;
+    return static_cast<int>(n);
+}
+
+std::string_view PolyDictSnapshot::Word(size_t n) const {
+    const LineInfo& l = m_lines[n];
+    return std::string_view(m_content).substr(l.start, l.sep - l.start);
+}
+
+std::string_view PolyDictSnapshot::Replacement(size_t n) const {
+    const LineInfo& l = m_lines[n];
+    const size_t from = l.sep + kPolySeparator.size();
+    return std::string_view(m_content).substr(from, l.end - from);
+}
+
+const PolyMatchIndex& PolyDictSnapshot::MatchIndex() const {
+    std::call_once(m_indexOnce, [this] { m_index = std::make_unique<PolyMatchIndex>(*this); });
+    return *m_index;
+}
+
+// ---- the file -------------------------------------------------------------------------------
+
+namespace {
+
+std::string& DefaultPathOverride() {
+    static std::string path;
+    return path;
+}
+std::mutex g_defaultMutex;
+
+int64_t Ns(const timespec& t) {
+    return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
+}
+
+int64_t WallNowNs() {
+    timespec t;
+    clock_gettime(CLOCK_REALTIME, &t);
+    return Ns(t);
+}
+
+// File times come from a clock that may lag the real one by a scheduler tick; a write that
+// lands within this much of our read may carry the time stamp of the version we read.
+constexpr int64_t kRacyWindowNs = 100'000'000;
+
+}  // namespace
+
+CPolyDict::CPolyDict() {
+    std::lock_guard<std::mutex> guard(g_defaultMutex);
+    m_path = DefaultPathOverride().empty() ? ExecutableDictPath() : DefaultPathOverride();
+}
+
+CPolyDict::CPolyDict(std::string path) : m_path(std::move(path)) {}
+
+std::string CPolyDict::ExecutableDictPath() {
+    std::string exe(4096, '\0');
+    ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+    if (n <= 0) return std::string(kPolyDictName);
+    exe.resize(static_cast<size_t>(n));
+    size_t slash = exe.rfind('/');
+    return exe.substr(0, slash + 1) + std::string(kPolyDictName);
+}
+
+void CPolyDict::SetDefaultPath(std::string path) {
+    std::lock_guard<std::mutex> guard(g_defaultMutex);
+    DefaultPathOverride() = std::move(path);
+}
+
+PolyDictRef CPolyDict::Snapshot() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    struct stat st;
+    FileStamp stamp;
+    if (::stat(m_path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        stamp = {true,
+                 static_cast<uint64_t>(st.st_dev),
+                 static_cast<uint64_t>(st.st_ino),
+                 static_cast<int64_t>(st.st_size),
+                 Ns(st.st_mtim),
+                 Ns(st.st_ctim)};
+    }
+    if (m_snapshot && stamp == m_stamp && !m_racy) return m_snapshot;
+
+    const int64_t readStart = WallNowNs();
+    FileText file;
+    const bool readable = stamp.valid && ReadTextFile(m_path, file);
+    if (!readable) {
+        if (!m_snapshot || m_snapshot->Readable())
+            m_snapshot = std::make_shared<const PolyDictSnapshot>(std::string(), false);
+        m_stamp = FileStamp{};
+        m_racy = false;
+        return m_snapshot;
+    }
+    if (!m_snapshot || !m_snapshot->Readable() || m_snapshot->Content() != file.text)
+        m_snapshot = std::make_shared<const PolyDictSnapshot>(std::move(file.text), true);
+    m_stamp = stamp;
+    m_racy = std::max(stamp.mtimeNs, stamp.ctimeNs) >= readStart - kRacyWindowNs;
+    return m_snapshot;
+}
+
+bool CPolyDict::GetEntry(int n, std::string& word, std::string& replacement) const {
+    if (n < 0) return false;
+    PolyDictRef snap = Snapshot();
+    std::string_view w, r;
+    if (!snap->EntryAt(static_cast<size_t>(n), w, r)) return false;
+    word.assign(w);
+    replacement.assign(r);
+    return true;
+}
+
+int CPolyDict::CountEntries() const {
+    return Snapshot()->AppliedCount();
+}
+
+bool CPolyDict::LoadLines(std::vector<std::string>& lines) const {
+    lines.clear();
+    PolyDictRef snap = Snapshot();
+    if (!snap->Readable()) return false;
+    lines.reserve(snap->LineCount());
+    for (size_t i = 0; i < snap->LineCount(); ++i) lines.emplace_back(snap->Line(i));
+    return true;
+}
+
+IoStatus CPolyDict::SaveLines(const std::vector<std::string>& lines) const {
+    std::string content;
+    size_t total = 0;
+    for (const std::string& line : lines) total += line.size() + 1;
+    content.reserve(total);
+    for (const std::string& line : lines) content.append(line).push_back('\n');
+    return WriteFileAtomic(m_path, content);
+}
+
+}  // namespace qdm

@@ -1,0 +1,262 @@
+#include "polyphone/poly_dir.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace qdm {
+namespace {
+
+struct DirEntry {
+    std::string name;
+    bool isDir;
+};
+
+std::string Join(const std::string& dir, const std::string& name) {
+    return dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+// The entries of `dir` worth walking, in byte order of their names: directories (not links to
+// them) to enter, and everything else except links to directories as files.
+std::vector<DirEntry> ListDir(const std::string& dir) {
+    std::vector<DirEntry> out;
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return out;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        unsigned char type = e->d_type;
+        const std::string path = Join(dir, name);
+        struct stat st;
+        if (type == DT_UNKNOWN) {
+            if (::lstat(path.c_str(), &st) != 0) continue;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+        }
+        if (type == DT_LNK && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
+        out.push_back({name, type == DT_DIR});
+    }
+    ::closedir(d);
+    std::sort(out.begin(), out.end(),
+              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    return out;
+}
+
+// Puts `path` into the slot once it is free; false when the stop flag came first.
+bool HandOver(PolyDirShared& shared, std::string path) {
+    std::unique_lock<std::mutex> lock(shared.lock);
+    shared.changed.wait(lock, [&] { return shared.pending.empty() || shared.stop; });
+    if (shared.stop) return false;
+    shared.pending = std::move(path);
+    shared.changed.notify_all();
+    return true;
+}
+
+bool Stopped(PolyDirShared& shared) {
+    std::lock_guard<std::mutex> guard(shared.lock);
+    return shared.stop;
+}
+
+}  // namespace
+
+int CountFilesInTree(const std::string& dir) {
+    int count = 0;
+    std::vector<std::string> todo{dir};
+    while (!todo.empty()) {
+        const std::string d = std::move(todo.back());
+        todo.pop_back();
+        for (DirEntry& e : ListDir(d)) {
+            if (e.isDir)
+                todo.push_back(Join(d, e.name));
+            else
+                ++count;
+        }
+    }
+    return count;
+}
+
+// Depth first with an explicit stack: a subdirectory is walked at once, before the remaining
+// entries of its parent, and a deep tree costs no call stack.
+void PolyDirWalk(PolyDirShared& shared, const std::string& dir) {
+    struct Frame {
+        std::string path;
+        std::vector<DirEntry> entries;
+        size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    stack.push_back({dir, ListDir(dir)});
+    while (!stack.empty()) {
+        if (Stopped(shared)) return;
+        Frame& top = stack.back();
+        if (top.next == top.entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const DirEntry& e = top.entries[top.next++];
+        std::string path = Join(top.path, e.name);
+        if (e.isDir) {
+            std::vector<DirEntry> entries = ListDir(path);
+            stack.push_back({std::move(path), std::move(entries)});
+        } else if (!HandOver(shared, std::move(path))) {
+            return;
+        }
+    }
+}
+
+void PolyDirThread(PolyDirShared& shared, std::string dir) {
+    PolyDirWalk(shared, dir);
+    std::unique_lock<std::mutex> lock(shared.lock);
+    shared.changed.wait(lock, [&] { return shared.pending.empty() || shared.stop; });
+    shared.walkFinished = true;
+    shared.changed.notify_all();
+}
+
+// ---- the batch --------------------------------------------------------------------------------
+
+namespace {
+
+std::string WithoutTrailingSlashes(std::string dir) {
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir;
+}
+
+}  // namespace
+
+CPolyDirBatch::CPolyDirBatch(const CPolyDict& dict, std::string directory, Options options)
+    : m_dict(dict),
+      m_options(options),
+      m_directory(WithoutTrailingSlashes(directory)),
+      m_stepper(dict) {
+    m_progress.directory = std::move(directory);
+    m_progress.totalFiles = CountFilesInTree(m_directory);
+}
+
+CPolyDirBatch::~CPolyDirBatch() {
+    if (m_walker.joinable()) Interrupt();
+}
+
+void CPolyDirBatch::Start() {
+    if (m_progress.state != PolyDirState::Ready) return;
+    m_progress.state = PolyDirState::Running;
+    m_walker = std::thread(PolyDirThread, std::ref(m_shared), m_directory);
+}
+
+std::string CPolyDirBatch::Relative(const std::string& path) const {
+    const size_t skip = m_directory.size() + (m_directory.back() == '/' ? 0 : 1);
+    return path.size() > skip ? path.substr(skip) : path;
+}
+
+bool CPolyDirBatch::TakeFile() {
+    std::string path;
+    {
+        std::lock_guard<std::mutex> guard(m_shared.lock);
+        if (m_shared.pending.empty()) return false;
+        path.swap(m_shared.pending);
+        m_shared.changed.notify_all();
+    }
+    m_currentPath = std::move(path);
+    m_progress.currentFile = Relative(m_currentPath);
+    return true;
+}
+
+void CPolyDirBatch::Skip(std::string reason) {
+    m_inHand = false;
+    ++m_progress.filesSkipped;
+    m_results.push_back(
+        {m_currentPath, m_progress.currentFile, PolyFileStatus::Skipped, 0, std::move(reason)});
+}
+
+void CPolyDirBatch::OpenFile() {
+    if (IsDictionaryFile(m_dict, m_currentPath)) return Skip(poly_reason::IsDictionary());
+    std::string text, reason;
+    if (!LoadFileForPolyphone(m_currentPath, text, reason)) return Skip(std::move(reason));
+    m_stepper.Begin(std::move(text));
+    m_fileReplacements = 0;
+    m_inHand = true;
+}
+
+void CPolyDirBatch::FinishFile() {
+    std::string text = m_stepper.TakeText();
+    std::string problem;
+    if (m_options.dryRun) {
+        problem = WriteProblem(m_currentPath);
+    } else if (IoStatus io = WriteFileAtomic(m_currentPath, text); !io) {
+        problem = poly_reason::CannotWrite(io);
+    }
+    if (!problem.empty()) {
+        // The file keeps its old content, so its replacements did not happen.
+        m_progress.wordsReplaced -= m_fileReplacements;
+        return Skip(std::move(problem));
+    }
+    m_inHand = false;
+    ++m_progress.filesDone;
+    if (m_progress.totalFiles > 0)
+        m_progress.percent = std::min(100, m_progress.filesDone * 100 / m_progress.totalFiles);
+    m_results.push_back({m_currentPath, m_progress.currentFile, PolyFileStatus::Done,
+                         m_fileReplacements, std::string()});
+}
+
+void CPolyDirBatch::EnterFinalState() {
+    if (m_walker.joinable()) m_walker.join();
+    m_progress.percent = 100;
+    m_progress.state = PolyDirState::Finished;
+}
+
+bool CPolyDirBatch::Tick(PolyBudget budget) {
+    using Clock = std::chrono::steady_clock;
+    if (m_progress.state == PolyDirState::Ready) Start();
+    if (m_progress.state != PolyDirState::Running) return false;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline =
+        budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
+    do {
+        if (m_inHand) {
+            PolyStepReport r = m_stepper.StepFor(deadline - Clock::now());
+            m_fileReplacements += r.replacements;
+            m_progress.wordsReplaced += r.replacements;
+            if (r.applied > 0) {
+                m_progress.word = m_stepper.Word();
+                m_progress.replacement = m_stepper.Replacement();
+            }
+            if (r.exhausted) FinishFile();
+            continue;
+        }
+        {
+            std::unique_lock<std::mutex> lock(m_shared.lock);
+            auto ready = [&] { return !m_shared.pending.empty() || m_shared.walkFinished; };
+            if (deadline == Clock::time_point::max())
+                m_shared.changed.wait(lock, ready);
+            else if (!m_shared.changed.wait_until(lock, deadline, ready))
+                return true;
+            if (m_shared.pending.empty()) {  // the walk is over and every file handled
+                lock.unlock();
+                EnterFinalState();
+                return false;
+            }
+        }
+        if (TakeFile()) OpenFile();
+    } while (Clock::now() < deadline);
+    return true;
+}
+
+void CPolyDirBatch::Interrupt() {
+    {
+        std::lock_guard<std::mutex> guard(m_shared.lock);
+        m_shared.stop = true;
+        m_shared.changed.notify_all();
+    }
+    if (m_walker.joinable()) m_walker.join();
+    if (m_inHand) {
+        m_stepper.TakeText();  // dropped unwritten: the file keeps its old content
+        m_inHand = false;
+    }
+    if (m_progress.state != PolyDirState::Finished) m_progress.state = PolyDirState::Interrupted;
+}
+
+std::vector<PolyFileResult> CPolyDirBatch::TakeResults() {
+    std::vector<PolyFileResult> out;
+    out.swap(m_results);
+    return out;
+}
+
+}  // namespace qdm

@@ -1,0 +1,128 @@
+#pragma once
+// The directory batch: every file of a directory tree, processed in place.
+//
+// A walker thread enumerates the tree depth first and hands the files over one at a time
+// through a single slot; the processing side takes a path from the slot, applies the
+// dictionary and writes the file back. The processing side runs on the caller's thread in
+// budgeted ticks, so a GUI timer (about 10 ms per tick) or the command line can drive it:
+//
+//     CPolyDirBatch batch(dict, dir);          // counts the files (synchronously)
+//     batch.Start();                           // starts the walker
+//     // every timer tick:
+//     batch.Tick(std::chrono::milliseconds(10));
+//     const PolyDirProgress& p = batch.Progress();
+//     //   show p.currentFile, p.word / p.replacement, p.wordsReplaced, p.filesDone,
+//     //   p.percent, p.filesSkipped; stop the timer when p.state != PolyDirState::Running
+//     for (PolyFileResult& r : batch.TakeResults()) { ... }   // one record per file finished
+//     // the interrupt button:
+//     batch.Interrupt();                       // stop flag, wait for the walker; the file in
+//                                              // hand is dropped unwritten
+//
+// Only Tick, Interrupt, Progress and TakeResults are called from the driving thread; the
+// walker touches nothing but the shared slot. Directory links are neither counted nor
+// entered; a link to a file is processed through its target, and the write-back replaces the
+// target, not the link. Entries of each directory are taken in byte order of their names.
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "polyphone/poly_dict.h"
+#include "polyphone/poly_engine.h"
+#include "polyphone/poly_file.h"
+
+namespace qdm {
+
+// Files under `dir`, every kind counted (links to directories are not entered); 0 for a
+// directory that cannot be read.
+int CountFilesInTree(const std::string& dir);
+
+// The one lock and what it guards: the pending path (empty: the slot is free) and the two
+// flags. Never held across file access or enumeration.
+struct PolyDirShared {
+    std::mutex lock;
+    std::condition_variable changed;  // the slot was filled or emptied, or a flag was set
+    std::string pending;
+    bool walkFinished = false;
+    bool stop = false;
+};
+
+// Walks `dir` depth first, handing each file over through the slot; returns early when the
+// stop flag is set.
+void PolyDirWalk(PolyDirShared& shared, const std::string& dir);
+// The walker thread: walks `dir`, waits until the last path was taken (or stop), sets the
+// walk-finished flag.
+void PolyDirThread(PolyDirShared& shared, std::string dir);
+
+enum class PolyDirState {
+    Ready,        // constructed, files counted, walker not started
+    Running,      // walking and processing
+    Finished,     // every file handled; percent is 100
+    Interrupted,  // Interrupt() was called; the walker has ended
+};
+
+struct PolyDirProgress {
+    std::string directory;    // as given
+    std::string currentFile;  // the file in hand (or the last one), relative to the directory
+    std::string word;         // GBK: the entry applied last (kept across files)
+    std::string replacement;  // GBK
+    int64_t wordsReplaced = 0;
+    int totalFiles = 0;    // CountFilesInTree at construction
+    int filesDone = 0;     // files processed and written back
+    int filesSkipped = 0;  // files refused (see PolyFileResult::reason), empty files included
+    int percent = 0;       // filesDone * 100 / totalFiles; 100 in the final state
+    PolyDirState state = PolyDirState::Ready;
+};
+
+class CPolyDirBatch {
+  public:
+    struct Options {
+        bool dryRun = false;  // process but write nothing; results say what would change
+    };
+
+    // Counts the files of `directory` before returning.
+    CPolyDirBatch(const CPolyDict& dict, std::string directory, Options options);
+    CPolyDirBatch(const CPolyDict& dict, std::string directory)
+        : CPolyDirBatch(dict, std::move(directory), Options{}) {}
+    ~CPolyDirBatch();  // interrupts a running batch
+    CPolyDirBatch(const CPolyDirBatch&) = delete;
+    CPolyDirBatch& operator=(const CPolyDirBatch&) = delete;
+
+    // Starts the walker thread (once).
+    void Start();
+    // Processes for about `budget`: takes files from the slot, applies the dictionary, writes
+    // them back. When the slot is empty it waits for the walker, at most for what is left of
+    // the budget. Returns true while the batch is still running.
+    bool Tick(PolyBudget budget);
+    // Sets the stop flag and waits for the walker; a file in hand keeps its old content.
+    void Interrupt();
+
+    const PolyDirProgress& Progress() const { return m_progress; }
+    // Records of the files finished (done or skipped) since the last call, in order.
+    std::vector<PolyFileResult> TakeResults();
+
+  private:
+    bool TakeFile();    // moves the pending path into hand; false when the slot is empty
+    void OpenFile();    // reads the file in hand and starts the stepper on it
+    void FinishFile();  // writes the file in hand back
+    void Skip(std::string reason);
+    void EnterFinalState();
+    std::string Relative(const std::string& path) const;
+
+    const CPolyDict& m_dict;
+    Options m_options;
+    PolyDirShared m_shared;
+    std::thread m_walker;
+    std::string m_directory;  // without trailing separators ("/" stays "/")
+    std::string m_currentPath;
+    bool m_inHand = false;
+    CPolyStepper m_stepper;
+    int64_t m_fileReplacements = 0;
+    PolyDirProgress m_progress;
+    std::vector<PolyFileResult> m_results;
+};
+
+}  // namespace qdm

@@ -1,0 +1,96 @@
+#pragma once
+// The replacement engine: the dictionary applied to one text, entry after entry in file order,
+// each entry going over the whole text before the next one starts.
+//
+// Two ways to run it, with byte-identical results and counts:
+//   * CPolyStepper::Step(text): one entry per call over a text the caller holds. Each call
+//     scans the whole text; fine for small texts and for checking the fast path.
+//   * CPolyStepper::Begin(text) + StepFor(budget) + TakeText(): the stepper holds the text
+//     for the run and applies as many entries as fit in the budget per call, so a dialog can
+//     drive it from a timer in ~10 ms ticks and still run at full speed. It indexes the text
+//     once, skips every entry whose word does not occur, and re-examines only the pieces of
+//     text that a replacement changed (see poly_run.h).
+//
+// Searches follow the strict GBK character rule: a word matches only where a character of the
+// whole text starts.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "polyphone/poly_dict.h"
+
+namespace qdm {
+
+// Replaces every occurrence of `word` (non-empty) in `text`, scanning once from left to
+// right; returns the number of replacements. An occurrence where the text already begins with
+// the whole replacement counts as replaced and is passed over; the search goes on right
+// after the replacement inserted or passed over, so inserted text is never searched again in
+// the same pass. An empty replacement deletes every occurrence (each counted) and the search
+// goes on at the deletion point. Linear in the text: the result is built in a new buffer.
+int ReplaceWordInText(std::string& text, std::string_view word, std::string_view replacement);
+
+// The same over a view: writes the result to `out` only when something was replaced
+// (returns 0 and leaves `out` alone otherwise).
+int ReplaceWordInto(std::string_view text, std::string_view word, std::string_view replacement,
+                    std::string& out);
+
+using PolyBudget = std::chrono::steady_clock::duration;
+inline constexpr PolyBudget kPolyNoLimit = PolyBudget::max();
+
+// What one StepFor call did.
+struct PolyStepReport {
+    int applied = 0;           // entries applied by this call (0 while the text is indexed)
+    int64_t replacements = 0;  // replacements those entries made
+    bool exhausted = false;    // the dictionary is exhausted: the run is complete
+};
+
+class PolyRun;  // poly_run.h
+
+class CPolyStepper {
+  public:
+    explicit CPolyStepper(const CPolyDict& dict);
+    ~CPolyStepper();
+    CPolyStepper(const CPolyStepper&) = delete;
+    CPolyStepper& operator=(const CPolyStepper&) = delete;
+
+    // ---- one entry per call, on the caller's text ---------------------------------------
+    // Applies entry Index() to `text`: true when there was one (Index() advances, Word(),
+    // Replacement() and LastCount() describe it), false when the dictionary is exhausted
+    // (nothing changes). The dictionary file is looked at afresh at every call.
+    bool Step(std::string& text);
+
+    // ---- a whole run in budgeted slices, on a text the stepper holds ----------------------
+    // Starts a run over `text` from entry 0. Word() and Replacement() keep their values.
+    void Begin(std::string text);
+    // Works for about `budget` (at least one entry or one slice of indexing) and reports what
+    // was applied. The dictionary file is looked at once per call: a change made between two
+    // calls takes effect at the next entry, as with Step. Once exhausted, further calls
+    // report exhausted again unless the file has grown.
+    PolyStepReport StepFor(PolyBudget budget);
+    bool Running() const { return m_run != nullptr; }
+    // The text as processed so far (the whole result once StepFor reported exhausted); ends
+    // the run.
+    std::string TakeText();
+
+    // ---- state, as the progress dialogs show it -------------------------------------------
+    int Index() const { return m_index; }  // the next entry to apply
+    void SetIndex(int index) { m_index = index; }
+    const std::string& Word() const { return m_word; }  // the entry applied last
+    const std::string& Replacement() const { return m_replacement; }
+    int LastCount() const { return m_lastCount; }  // replacements of the last Step
+
+  private:
+    const CPolyDict& m_dict;
+    int m_index = 0;
+    std::string m_word;
+    std::string m_replacement;
+    int m_lastCount = 0;
+    std::unique_ptr<PolyRun> m_run;
+};
+
+// The whole dictionary over a text in one go (the fast path); returns the replacements made.
+int64_t ApplyDictionary(const CPolyDict& dict, std::string& text);
+
+}  // namespace qdm

@@ -1,0 +1,104 @@
+#include "polyphone/poly_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "polyphone/poly_engine.h"
+
+namespace qdm {
+
+namespace poly_reason {
+std::string NotRegular() {
+    return "不是普通文件";
+}
+std::string HasNul() {
+    return "含有 NUL 字节，不是文本文件，未改动";
+}
+std::string Empty() {
+    return "空文件";
+}
+std::string IsDictionary() {
+    return "是多音字词典文件本身，未处理";
+}
+std::string CannotRead(const IoStatus& status) {
+    return "无法读取: " + status.reason;
+}
+std::string CannotWrite(const IoStatus& status) {
+    return "无法写入: " + status.reason;
+}
+}  // namespace poly_reason
+
+bool LoadFileForPolyphone(const std::string& path, std::string& text, std::string& reason) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        reason = poly_reason::CannotRead(IoStatus::Fail(path, std::strerror(errno)));
+        return false;
+    }
+    // Opening a FIFO or a device could block or never end.
+    if (!S_ISREG(st.st_mode)) {
+        reason = poly_reason::NotRegular();
+        return false;
+    }
+    FileText file;
+    IoStatus io = ReadTextFile(path, file);
+    if (!io) {
+        reason = poly_reason::CannotRead(io);
+        return false;
+    }
+    if (file.hadNul) {
+        reason = poly_reason::HasNul();
+        return false;
+    }
+    if (file.text.empty()) {
+        reason = poly_reason::Empty();
+        return false;
+    }
+    text = std::move(file.text);
+    return true;
+}
+
+std::string WriteProblem(const std::string& path) {
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    const std::string target = real ? std::string(real.get()) : path;
+    const size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "."
+                            : slash == 0               ? "/"
+                                                       : target.substr(0, slash);
+    if (::access(target.c_str(), W_OK) != 0 || ::access(dir.c_str(), W_OK | X_OK) != 0)
+        return poly_reason::CannotWrite(IoStatus::Fail(path, std::strerror(errno)));
+    return {};
+}
+
+bool IsDictionaryFile(const CPolyDict& dict, const std::string& path) {
+    struct stat a, b;
+    return ::stat(path.c_str(), &a) == 0 && ::stat(dict.GetPath().c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+PolyFileResult ProcessFileInPlace(const CPolyDict& dict, const std::string& path, bool dryRun) {
+    PolyFileResult result;
+    result.path = result.relative = path;
+    if (IsDictionaryFile(dict, path)) {
+        result.reason = poly_reason::IsDictionary();
+        return result;
+    }
+    std::string text;
+    if (!LoadFileForPolyphone(path, text, result.reason)) return result;
+    result.replacements = ApplyDictionary(dict, text);
+    if (dryRun) {
+        result.reason = WriteProblem(path);
+    } else if (IoStatus io = WriteFileAtomic(path, text); !io) {
+        result.reason = poly_reason::CannotWrite(io);
+    }
+    result.status = result.reason.empty() ? PolyFileStatus::Done : PolyFileStatus::Skipped;
+    if (result.status == PolyFileStatus::Skipped) result.replacements = 0;
+    return result;
+}
+
+}  // namespace qdm

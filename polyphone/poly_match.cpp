@@ -1,0 +1,165 @@
+#include "polyphone/poly_match.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+#include "editor/gbk.h"
+#include "polyphone/poly_dict.h"
+
+namespace qdm {
+namespace {
+
+void SetBit(std::vector<uint64_t>& bits, uint32_t i) {
+    bits[i >> 6] |= uint64_t{1} << (i & 63);
+}
+
+// A string ends on a whole character unless its last character is a lone lead byte, which
+// a following trail byte in the text would join.
+bool EndsClosed(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        size_t len = gbk::CharLen(s, i);
+        if (len == 1 && i + 1 == s.size() && gbk::IsLead(static_cast<unsigned char>(s[i])))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+}  // namespace
+
+void PolyMatchIndex::FlatMap::Build(const std::vector<std::pair<uint32_t, uint32_t>>& items) {
+    size_t cap = 16;
+    while (cap < items.size() * 2) cap <<= 1;
+    slots.assign(cap, ~uint64_t{0});
+    mask = static_cast<uint32_t>(cap - 1);
+    for (const auto& [key, value] : items) {
+        uint32_t i = Hash(key) & mask;
+        while ((slots[i] & 0xFFFFFFFFu) != 0xFFFFFFFFu) i = (i + 1) & mask;
+        slots[i] = uint64_t{key} << 32 | value;
+    }
+}
+
+uint32_t PolyMatchIndex::FlatMap::Find(uint32_t key) const {
+    if (slots.empty()) return ~0u;
+    for (uint32_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+        const uint64_t s = slots[i];
+        const uint32_t value = static_cast<uint32_t>(s);
+        if (value == ~0u) return ~0u;
+        if (static_cast<uint32_t>(s >> 32) == key) return value;
+    }
+}
+
+PolyMatchIndex::PolyMatchIndex(const PolyDictSnapshot& snap) {
+    // Distinct words, each with the ascending list of entries that carry it.
+    std::unordered_map<std::string_view, uint32_t> ids;
+    std::vector<std::vector<uint32_t>> byWord;
+    for (size_t n = 0; n < snap.LineCount(); ++n) {
+        if (!snap.IsEntry(n)) continue;
+        std::string_view w = snap.Word(n);
+        auto [it, fresh] = ids.emplace(w, static_cast<uint32_t>(m_words.size()));
+        if (fresh) {
+            m_words.push_back({w.data(), static_cast<uint32_t>(w.size())});
+            byWord.emplace_back();
+        }
+        byWord[it->second].push_back(static_cast<uint32_t>(n));
+    }
+    m_entryStart.reserve(m_words.size() + 1);
+    m_entryStart.push_back(0);
+    for (const auto& list : byWord) {
+        m_entries.insert(m_entries.end(), list.begin(), list.end());
+        m_entryStart.push_back(static_cast<uint32_t>(m_entries.size()));
+    }
+    BuildMatcher();
+    BuildCuts(snap);
+}
+
+void PolyMatchIndex::BuildMatcher() {
+    m_len1.fill(-1);
+    m_len2Bits.assign(65536 / 64, 0);
+    m_len3Bits.assign((1u << 20) / 64, 0);
+    std::vector<std::pair<uint32_t, uint32_t>> len2, len3, longKeys;
+    std::vector<std::pair<uint32_t, uint32_t>> longWords;  // (first four bytes, word id)
+    for (uint32_t id = 0; id < m_words.size(); ++id) {
+        const auto* p = reinterpret_cast<const unsigned char*>(m_words[id].data);
+        switch (m_words[id].len) {
+            case 1:
+                m_len1[p[0]] = static_cast<int32_t>(id);
+                m_hasLen1 = true;
+                break;
+            case 2: {
+                const unsigned key = unsigned{p[0]} | unsigned{p[1]} << 8;
+                SetBit(m_len2Bits, key);
+                len2.emplace_back(key, id);
+                m_hasLen2 = true;
+                break;
+            }
+            case 3: {
+                const uint32_t key = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16;
+                SetBit(m_len3Bits, Hash(key) >> 12);
+                len3.emplace_back(key, id);
+                m_hasLen3 = true;
+                break;
+            }
+            default:
+                longWords.emplace_back(Load4(p), id);
+                m_hasLong = true;
+        }
+    }
+    m_len2.Build(len2);
+    m_len3.Build(len3);
+
+    // Filter size: about 64 bits per long word, between 2^16 and 2^22 bits.
+    unsigned bits = 16;
+    while (bits < 22 && (size_t{1} << bits) < longWords.size() * 64) ++bits;
+    m_longShift = 32 - bits;
+    m_longBits.assign((size_t{1} << bits) / 64, 0);
+    std::stable_sort(longWords.begin(), longWords.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i < longWords.size(); ++i) {
+        if (i == 0 || longWords[i].first != longWords[i - 1].first) {
+            longKeys.emplace_back(longWords[i].first, static_cast<uint32_t>(m_groupStart.size()));
+            m_groupStart.push_back(static_cast<uint32_t>(i));
+            SetBit(m_longBits, Hash(longWords[i].first) >> m_longShift);
+        }
+        m_groupWords.push_back(longWords[i].second);
+    }
+    m_groupStart.push_back(static_cast<uint32_t>(longWords.size()));
+    m_longGroups.Build(longKeys);
+}
+
+void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
+    std::array<bool, 256> usedByte{}, usedSingle{};
+    std::vector<uint64_t> usedPair(65536 / 64, 0);
+    bool closed = true;
+    auto note = [&](std::string_view s) {
+        for (unsigned char b : s) usedByte[b] = true;
+        for (size_t i = 0; i < s.size();) {
+            size_t len = gbk::CharLen(s, i);
+            const auto* p = reinterpret_cast<const unsigned char*>(s.data() + i);
+            if (len == 1)
+                usedSingle[p[0]] = true;
+            else
+                SetBit(usedPair, unsigned{p[0]} << 8 | p[1]);
+            i += len;
+        }
+        closed = closed && EndsClosed(s);
+    };
+    for (size_t n = 0; n < snap.LineCount(); ++n) {
+        if (!snap.IsEntry(n)) continue;
+        note(snap.Word(n));
+        note(snap.Replacement(n));
+    }
+    m_cutPair.assign(65536 / 64, 0);
+    for (unsigned b = 0; b < 256; ++b) {
+        if (closed)
+            m_cutSingle[b] = !usedSingle[b] && !gbk::IsLead(static_cast<unsigned char>(b));
+        else
+            m_cutSingle[b] = b < 0x40 && !usedByte[b];
+    }
+    if (closed)
+        for (size_t i = 0; i < m_cutPair.size(); ++i) m_cutPair[i] = ~usedPair[i];
+}
+
+}  // namespace qdm

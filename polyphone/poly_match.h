@@ -1,0 +1,128 @@
+#pragma once
+// What the fast run needs to know about a dictionary, built once per snapshot:
+//
+// * Which words start at a given position of a text (all of them, any length). Words are
+//   keyed by their first bytes: 1-, 2- and 3-byte words by exact tables, longer words by
+//   their first four bytes through a bit filter and a hash table, then compared in full. A
+//   position of ordinary text costs a couple of table lookups.
+//
+// * Which characters cut a text into pieces that the entries can never reach across (cut
+//   characters). A character that occurs in no word can never be inside a match, and one that
+//   occurs in no replacement can never be jumped over by the "already replaced" test; a
+//   character that occurs in neither is therefore never changed and separates two pieces
+//   whose processing is independent, entry by entry, provided the parse into characters
+//   cannot shift across it. The parse is stable when every word and replacement ends on a
+//   whole character ("closed"): then any such double-byte character or single byte that
+//   cannot lead a pair is a cut. When some entry ends in a dangling lead byte, only bytes
+//   below 0x40 (which can neither lead nor trail a pair) that occur in no word or
+//   replacement are cuts; LF always is one, since no line can hold it.
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace qdm {
+
+class PolyDictSnapshot;
+
+class PolyMatchIndex {
+  public:
+    explicit PolyMatchIndex(const PolyDictSnapshot& snap);
+
+    // Entries (line numbers, ascending) whose word is word `id`.
+    struct Range {
+        const uint32_t* begin;
+        const uint32_t* end;
+    };
+    Range EntriesOf(uint32_t wordId) const {
+        return {m_entries.data() + m_entryStart[wordId],
+                m_entries.data() + m_entryStart[wordId + 1]};
+    }
+    size_t WordCount() const { return m_words.size(); }
+    bool Empty() const { return m_words.empty(); }
+
+    // Calls f(wordId) for every word that `p[0 .. avail)` begins with.
+    template <class F>
+    void MatchAt(const unsigned char* p, size_t avail, F&& f) const;
+
+    // Whether the character of `len` bytes at p is a cut character.
+    bool IsCut(const unsigned char* p, size_t len) const {
+        if (len == 1) return m_cutSingle[p[0]];
+        const unsigned code = (unsigned{p[0]} << 8) | p[1];
+        return (m_cutPair[code >> 6] >> (code & 63)) & 1;
+    }
+
+  private:
+    struct Word {
+        const char* data;
+        uint32_t len;
+    };
+    // Open addressing, key -> value; values are never ~0u, which marks an empty slot.
+    struct FlatMap {
+        std::vector<uint64_t> slots;  // key << 32 | value
+        uint32_t mask = 0;
+        void Build(const std::vector<std::pair<uint32_t, uint32_t>>& items);
+        uint32_t Find(uint32_t key) const;  // ~0u when missing
+    };
+    static uint32_t Hash(uint32_t key) { return key * 0x9E3779B1u; }
+    static uint32_t Load4(const unsigned char* p) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+    void BuildCuts(const PolyDictSnapshot& snap);
+    void BuildMatcher();
+
+    std::vector<Word> m_words;  // distinct words
+    std::vector<uint32_t> m_entryStart, m_entries;
+
+    std::array<int32_t, 256> m_len1;   // 1-byte words by their byte
+    std::vector<uint64_t> m_len2Bits;  // 2-byte words present (65536 bits)
+    FlatMap m_len2, m_len3;            // 2-, 3-byte words: first bytes -> word id
+    std::vector<uint64_t> m_len3Bits;  // filter over Hash(3 bytes)
+    bool m_hasLen1 = false, m_hasLen2 = false, m_hasLen3 = false, m_hasLong = false;
+    // Words of 4 bytes or more, grouped by their first four bytes.
+    std::vector<uint64_t> m_longBits;  // filter over Hash(first four bytes)
+    unsigned m_longShift = 32;
+    FlatMap m_longGroups;                // first four bytes -> group
+    std::vector<uint32_t> m_groupStart;  // group -> range in m_groupWords
+    std::vector<uint32_t> m_groupWords;  // word ids
+
+    std::array<bool, 256> m_cutSingle{};
+    std::vector<uint64_t> m_cutPair;  // 65536 bits, by lead << 8 | trail
+};
+
+template <class F>
+void PolyMatchIndex::MatchAt(const unsigned char* p, size_t avail, F&& f) const {
+    if (m_hasLen1) {
+        int32_t id = m_len1[p[0]];
+        if (id >= 0) f(static_cast<uint32_t>(id));
+    }
+    if (avail < 2) return;
+    if (m_hasLen2) {
+        const unsigned key = unsigned{p[0]} | unsigned{p[1]} << 8;
+        if ((m_len2Bits[key >> 6] >> (key & 63)) & 1) f(m_len2.Find(key));
+    }
+    if (avail < 3) return;
+    if (m_hasLen3) {
+        const uint32_t key = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16;
+        const uint32_t h = Hash(key) >> 12;
+        if ((m_len3Bits[h >> 6] >> (h & 63)) & 1) {
+            uint32_t id = m_len3.Find(key);
+            if (id != ~0u) f(id);
+        }
+    }
+    if (avail < 4 || !m_hasLong) return;
+    const uint32_t key = Load4(p);
+    const uint32_t h = Hash(key) >> m_longShift;
+    if (!((m_longBits[h >> 6] >> (h & 63)) & 1)) return;
+    const uint32_t group = m_longGroups.Find(key);
+    if (group == ~0u) return;
+    for (uint32_t i = m_groupStart[group]; i < m_groupStart[group + 1]; ++i) {
+        const Word& w = m_words[m_groupWords[i]];
+        if (w.len <= avail && std::memcmp(p + 4, w.data + 4, w.len - 4) == 0) f(m_groupWords[i]);
+    }
+}
+
+}  // namespace qdm
