@@ -161,7 +161,8 @@ std::string SelfPath() {
 }
 
 struct ChildRun {
-    double seconds = 0;
+    double seconds = 0;  // wall clock
+    double cpu = 0;      // user + system
     double peakMB = 0;
     int status = -1;
 };
@@ -181,6 +182,8 @@ ChildRun RunAndMeasure(char** argv) {
     wait4(pid, &run.status, 0, &usage);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.peakMB = static_cast<double>(usage.ru_maxrss) / 1024;  // ru_maxrss is in KB
+    auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    run.cpu = secs(usage.ru_utime) + secs(usage.ru_stime);
     return run;
 }
 
@@ -198,7 +201,7 @@ ChildRun RunQdm(const std::vector<std::string>& args) {
     if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return run;
     waitpid(pid, nullptr, 0);
     if (FILE* f = std::fopen(result.c_str(), "r")) {
-        if (std::fscanf(f, "%lf %lf %d", &run.seconds, &run.peakMB, &run.status) != 3)
+        if (std::fscanf(f, "%lf %lf %lf %d", &run.seconds, &run.cpu, &run.peakMB, &run.status) != 4)
             run.status = -1;
         std::fclose(f);
     }
@@ -208,6 +211,7 @@ ChildRun RunQdm(const std::vector<std::string>& args) {
 void ReportChild(benchmark::State& state, const ChildRun& run, double inputMB) {
     state.SetIterationTime(run.seconds);
     if (run.status != 0) state.SkipWithError("qdm failed");
+    state.counters["child_cpu_ms"] = run.cpu * 1000;
     state.counters["peak_MB"] = run.peakMB;
     state.counters["peak_per_input"] = run.peakMB / inputMB;
 }
@@ -279,7 +283,7 @@ int main(int argc, char** argv) {
         const ChildRun run = RunAndMeasure(argv + 3);
         FILE* f = std::fopen(argv[2], "w");
         if (!f) return 1;
-        std::fprintf(f, "%f %f %d\n", run.seconds, run.peakMB, run.status);
+        std::fprintf(f, "%f %f %f %d\n", run.seconds, run.cpu, run.peakMB, run.status);
         return std::fclose(f) == 0 ? 0 : 1;
     }
     benchmark::Initialize(&argc, argv);
