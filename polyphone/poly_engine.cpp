@@ -8,49 +8,73 @@
 namespace qdm {
 namespace {
 
-// True when `s`, read from a character boundary, ends in a lead byte that starts a character:
-// in the text that byte pairs with a trail byte after it.
-bool EndsDangling(std::string_view s) {
-    if (s.empty() || !gbk::IsLead(static_cast<unsigned char>(s.back()))) return false;
-    size_t i = 0;
-    while (i + 1 < s.size()) i += gbk::CharLen(s, i);
-    return i == s.size() - 1;
+// The text as it is being rebuilt: `out` (everything up to the last replacement) followed by
+// text[rest..]. Positions are counted in that text.
+struct Rebuilt {
+    const std::string& out;
+    std::string_view tail;
+    unsigned char At(size_t k) const {
+        return static_cast<unsigned char>(k < out.size() ? out[k] : tail[k - out.size()]);
+    }
+    size_t Size() const { return out.size() + tail.size(); }
+};
+
+// Walks characters from `k` (a character start) until reaching `end` or passing it; returns
+// the position reached and whether the last character walked was a lead byte on its own.
+size_t WalkTo(const Rebuilt& t, size_t k, size_t end, bool& lastIsLoneLead) {
+    lastIsLoneLead = false;
+    while (k < end) {
+        const unsigned char b = t.At(k);
+        const bool pair = gbk::IsLead(b) && k + 1 < t.Size() && gbk::IsTrail(t.At(k + 1));
+        lastIsLoneLead = !pair && gbk::IsLead(b);
+        k += pair ? 2 : 1;
+    }
+    return k;
 }
 
 }  // namespace
 
-// The text is rebuilt as `out` (everything before `rest`) followed by text[rest..]; searches
-// run in `text` from a position known to start a character of that rebuilt text, so the GBK
-// rule holds for the text as it stands after every replacement, even when a replacement ends
-// in a dangling lead byte.
+// The literal pass, with the result built in a new buffer. Every search starts where a
+// character of the text as it stands begins. A replacement can move that grid: a lead byte
+// standing alone before the word (the word begins below 0x40) pairs with the replacement's
+// first byte when that is a trail byte, and a replacement ending in a lone lead byte pairs
+// with the byte after it. So after each replacement the characters are walked again from the
+// last one known to be whole, over the replacement, to find where the search goes on.
 int ReplaceWordInto(std::string_view text, std::string_view word, std::string_view replacement,
                     std::string& out) {
     if (word.empty()) return 0;
-    const bool dangling = EndsDangling(replacement);
     int count = 0;
-    size_t rest = 0;
+    size_t rest = 0;              // text[rest..] is not in `out` yet
+    size_t from = 0;              // where the last search started: a character start
+    bool loneLeadBefore = false;  // the character that ends at `from` is a lone lead byte
+    std::string built;
     size_t pos = gbk::Find(text, word, 0, true);
     while (pos != gbk::npos) {
-        size_t from;
+        const bool lone = pos == from ? loneLeadBefore
+                                      : gbk::IsLead(static_cast<unsigned char>(text[pos - 1])) &&
+                                            gbk::IsBoundary(text, pos - 1, from);
         if (!replacement.empty() && text.substr(pos, replacement.size()) == replacement) {
-            // Already replaced: pass over it, then find the next character start.
-            from = pos;
-            while (from < pos + replacement.size()) from += gbk::CharLen(text, from);
+            // Already replaced: pass over it.
+            const Rebuilt t{built, text.substr(rest)};
+            const size_t at = built.size() + (pos - rest);
+            from = rest + (WalkTo(t, at, at + replacement.size(), loneLeadBefore) - built.size());
         } else {
-            if (count++ == 0) {
-                out.clear();
-                out.reserve(text.size() + text.size() / 8 + replacement.size());
-            }
-            out.append(text.substr(rest, pos - rest));
-            out.append(replacement);
-            rest = from = pos + word.size();
-            if (dangling && from < text.size() &&
-                gbk::IsTrail(static_cast<unsigned char>(text[from])))
-                ++from;  // the replacement's last byte and this one form a character
+            if (count++ == 0) built.reserve(text.size() + text.size() / 8 + replacement.size());
+            built.append(text.substr(rest, pos - rest));
+            const size_t at = built.size();
+            built.append(replacement);
+            rest = pos + word.size();
+            const Rebuilt t{built, text.substr(rest)};
+            bool walkedLone = false;
+            const size_t reached = WalkTo(t, lone ? at - 1 : at, built.size(), walkedLone);
+            loneLeadBefore = reached > (lone ? at - 1 : at) ? walkedLone : lone;
+            from = rest + (reached - built.size());
         }
         pos = gbk::Find(text, word, from, true);
     }
-    if (count > 0) out.append(text.substr(rest));
+    if (count == 0) return 0;
+    built.append(text.substr(rest));
+    out.swap(built);
     return count;
 }
 

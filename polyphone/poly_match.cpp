@@ -14,17 +14,11 @@ void SetBit(std::vector<uint64_t>& bits, uint32_t i) {
     bits[i >> 6] |= uint64_t{1} << (i & 63);
 }
 
-// A string ends on a whole character unless its last character is a lone lead byte, which
-// a following trail byte in the text would join.
-bool EndsClosed(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        size_t len = gbk::CharLen(s, i);
-        if (len == 1 && i + 1 == s.size() && gbk::IsLead(static_cast<unsigned char>(s[i])))
-            return false;
-        i += len;
-    }
-    return true;
+// Whether a lead byte stands alone somewhere in `s`: not followed by a byte that trails it.
+bool HasLoneLead(std::string_view s) {
+    for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i))
+        if (gbk::CharLen(s, i) == 1 && gbk::IsLead(static_cast<unsigned char>(s[i]))) return true;
+    return false;
 }
 
 }  // namespace
@@ -132,7 +126,7 @@ void PolyMatchIndex::BuildMatcher() {
 void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
     std::array<bool, 256> usedByte{}, usedSingle{};
     std::vector<uint64_t> usedPair(65536 / 64, 0);
-    bool closed = true;
+    bool loneLead = false;
     auto note = [&](std::string_view s) {
         for (unsigned char b : s) usedByte[b] = true;
         for (size_t i = 0; i < s.size();) {
@@ -144,22 +138,20 @@ void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
                 SetBit(usedPair, unsigned{p[0]} << 8 | p[1]);
             i += len;
         }
-        closed = closed && EndsClosed(s);
+        loneLead = loneLead || HasLoneLead(s);
     };
     for (size_t n = 0; n < snap.LineCount(); ++n) {
         if (!snap.IsEntry(n)) continue;
         note(snap.Word(n));
         note(snap.Replacement(n));
     }
-    m_cutPair.assign(65536 / 64, 0);
+    m_charCuts = !loneLead;
     for (unsigned b = 0; b < 256; ++b) {
-        if (closed)
-            m_cutSingle[b] = !usedSingle[b] && !gbk::IsLead(static_cast<unsigned char>(b));
-        else
-            m_cutSingle[b] = b < 0x40 && !usedByte[b];
+        m_strictCut[b] = b < 0x40 && !usedByte[b];
+        m_cutSingle[b] = !usedSingle[b] && !gbk::IsLead(static_cast<unsigned char>(b));
     }
-    if (closed)
-        for (size_t i = 0; i < m_cutPair.size(); ++i) m_cutPair[i] = ~usedPair[i];
+    m_cutPair.assign(65536 / 64, 0);
+    for (size_t i = 0; i < m_cutPair.size(); ++i) m_cutPair[i] = ~usedPair[i];
 }
 
 }  // namespace qdm

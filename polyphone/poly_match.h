@@ -8,14 +8,19 @@
 //
 // * Which characters cut a text into pieces that the entries can never reach across (cut
 //   characters). A character that occurs in no word can never be inside a match, and one that
-//   occurs in no replacement can never be jumped over by the "already replaced" test; a
-//   character that occurs in neither is therefore never changed and separates two pieces
-//   whose processing is independent, entry by entry, provided the parse into characters
-//   cannot shift across it. The parse is stable when every word and replacement ends on a
-//   whole character ("closed"): then any such double-byte character or single byte that
-//   cannot lead a pair is a cut. When some entry ends in a dangling lead byte, only bytes
-//   below 0x40 (which can neither lead nor trail a pair) that occur in no word or
-//   replacement are cuts; LF always is one, since no line can hold it.
+//   occurs in no replacement can never be jumped over by the "already replaced" test; such a
+//   character is therefore never changed, and it separates two pieces whose processing is
+//   independent, entry by entry, as long as the division of the text into characters cannot
+//   shift across it. Two kinds of cuts:
+//   - strict cuts: bytes below 0x40 that occur in no word or replacement. Such a byte can
+//     neither lead nor trail a pair, so the characters after it never depend on what comes
+//     before. LF is always one, since no line can hold it.
+//   - character cuts: any double-byte character, or single byte that cannot lead a pair, that
+//     occurs as a character in no word or replacement. The division into characters can only
+//     shift where a lead byte stands alone (followed by a byte that cannot trail it): a
+//     replacement could then give it a partner. So character cuts are used only when no word
+//     or replacement holds such a lone lead byte and the text holds none either; then no edit
+//     can ever create one, and no character of the text is ever re-divided.
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -46,8 +51,12 @@ class PolyMatchIndex {
     template <class F>
     void MatchAt(const unsigned char* p, size_t avail, F&& f) const;
 
-    // Whether the character of `len` bytes at p is a cut character.
-    bool IsCut(const unsigned char* p, size_t len) const {
+    // Whether character cuts may be used at all (no lone lead byte in the entries).
+    bool CharCutsAllowed() const { return m_charCuts; }
+    // Whether the character of `len` bytes at p is a cut: a character cut when `charCuts`,
+    // else a strict cut.
+    bool IsCut(const unsigned char* p, size_t len, bool charCuts) const {
+        if (!charCuts) return len == 1 && m_strictCut[p[0]];
         if (len == 1) return m_cutSingle[p[0]];
         const unsigned code = (unsigned{p[0]} << 8) | p[1];
         return (m_cutPair[code >> 6] >> (code & 63)) & 1;
@@ -89,6 +98,8 @@ class PolyMatchIndex {
     std::vector<uint32_t> m_groupStart;  // group -> range in m_groupWords
     std::vector<uint32_t> m_groupWords;  // word ids
 
+    bool m_charCuts = false;
+    std::array<bool, 256> m_strictCut{};
     std::array<bool, 256> m_cutSingle{};
     std::vector<uint64_t> m_cutPair;  // 65536 bits, by lead << 8 | trail
 };

@@ -29,6 +29,7 @@ PolyRun::PolyRun(std::string text, PolyDictRef snap, int from)
         return;
     }
     m_ix = &m_snap->MatchIndex();
+    m_charCuts = m_ix->CharCutsAllowed();
 }
 
 std::string_view PolyRun::Content(const Piece& p) const {
@@ -76,7 +77,12 @@ bool PolyRun::Index(Clock::time_point deadline) {
         const size_t sliceEnd = std::min(n, i + kIndexSlice);
         while (i < sliceEnd) {
             const size_t len = gbk::CharLen(text, i);
-            if (m_ix->IsCut(p + i, len)) {
+            if (len == 1 && m_charCuts && gbk::IsLead(p[i]) && i + 1 < n) {
+                RestartWithStrictCuts();
+                i = 0;
+                break;
+            }
+            if (m_ix->IsCut(p + i, len, m_charCuts)) {
                 closePiece(i + len);
             } else {
                 m_ix->MatchAt(p + i, n - i, take);
@@ -92,6 +98,14 @@ bool PolyRun::Index(Clock::time_point deadline) {
     m_scanPos = n;
     FinishIndex();
     return true;
+}
+
+void PolyRun::RestartWithStrictCuts() {
+    m_charCuts = false;
+    m_pieces.clear();
+    m_pairs.clear();
+    m_found.clear();
+    m_pieceStart = 0;
 }
 
 // Sorts the (entry, piece) pairs by entry, keeping piece order, into one list per entry.

@@ -53,14 +53,17 @@ class PolyRun {
     // The entries >= minEntry whose word occurs in `s` (an independent piece), ascending.
     void EntriesIn(std::string_view s, uint32_t minEntry, std::vector<uint32_t>& out) const;
     void FinishIndex();
+    void RestartWithStrictCuts();
 
     std::string m_base;
     PolyDictRef m_snap;
     const PolyMatchIndex* m_ix = nullptr;
     uint32_t m_from;
 
-    // Indexing state.
+    // Indexing state. Character cuts are tried first; a lone lead byte in the text sends the
+    // pass back to the start with strict cuts (see poly_match.h).
     bool m_indexed = false;
+    bool m_charCuts = false;
     size_t m_scanPos = 0;
     size_t m_pieceStart = 0;
     std::vector<uint32_t> m_found;
