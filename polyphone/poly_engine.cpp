@@ -1,5 +1,7 @@
 #include "polyphone/poly_engine.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "editor/gbk.h"
@@ -32,6 +34,24 @@ size_t WalkTo(const Rebuilt& t, size_t k, size_t end, bool& lastIsLoneLead) {
     return k;
 }
 
+// The first occurrence of `word` at a character start at or after `from` (itself one). Short
+// stretches of text, the usual case in the fast run's pieces, are searched byte by byte for
+// the word's first byte; a library search has more setup than that costs.
+size_t FindWord(std::string_view text, std::string_view word, size_t from) {
+    if (from >= text.size() || text.size() - from > 256) return gbk::Find(text, word, from, true);
+    const char* base = text.data();
+    const char* end = base + text.size() - word.size() + 1;
+    for (const char* at = base + from; at < end; ++at) {
+        at = static_cast<const char*>(std::memchr(at, word[0], static_cast<size_t>(end - at)));
+        if (!at) return gbk::npos;
+        const auto i = static_cast<size_t>(at - base);
+        if (std::memcmp(at + 1, word.data() + 1, word.size() - 1) == 0 &&
+            gbk::IsBoundary(text, i, from))
+            return i;
+    }
+    return gbk::npos;
+}
+
 }  // namespace
 
 // The literal pass, with the result built in a new buffer. Every search starts where a
@@ -41,14 +61,14 @@ size_t WalkTo(const Rebuilt& t, size_t k, size_t end, bool& lastIsLoneLead) {
 // with the byte after it. So after each replacement the characters are walked again from the
 // last one known to be whole, over the replacement, to find where the search goes on.
 int ReplaceWordInto(std::string_view text, std::string_view word, std::string_view replacement,
-                    std::string& out) {
+                    std::string& out, std::vector<size_t>* spots) {
     if (word.empty()) return 0;
     int count = 0;
     size_t rest = 0;              // text[rest..] is not in `out` yet
     size_t from = 0;              // where the last search started: a character start
     bool loneLeadBefore = false;  // the character that ends at `from` is a lone lead byte
     std::string built;
-    size_t pos = gbk::Find(text, word, 0, true);
+    size_t pos = FindWord(text, word, 0);
     while (pos != gbk::npos) {
         const bool lone = pos == from ? loneLeadBefore
                                       : gbk::IsLead(static_cast<unsigned char>(text[pos - 1])) &&
@@ -62,6 +82,7 @@ int ReplaceWordInto(std::string_view text, std::string_view word, std::string_vi
             if (count++ == 0) built.reserve(text.size() + text.size() / 8 + replacement.size());
             built.append(text.substr(rest, pos - rest));
             const size_t at = built.size();
+            if (spots) spots->push_back(at);
             built.append(replacement);
             rest = pos + word.size();
             const Rebuilt t{built, text.substr(rest)};
@@ -70,7 +91,7 @@ int ReplaceWordInto(std::string_view text, std::string_view word, std::string_vi
             loneLeadBefore = reached > (lone ? at - 1 : at) ? walkedLone : lone;
             from = rest + (reached - built.size());
         }
-        pos = gbk::Find(text, word, from, true);
+        pos = FindWord(text, word, from);
     }
     if (count == 0) return 0;
     built.append(text.substr(rest));
@@ -106,54 +127,58 @@ bool CPolyStepper::Step(std::string& text) {
 void CPolyStepper::Begin(std::string text) {
     m_index = 0;
     m_lastCount = 0;
-    m_run = std::make_unique<PolyRun>(std::move(text), m_dict.Snapshot(), 0);
+    m_run.reset();
+    m_text = std::move(text);
+    m_running = true;
 }
 
 PolyStepReport CPolyStepper::StepFor(PolyBudget budget) {
     using Clock = PolyRun::Clock;
     PolyStepReport report;
-    if (!m_run) {
+    if (!m_running) {
         report.exhausted = true;
         return report;
     }
     const Clock::time_point start = Clock::now();
     const Clock::time_point deadline =
         budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
-
-    PolyDictRef snap = m_dict.Snapshot();
-    const int end = snap->RunEnd(m_index);
-    if (m_index >= end) {
-        report.exhausted = true;
-        return report;
+    if (!m_run) {
+        // A pass starts with the dictionary file as it is now.
+        PolyDictRef snap = m_dict.Snapshot();
+        if (snap->RunEnd(m_index) <= m_index) {
+            report.exhausted = true;
+            return report;
+        }
+        m_run = std::make_unique<PolyRun>(std::move(m_text), snap, m_index);
+        m_reported = 0;
     }
-    // The file changed since the run was indexed: go on from here with the file as it is.
-    if (snap != m_run->Snap()) m_run = std::make_unique<PolyRun>(m_run->Text(), snap, m_index);
-    if (!m_run->Index(deadline)) return report;
-
-    int lastApplied = -1;
-    while (m_index < end) {
-        const int64_t count = m_run->Apply(static_cast<uint32_t>(m_index));
-        report.replacements += count;
-        m_lastCount = static_cast<int>(std::min<int64_t>(count, std::numeric_limits<int>::max()));
-        lastApplied = m_index++;
-        ++report.applied;
-        // Entries that occur nowhere cost next to nothing: look at the clock after real work,
-        // and now and then otherwise.
-        if ((count > 0 || (report.applied & 255) == 0) && Clock::now() >= deadline) break;
+    const bool done = m_run->Work(deadline);
+    report.replacements = m_run->Replacements() - m_reported;
+    m_reported = m_run->Replacements();
+    // Entries count as applied in step with the share of the text the pass went through.
+    const int from = m_run->From(), end = m_run->End();
+    int index = done ? end : from + static_cast<int>(m_run->Fraction() * (end - from));
+    index = std::clamp(index, m_index, done ? end : end - 1);
+    report.applied = index - m_index;
+    m_index = index;
+    if (report.applied > 0) {
+        m_word.assign(m_run->Snap()->Word(static_cast<size_t>(m_index - 1)));
+        m_replacement.assign(m_run->Snap()->Replacement(static_cast<size_t>(m_index - 1)));
     }
-    if (lastApplied >= 0) {
-        m_word.assign(snap->Word(static_cast<size_t>(lastApplied)));
-        m_replacement.assign(snap->Replacement(static_cast<size_t>(lastApplied)));
+    if (done) {
+        m_text = m_run->TakeText();
+        m_run.reset();
+        // The file may have grown while the pass ran: its new entries make a further pass.
+        report.exhausted = m_dict.Snapshot()->RunEnd(m_index) <= m_index;
     }
-    report.exhausted = m_index >= end;
     return report;
 }
 
 std::string CPolyStepper::TakeText() {
-    if (!m_run) return {};
-    std::string text = m_run->Text();
+    if (m_run) m_text = m_run->TakeText();
     m_run.reset();
-    return text;
+    m_running = false;
+    return std::move(m_text);
 }
 
 int64_t ApplyDictionary(const CPolyDict& dict, std::string& text) {
