@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/prompter.h"
 #include "bench/common/poly_dialog_corpus.h"
 #include "editor/edit_box.h"
 #include "polyphone/ui/polyphone_commands.h"
@@ -30,8 +31,11 @@ void BM_TextCommandUntilOkEnabled(benchmark::State& state) {
     qdm::PolyCommandHost host;
     host.edit = &edit;
     host.dictPath = dictPath;
-    QString result;
-    host.message = [&](QWidget*, const QString& text, const QString&) { result = text; };
+    struct : mked::IPrompter {
+        QString last;
+        void Message(const QString& text, const QString&) override { last = text; }
+    } prompter;
+    host.prompter = &prompter;
 
     for (auto _ : state) {
         edit.SetText(corpus.book);
@@ -52,7 +56,7 @@ void BM_TextCommandUntilOkEnabled(benchmark::State& state) {
         qdm::OnPolyphoneText(host);
         state.SetIterationTime(seconds);
     }
-    state.SetLabel(result.toStdString());
+    state.SetLabel(prompter.last.toStdString());
     state.counters["MB"] = static_cast<double>(corpus.book.size()) / (1 << 20);
     std::filesystem::remove(dictPath);
 }

@@ -8,7 +8,7 @@
 #include <new>
 
 #include "polyphone/poly_rows.h"
-#include "polyphone/ui/dialog_units.h"
+#include "polyphone/ui/template_layout.h"
 #include "polyphone/ui/gbk_limit_validator.h"
 #include "polyphone/ui/poly_ui_text.h"
 
@@ -34,7 +34,7 @@ void CDialogDuoyinziSet::BuildControls() {
     setWindowTitle(QLit("多音字设置对话框"));
     setFont(TemplateFont(
         {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Noto Sans CJK SC")}, 12));
-    const DialogUnits du(font());
+    const TemplateLayout du(this);
 
     m_editWord = new QLineEdit(this);
     m_editWord->setObjectName(QStringLiteral("word"));
@@ -66,7 +66,7 @@ void CDialogDuoyinziSet::BuildControls() {
     connect(m_add, &QPushButton::clicked, this, &CDialogDuoyinziSet::OnAdd);
     connect(remove, &QPushButton::clicked, this, &CDialogDuoyinziSet::OnDelete);
     connect(exit, &QPushButton::clicked, this, &CDialogDuoyinziSet::OnExit);
-    FitDialog(this, du, 211, 230);
+    du.Fit(211, 230);
 }
 
 void CDialogDuoyinziSet::OnInitDialog() {

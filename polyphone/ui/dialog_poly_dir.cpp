@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <chrono>
 
-#include "polyphone/ui/dialog_units.h"
+#include "polyphone/ui/template_layout.h"
 #include "polyphone/ui/poly_ui_text.h"
 
 namespace qdm {
@@ -44,7 +44,7 @@ CDialogPolyDir::~CDialogPolyDir() = default;
 void CDialogPolyDir::BuildControls() {
     setWindowTitle(QLit("正在进行多音字目录处理"));
     setFont(TemplateFont({QLit("隶书"), QStringLiteral("Noto Serif CJK SC")}, 12));
-    const DialogUnits du(font());
+    const TemplateLayout du(this);
 
     du.Place(new QGroupBox(this), 7, 7, 321, 165);
     du.Place(new QLabel(QLit("好书伴我行，Norvane电子书！"), this), 99, 14, 133, 12);
@@ -86,7 +86,7 @@ void CDialogPolyDir::BuildControls() {
     du.Place(m_ok, 230, 148, 83, 16);
     connect(m_interrupt, &QPushButton::clicked, this, &CDialogPolyDir::reject);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    FitDialog(this, du, 335, 179);
+    du.Fit(335, 179);
     m_interrupt->setFocus();
 }
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "polyphone/ui/dialog_units.h"
+#include "polyphone/ui/template_layout.h"
 #include "polyphone/ui/poly_ui_text.h"
 
 namespace qdm {
@@ -50,7 +50,7 @@ CDialogPOLYP_PROCING::~CDialogPOLYP_PROCING() {
 void CDialogPOLYP_PROCING::BuildControls() {
     setWindowTitle(QLit("正在进行多音字处理"));
     setFont(TemplateFont({QLit("华文中宋"), QStringLiteral("Noto Serif CJK SC")}, 12));
-    const DialogUnits du(font());
+    const TemplateLayout du(this);
 
     du.Place(new QGroupBox(QStringLiteral(" "), this), 7, 7, 254, 94);
     auto* slogan = new QLabel(QLit("好书伴我行，Norvane电子书！"), this);
@@ -83,7 +83,7 @@ void CDialogPOLYP_PROCING::BuildControls() {
     du.Place(m_ok, 204, 82, 50, 14);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    FitDialog(this, du, 268, 112);
+    du.Fit(268, 112);
     m_cancel->setFocus();
 }
 

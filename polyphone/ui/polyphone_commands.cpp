@@ -1,10 +1,15 @@
 #include "polyphone/ui/polyphone_commands.h"
 
-#include <QFileDialog>
 #include <memory>
 
+#include "app/command_ids.h"
+#include "app/command_router.h"
+#include "app/file_dialogs.h"
+#include "app/prompter.h"
+#include "app/view.h"
 #include "editor/edit_box.h"
 #include "editor/gbk.h"
+#include "editor/ui/edit_widget.h"
 #include "polyphone/poly_caret.h"
 #include "polyphone/poly_file.h"
 #include "polyphone/ui/dialog_duoyinzi_set.h"
@@ -22,44 +27,40 @@ std::unique_ptr<CPolyDict> MakeDict(const PolyCommandHost& host) {
 
 void ShowResult(const PolyCommandHost& host, int64_t count) {
     const std::string text = gbk::Format(gbk::Lit("处理多音字%d个!"), std::to_string(count));
-    OrRealBox(host.message)(host.owner, QFromGbk(text), QLit("多音字处理结果"));
+    BoxesOf(host.prompter)(host.owner, QFromGbk(text), QLit("多音字处理结果"));
 }
 
 // A file the command could not process is named with the reason; it keeps its content.
 void ShowFileRefused(const PolyCommandHost& host, const std::string& path,
                      const std::string& reason) {
-    OrRealBox(host.message)(host.owner,
-                            QLit("文件未处理:") + QLatin1Char('\n') + QFromPath(path) +
-                                QStringLiteral(": ") + QString::fromStdString(reason),
-                            QLit("多音字处理结果"));
+    BoxesOf(host.prompter)(host.owner,
+                           QLit("文件未处理:") + QLatin1Char('\n') + QFromPath(path) +
+                               QStringLiteral(": ") + QString::fromStdString(reason),
+                           QLit("多音字处理结果"));
 }
 
-// "description|patterns|...||" as Qt's name filters; the description is what the user sees.
-QString QtNameFilters(const QString& filter) {
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty()) break;
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
-    }
-    return out.join(QStringLiteral(";;"));
+QString ChooseFile(const PolyCommandHost& host) {
+    mked::FileDialogRequest request;
+    request.mode = mked::FileDialogRequest::Open;
+    request.filters = {{QLit("文本文件(*.txt;*.qdm)"), QStringLiteral("*.txt;*.qdm")},
+                       {QLit("所有文件(*.*)"), QStringLiteral("*.*")}};
+    return host.files->Choose(request).value_or(QString());
 }
 
-QString RealOpenFile(QWidget* owner, const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileName(owner, title, QString(), QtNameFilters(filter), nullptr,
-                                        QFileDialog::HideNameFilterDetails);
-}
-
-QString RealChooseFolder(QWidget* owner, const QString& title) {
-    return QFileDialog::getExistingDirectory(owner, title);
+QString ChooseFolder(const PolyCommandHost& host) {
+    mked::FileDialogRequest request;
+    request.mode = mked::FileDialogRequest::Folder;
+    request.title = QLit("请选择书籍目录...");
+    return host.files->Choose(request).value_or(QString());
 }
 
 }  // namespace
 
-QString PolyphoneFileFilter() {
-    return QLit("文本文件(*.txt;*.qdm)|*.txt;*.qdm|所有文件(*.*)|*.*||");
+PolyMessageBox BoxesOf(mked::IPrompter* prompter) {
+    if (!prompter) return &ShowPolyMessage;
+    return [prompter](QWidget*, const QString& text, const QString& caption) {
+        prompter->Message(text, caption);
+    };
 }
 
 int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, PolyMessageBox box) {
@@ -79,19 +80,18 @@ int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, P
 
 void OnPolyphoneSettings(const PolyCommandHost& host) {
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
-    CDialogDuoyinziSet dialog(*dict, host.message, host.owner);
+    CDialogDuoyinziSet dialog(*dict, BoxesOf(host.prompter), host.owner);
     dialog.exec();
 }
 
 void OnPolyphoneText(const PolyCommandHost& host) {
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
-    const int n = RunPolyphoneDialog(*host.edit, host.owner, dict.get(), host.message);
+    const int n = RunPolyphoneDialog(*host.edit, host.owner, dict.get(), BoxesOf(host.prompter));
     ShowResult(host, n);
 }
 
 void OnPolyphoneFile(const PolyCommandHost& host) {
-    const auto openFile = host.openFile ? host.openFile : &RealOpenFile;
-    const QString chosen = openFile(host.owner, QString(), PolyphoneFileFilter());
+    const QString chosen = ChooseFile(host);
     if (chosen.isEmpty()) return;
     const std::string path = PathFromQ(chosen);
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
@@ -102,7 +102,7 @@ void OnPolyphoneFile(const PolyCommandHost& host) {
     if (!LoadFileForPolyphone(path, text, reason) && reason != poly_reason::Empty())
         return ShowFileRefused(host, path, reason);
 
-    CDialogPOLYP_PROCING dialog(&text, *dict, host.message, host.owner);
+    CDialogPOLYP_PROCING dialog(&text, *dict, BoxesOf(host.prompter), host.owner);
     if (dialog.exec() != QDialog::Accepted) return;
     if (const IoStatus io = WriteFileAtomic(path, text); !io)
         return ShowFileRefused(host, path, poly_reason::CannotWrite(io));
@@ -110,8 +110,7 @@ void OnPolyphoneFile(const PolyCommandHost& host) {
 }
 
 void OnPolyphoneDir(const PolyCommandHost& host) {
-    const auto chooseFolder = host.chooseFolder ? host.chooseFolder : &RealChooseFolder;
-    const QString chosen = chooseFolder(host.owner, QLit("请选择书籍目录..."));
+    const QString chosen = ChooseFolder(host);
     if (chosen.isEmpty()) return;
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
     CDialogPolyDir dialog(*dict, PathFromQ(chosen), host.owner);
@@ -119,3 +118,27 @@ void OnPolyphoneDir(const PolyCommandHost& host) {
 }
 
 }  // namespace qdm
+
+namespace mked {
+
+void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompter* prompter,
+                               IFileDialogs* files) {
+    const auto host = [&view, prompter, files] {
+        qdm::PolyCommandHost h;
+        h.owner = &view;
+        h.edit = &view.m_edit;
+        h.prompter = prompter;
+        h.files = files;
+        return h;
+    };
+    commands.On(ID_POLYPHONE_SETTINGS, [host] { qdm::OnPolyphoneSettings(host()); });
+    commands.On(ID_POLYPHONE_TEXT, [host, &view] {
+        // The run starts from the caret the user sees.
+        view.Editor().Mirror().SyncSelectionToModel();
+        qdm::OnPolyphoneText(host());
+    });
+    commands.On(ID_POLYPHONE_FILE, [host] { qdm::OnPolyphoneFile(host()); });
+    commands.On(ID_POLYPHONE_DIR, [host] { qdm::OnPolyphoneDir(host()); });
+}
+
+}  // namespace mked

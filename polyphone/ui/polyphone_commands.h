@@ -1,32 +1,31 @@
 #pragma once
 // The four polyphone commands of the main view: the dictionary settings, the run over the
-// editor's text, the run over one chosen file and the run over a directory tree. The view
-// hands them what they need from the window; tests hand them answering stand-ins for the
-// message box and the file and folder choosers.
-#include <QString>
-#include <functional>
+// editor's text, the run over one chosen file and the run over a directory tree. They speak
+// to the user through the window's prompter and file dialogs, which tests answer.
+#include <string>
 
 #include "polyphone/poly_dict.h"
 #include "polyphone/ui/poly_prompt.h"
 
 class QWidget;
 
+namespace mked {
+class CommandTarget;
+class CmkedView;
+class IFileDialogs;
+class IPrompter;
+}  // namespace mked
+
 namespace qdm {
 
 class CEditBox;
 
 struct PolyCommandHost {
-    QWidget* owner = nullptr;  // the view: owner of the boxes, parent of the dialogs
-    CEditBox* edit = nullptr;  // the editor's text
-    PolyMessageBox message;    // empty: real boxes
-    // The chosen file's path, or an empty string when the chooser was dismissed; empty: the
-    // real chooser.
-    std::function<QString(QWidget* owner, const QString& title, const QString& filter)> openFile;
-    // The chosen directory, or an empty string when the chooser was dismissed; empty: the
-    // real chooser.
-    std::function<QString(QWidget* owner, const QString& title)> chooseFolder;
-    // The dictionary; empty: the file beside the executable.
-    std::string dictPath;
+    QWidget* owner = nullptr;             // the view: parent of the dialogs
+    CEditBox* edit = nullptr;             // the editor's text
+    mked::IPrompter* prompter = nullptr;  // null: real boxes
+    mked::IFileDialogs* files = nullptr;  // the file and folder choosers
+    std::string dictPath;                 // empty: the dictionary beside the executable
 };
 
 // The run over the whole text of `edit` in the progress dialog. On OK the text is replaced
@@ -40,7 +39,15 @@ void OnPolyphoneText(const PolyCommandHost& host);      // "本文多音字处�
 void OnPolyphoneFile(const PolyCommandHost& host);      // "单文件"
 void OnPolyphoneDir(const PolyCommandHost& host);       // "目录"
 
-// The file chooser's filter, in the form "description|patterns|...||".
-QString PolyphoneFileFilter();
+// The boxes of `prompter` for the dialogs (the real ones when it is null).
+PolyMessageBox BoxesOf(mked::IPrompter* prompter);
 
 }  // namespace qdm
+
+namespace mked {
+
+// Serves the four commands from `view`, through its prompter and file dialogs.
+void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompter* prompter,
+                               IFileDialogs* files);
+
+}  // namespace mked

@@ -4,14 +4,11 @@
 #include <QTest>
 
 #include "polyphone/ui/dialog_poly_dir.h"
-#include "polyphone/ui/polyphone_commands.h"
 #include "polyphone_test_util.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using polytest::ClickWhenEnabled;
-using polytest::ModalUser;
 using qdm::CDialogPolyDir;
 
 class PolyDir : public polytest::ScratchDir {
@@ -98,26 +95,6 @@ TEST_F(PolyDir, AnEmptyDirectoryFinishesAtOnceAndEscapeThenCloses) {
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-}
-
-TEST_F(PolyDir, TheCommandAsksForTheBookDirectoryAndRunsTheDialog) {
-    Write(Path("books/a.txt"), gbk::Lit("行"));
-    QString title;
-    QString answer;
-    qdm::PolyCommandHost host;
-    host.dictPath = m_dictPath;
-    host.chooseFolder = [&](QWidget*, const QString& t) {
-        title = t;
-        return answer;
-    };
-    qdm::OnPolyphoneDir(host);  // dismissed: nothing happens
-    EXPECT_EQ(title, qdm::QLit("请选择书籍目录..."));
-    EXPECT_EQ(Read(Path("books/a.txt")), gbk::Lit("行"));
-
-    answer = qdm::QFromPath(Path("books"));
-    ModalUser user(ClickWhenEnabled("ok"));
-    qdm::OnPolyphoneDir(host);
-    EXPECT_EQ(Read(Path("books/a.txt")), gbk::Lit("航"));
 }
 
 }  // namespace

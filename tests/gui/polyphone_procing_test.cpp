@@ -3,10 +3,8 @@
 #include <QProgressBar>
 #include <QTest>
 
-#include "editor/edit_box.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/ui/dialog_poly_procing.h"
-#include "polyphone/ui/polyphone_commands.h"
 #include "polyphone_test_util.h"
 
 namespace {
@@ -24,18 +22,6 @@ class PolyProcing : public polytest::ScratchDir {
     static bool OkEnabled(QDialog& d) {
         return d.findChild<QPushButton*>(QStringLiteral("ok"))->isEnabled();
     }
-    qdm::PolyCommandHost Host(qdm::CEditBox* edit, Boxes& boxes, const std::string& file = {}) {
-        qdm::PolyCommandHost host;
-        host.edit = edit;
-        host.message = boxes.Prompter();
-        host.dictPath = Path("kolb_polyphone.ini");
-        host.openFile = [this, file](QWidget*, const QString&, const QString& filter) {
-            m_filter = filter;
-            return file.empty() ? QString() : qdm::QFromPath(file);
-        };
-        return host;
-    }
-    QString m_filter;
 };
 
 TEST_F(PolyProcing, EachTickShowsTheEntryAppliedThePercentAndTheRunningCount) {
@@ -122,85 +108,6 @@ TEST_F(PolyProcing, OkRefusesAFieldOutOfBoundsAndCancelStillCloses) {
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-}
-
-TEST_F(PolyProcing, TheTextCommandReplacesTheTextWithoutHistoryAndKeepsTheCaretLine) {
-    WriteDict({{"行", "航"}});
-    qdm::CEditBox edit;
-    edit.SetText(gbk::Lit("行\r\n第二行文字"));
-    const int32_t caret = static_cast<int32_t>(gbk::Lit("行\r\n第二").size());
-    edit.SetSelection(caret, caret);
-    const int32_t records = edit.History().Count();
-    Boxes boxes;
-    ModalUser user(ClickWhenEnabled("ok"));
-    qdm::OnPolyphoneText(Host(&edit, boxes));
-
-    EXPECT_EQ(edit.Text(), gbk::Lit("航\r\n第二航文字"));
-    EXPECT_EQ(edit.History().Count(), records);
-    int32_t start = -1, end = -1;
-    edit.GetSelection(start, end);
-    EXPECT_EQ(start, caret);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, gbk::Lit("处理多音字2个!"));
-    EXPECT_EQ(boxes.shown[0].caption, gbk::Lit("多音字处理结果"));
-}
-
-TEST_F(PolyProcing, CancellingTheTextCommandLeavesTheTextAndReportsZero) {
-    WriteDict({{"行", "航"}});
-    for (const char* button : {"cancel", "escape"}) {
-        qdm::CEditBox edit;
-        edit.SetText(gbk::Lit("银行"));
-        Boxes boxes;
-        const std::string which = button;
-        // Cancel is pressed once the run is over, the latest moment it can come.
-        ModalUser user([&](QDialog* d) {
-            if (!OkEnabled(*d)) return false;
-            if (which == "escape")
-                QTest::keyClick(d, Qt::Key_Escape);
-            else
-                d->findChild<QPushButton*>(QStringLiteral("cancel"))->click();
-            return true;
-        });
-        qdm::OnPolyphoneText(Host(&edit, boxes));
-        EXPECT_EQ(edit.Text(), gbk::Lit("银行")) << which;
-        ASSERT_EQ(boxes.shown.size(), 1u) << which;
-        EXPECT_EQ(boxes.shown[0].text, gbk::Lit("处理多音字0个!"));
-    }
-}
-
-TEST_F(PolyProcing, TheFileCommandRewritesTheChosenFileOnlyWhenConfirmed) {
-    WriteDict({{"重重", "众"}});
-    const std::string book = Path("book.txt");
-    Write(book, gbk::Lit("重重山\r\n"));
-    Boxes boxes;
-    {
-        ModalUser user(ClickWhenEnabled("cancel"));
-        qdm::OnPolyphoneFile(Host(nullptr, boxes, book));
-    }
-    EXPECT_EQ(Read(book), gbk::Lit("重重山\r\n"));
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(m_filter, qdm::QLit("文本文件(*.txt;*.qdm)|*.txt;*.qdm|所有文件(*.*)|*.*||"));
-
-    ModalUser user(ClickWhenEnabled("ok"));
-    qdm::OnPolyphoneFile(Host(nullptr, boxes, book));
-    EXPECT_EQ(Read(book), gbk::Lit("众山\r\n"));  // shorter: the file ends where the text does
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, gbk::Lit("处理多音字1个!"));
-}
-
-TEST_F(PolyProcing, TheFileCommandNamesAFileItWillNotTouch) {
-    WriteDict({{"a", "b"}});
-    const std::string binary = Path("cover.qdm");
-    Write(binary, std::string("a\0a", 3));
-    Boxes boxes;
-    qdm::OnPolyphoneFile(Host(nullptr, boxes, binary));
-    EXPECT_EQ(Read(binary), std::string("a\0a", 3));
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_NE(boxes.shown[0].text.find(binary), std::string::npos);
-
-    boxes.shown.clear();
-    qdm::OnPolyphoneFile(Host(nullptr, boxes));  // the chooser was dismissed
-    EXPECT_TRUE(boxes.shown.empty());
 }
 
 }  // namespace
