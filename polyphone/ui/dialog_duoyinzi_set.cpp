@@ -18,7 +18,7 @@ namespace {
 // A row as the list shows it: a CR kept from a CR LF file is made visible.
 QString RowText(const std::string& row) {
     QString text = QFromGbk(row);
-    text.replace(QLatin1Char('\r'), QChar(0x240D));
+    text.replace(QLatin1Char('\r'), QChar(0x21B5));
     return text;
 }
 

@@ -46,7 +46,8 @@ void CDialogPolyDir::BuildControls() {
     setFont(TemplateFont({QLit("隶书"), QStringLiteral("Noto Serif CJK SC")}, 12));
     const TemplateLayout du(this);
 
-    du.Place(new QGroupBox(this), 7, 7, 321, 165);
+    // The template's frame line runs through the middle of its (empty) title.
+    du.Place(new QGroupBox(this), 7, 11, 321, 161);
     du.Place(new QLabel(QLit("好书伴我行，Norvane电子书！"), this), 99, 14, 133, 12);
     du.Place(new QLabel(QLit("目录"), this), 16, 38, 44, 12);
     m_directory = ReadOnlyField(this, "directory");

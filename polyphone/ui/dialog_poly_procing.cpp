@@ -52,7 +52,8 @@ void CDialogPOLYP_PROCING::BuildControls() {
     setFont(TemplateFont({QLit("华文中宋"), QStringLiteral("Noto Serif CJK SC")}, 12));
     const TemplateLayout du(this);
 
-    du.Place(new QGroupBox(QStringLiteral(" "), this), 7, 7, 254, 94);
+    // The template's frame line runs through the middle of its (blank) title.
+    du.Place(new QGroupBox(this), 7, 11, 254, 90);
     auto* slogan = new QLabel(QLit("好书伴我行，Norvane电子书！"), this);
     du.Place(slogan, 95, 16, 80, 8);
     du.Place(new QLabel(QLit("正在处理"), this), 18, 39, 31, 8);
