@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+#include <string_view>
 
 namespace qdm {
 
@@ -8,5 +10,11 @@ class CEditBox;
 // stay with the next), then numbers the sections. A text that already holds a section is
 // left unchanged, with the fault's 10 bytes selected.
 void AutoSection(CEditBox& edit);
+// The same, for callers that report why a text was left unchanged: false with the message of
+// the refused section insertion.
+bool AutoSection(CEditBox& edit, std::string& message);
+
+// The sectioned and numbered form of a text that holds no section begin tag.
+std::string AutoSectionText(std::string_view text);
 
 }  // namespace qdm

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,7 @@ class CEditBox;
 void RenumberSections(CEditBox& edit);
 // The same pass over a text, for callers without an edit box.
 std::string NumberSections(std::string_view text);
+// How many section begin tags the text holds.
+int32_t CountSections(std::string_view text);
 
 }  // namespace qdm

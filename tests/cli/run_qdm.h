@@ -36,9 +36,11 @@ inline QdmRun RunQdm(const std::vector<std::string>& args, const std::string& st
                               ("qdm-run-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
                                  .string();
     std::string cmd = ShellQuote(QDM_EXE);
-    for (const std::string& a : args) cmd += " " + ShellQuote(a);
-    cmd += " <" + ShellQuote(stdinPath) + " >" + ShellQuote(base + ".out") + " 2>" +
-           ShellQuote(base + ".err");
+    // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about "literal" + string.
+    for (const std::string& a : args) cmd.append(" ").append(ShellQuote(a));
+    cmd.append(" <").append(ShellQuote(stdinPath));
+    cmd.append(" >").append(ShellQuote(base + ".out"));
+    cmd.append(" 2>").append(ShellQuote(base + ".err"));
     QdmRun run;
     int status = std::system(cmd.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

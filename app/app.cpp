@@ -1,0 +1,101 @@
+#include "app/app.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/about_dialog.h"
+#include "app/appearance_dialogs.h"
+#include "app/command_ids.h"
+#include "app/file_dialogs.h"
+#include "app/main_frame.h"
+#include "app/prompter.h"
+#include "app/recent_files.h"
+#include "app/view.h"
+
+namespace mked {
+
+CmkedApp::CmkedApp(const Dialogs& dialogs) : m_dialogs(dialogs) {}
+
+CmkedApp::~CmkedApp() = default;
+
+CmkedView& CmkedApp::View() {
+    return m_frame->View();
+}
+
+bool CmkedApp::InitInstance(const QStringList& args) {
+    // Settings (the recent-file list) live under these two names.
+    QCoreApplication::setOrganizationName(SettingsOrganization());
+    QCoreApplication::setApplicationName(SettingsApplication());
+    m_recent = std::make_unique<RecentFiles>();
+
+    if (!m_dialogs.prompter)
+        m_dialogs.prompter = (m_ownPrompter = std::make_unique<QtPrompter>(nullptr)).get();
+    if (!m_dialogs.files)
+        m_dialogs.files = (m_ownFileDialogs = std::make_unique<QtFileDialogs>(nullptr)).get();
+    if (!m_dialogs.appearance)
+        m_dialogs.appearance =
+            (m_ownAppearance = std::make_unique<QtAppearanceDialogs>(nullptr)).get();
+
+    ViewServices services{m_dialogs.prompter, m_dialogs.files, m_dialogs.appearance,
+                          m_recent.get()};
+    m_frame = std::make_unique<CMainFrame>(services, m_router, *m_recent);
+    if (m_ownPrompter) m_ownPrompter->SetOwner(m_frame.get());
+    if (m_ownFileDialogs) m_ownFileDialogs->SetOwner(m_frame.get());
+    if (m_ownAppearance) m_ownAppearance->SetOwner(m_frame.get());
+
+    // Commands go to the view first, then the frame, then the application.
+    m_router.Append(&View().Commands());
+    m_router.Append(&m_frame->Commands());
+    RegisterCommands();
+    m_router.Append(&m_commands);
+
+    // The window opens at the platform's usual size, then shrinks to fit the view's form.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_frame->resize(screen->availableSize() * 3 / 4);
+    View().OnInitialUpdate();
+    m_frame->UpdateCommandUI();
+
+    const QString file = args.isEmpty() ? QString() : args.first();
+    if (!file.isEmpty()) View().OpenPath(file);
+
+    m_frame->show();
+    m_frame->activateWindow();
+    View().setFocus();
+    return true;
+}
+
+void CmkedApp::RegisterCommands() {
+    m_commands.On(ID_FILE_NEW, [this] { OnFileNew(); });
+    m_commands.On(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    m_commands.On(ID_APP_EXIT, [this] { OnAppExit(); });
+    for (int i = 0; i < RecentFiles::kSize; ++i) {
+        CommandHandler& h =
+            m_commands.On(ID_FILE_MRU_FILE1 + i, [this, i] { OnOpenRecentFile(i); });
+        h.enabled = [this, i] { return i < m_recent->Files().size(); };
+    }
+}
+
+// Nothing is ever marked modified, so nothing is asked: the introduction text comes back;
+// the caption and the remembered path stay.
+void CmkedApp::OnFileNew() {
+    View().OnInitialUpdate();
+}
+
+void CmkedApp::OnAppAbout() {
+    CAboutDlg about(m_frame.get());
+    about.exec();
+}
+
+void CmkedApp::OnAppExit() {
+    m_frame->close();
+}
+
+void CmkedApp::OnOpenRecentFile(int index) {
+    if (index >= m_recent->Files().size()) return;
+    const QString path = m_recent->Files().at(index);
+    // A file that can no longer be read leaves the list, once the user has been told.
+    if (!View().OpenPath(path)) m_recent->Remove(path);
+}
+
+}  // namespace mked

@@ -1,0 +1,53 @@
+// mked: the QDM editor.
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "app/main_frame.h"
+#include "app/resources.h"
+#include "app/version.h"
+
+namespace {
+
+// Saves a picture of the main window once it has been shown and painted, then quits.
+void ScheduleScreenshot(mked::CMainFrame& frame, const QString& path) {
+    QTimer::singleShot(1500, &frame, [&frame, path] {
+        const bool saved = frame.grab().save(path, "PNG");
+        std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
+                     path.toLocal8Bit().constData());
+        QApplication::exit(saved ? 0 : 1);
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("mked %s (%s)\n", mked::kFileVersion, mked::kProductName);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf(
+                "用法: mked [文件]\n"
+                "打开 QDM 文件编辑器；给出文件时打开它（.txt 或 .qdm，GBK 编码）。\n"
+                "  --version          显示版本信息\n"
+                "  --screenshot PNG   启动后把主窗口保存为 PNG 图片并退出\n");
+            return 0;
+        }
+    }
+    mked::UseBundledFontConfig();
+    QApplication qapp(argc, argv);
+    QStringList args = qapp.arguments().mid(1);
+    QString screenshot;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--screenshot")); at >= 0) {
+        screenshot = args.value(at + 1);
+        args.remove(at, std::min<qsizetype>(2, args.size() - at));
+    }
+    mked::CmkedApp app;
+    if (!app.InitInstance(args)) return 1;
+    if (!screenshot.isEmpty()) ScheduleScreenshot(app.MainFrame(), screenshot);
+    return qapp.exec();
+}

@@ -1,0 +1,109 @@
+#include "app/main_frame.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/accelerators.h"
+#include "app/command_ids.h"
+#include "app/lock_indicators.h"
+#include "app/toolbar_icons.h"
+#include "app/view.h"
+
+namespace mked {
+
+CMainFrame::CMainFrame(const ViewServices& services, const CommandRouter& router,
+                       RecentFiles& recent)
+    : m_router(router), m_recent(recent) {
+    setWindowIcon(AppIcon());
+    createActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    RegisterCommands();
+
+    m_view = new CmkedView(services, this);
+    setCentralWidget(m_view);
+    setWindowTitle(m_view->Caption());
+    connect(m_view, &CmkedView::captionChanged, this, &QWidget::setWindowTitle);
+    connect(m_view, &CmkedView::commandStateChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(m_view, &CmkedView::statusMessage, this, &CMainFrame::ShowStatus);
+    connect(m_view, &CmkedView::fitFrameRequested, this, &CMainFrame::FitToView);
+
+    auto* keys = new AcceleratorFilter(*this, [this](int id) { SendCommand(id); });
+    keys->setParent(this);
+    connect(keys, &AcceleratorFilter::menuKeyPressed, this, [this] {
+        const QList<QAction*> menus = menuBar()->actions();
+        if (!menus.isEmpty()) menuBar()->setActiveAction(menus.first());
+    });
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::Action(int id) const {
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::RegisterCommands() {
+    CommandHandler& toolbar =
+        m_commands.On(ID_VIEW_TOOLBAR, [this] { m_toolBar->setVisible(m_toolBar->isHidden()); });
+    toolbar.checked = [this] { return !m_toolBar->isHidden(); };
+    CommandHandler& status = m_commands.On(
+        ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    status.checked = [this] { return !statusBar()->isHidden(); };
+    // The view is the only pane: moving to the next or previous pane lands on it again.
+    m_commands.On(ID_NEXT_PANE, [this] { m_view->setFocus(Qt::OtherFocusReason); });
+    m_commands.On(ID_PREV_PANE, [this] { m_view->setFocus(Qt::OtherFocusReason); });
+}
+
+void CMainFrame::SendCommand(int id) {
+    m_router.Run(id);
+    UpdateCommandUI();
+}
+
+void CMainFrame::UpdateCommandUI() {
+    for (auto& [id, action] : m_actions) {
+        action->setEnabled(m_router.IsEnabled(id));
+        const bool checkable = m_router.IsCheckable(id);
+        action->setCheckable(checkable);
+        if (checkable) action->setChecked(m_router.IsChecked(id));
+    }
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_messagePane = new QLabel(QStringLiteral("就绪"));
+    // Temporary messages (prompts, refusals) cover the pane while they are shown.
+    statusBar()->addWidget(m_messagePane, 1);
+    m_locks = new LockIndicators(*statusBar());
+}
+
+void CMainFrame::ShowStatus(const QString& text) {
+    statusBar()->showMessage(text, 8000);
+}
+
+void CMainFrame::FitToView(const QSize& size) {
+    if (isMaximized() || isFullScreen()) return;
+    if (QLayout* l = layout()) l->activate();
+    const QSize view = centralWidget() ? centralWidget()->size() : size;
+    const int dw = std::max(0, view.width() - size.width());
+    const int dh = std::max(0, view.height() - size.height());
+    if (dw > 0 || dh > 0) resize(width() - dw, height() - dh);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // Buttons of commands without a prompt string show no tooltip either.
+    if (event->type() == QEvent::ToolTip) {
+        if (auto* button = qobject_cast<QToolButton*>(watched)) {
+            QAction* action = button->defaultAction();
+            if (action && !action->property("hasTip").toBool()) return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace mked

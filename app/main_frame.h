@@ -1,0 +1,65 @@
+#pragma once
+// CMainFrame: the main window with the menu bar, the dockable toolbar and the status bar,
+// all built from the command table, around the one view.
+#include <QMainWindow>
+#include <map>
+
+#include "app/command_router.h"
+
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace mked {
+
+class CmkedView;
+class RecentFiles;
+class LockIndicators;
+struct ViewServices;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    CMainFrame(const ViewServices& services, const CommandRouter& router, RecentFiles& recent);
+    ~CMainFrame() override;
+
+    CmkedView& View() { return *m_view; }
+    const CommandTarget& Commands() const { return m_commands; }
+    QAction* Action(int id) const;
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QLabel* MessagePane() const { return m_messagePane; }
+
+    // Enables, disables and checks every command as the routing says.
+    void UpdateCommandUI();
+    // Runs a command sent by a key or a button, as routing allows.
+    void SendCommand(int id);
+    void ShowStatus(const QString& text);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void createActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void RegisterCommands();
+    QMenu* BuildMenu(QMenu* menu, const struct MenuEntry& popup);
+    void RebuildRecentFiles();
+    // Shrinks the window so that the view is no larger than `size`; never enlarges it.
+    void FitToView(const QSize& size);
+
+    const CommandRouter& m_router;
+    RecentFiles& m_recent;
+    CommandTarget m_commands;
+    std::map<int, QAction*> m_actions;
+    CmkedView* m_view = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_messagePane = nullptr;
+    LockIndicators* m_locks = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentPlaceholder = nullptr;
+    QList<QAction*> m_recentActions;
+};
+
+}  // namespace mked

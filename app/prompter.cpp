@@ -1,0 +1,20 @@
+#include "app/prompter.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+#include "editor/codec.h"
+
+namespace mked {
+
+QString FromGbk(std::string_view gbk) {
+    return QString::fromStdString(gbk::ToUtf8(gbk));
+}
+
+void QtPrompter::Message(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_owner);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.exec();
+}
+
+}  // namespace mked

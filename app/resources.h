@@ -1,0 +1,15 @@
+#pragma once
+// Files of res/: beside the sources for a build tree, or in res/ next to the executable.
+#include <QString>
+
+namespace mked {
+
+// Full path of a file of res/, or an empty string when it is nowhere to be found.
+QString ResourcePath(const QString& name);
+
+// Points fontconfig at res/fonts.conf unless FONTCONFIG_FILE is already set: without its
+// aliases "宋体" would fall back to a face without Chinese, and Han text to Japanese shapes.
+// Call before the QApplication exists.
+void UseBundledFontConfig();
+
+}  // namespace mked

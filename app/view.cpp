@@ -1,0 +1,57 @@
+#include "app/view.h"
+
+#include <QFile>
+#include <QVBoxLayout>
+
+#include "app/dialog_units.h"
+#include "app/intro_text.h"
+#include "app/prompter.h"
+#include "editor/gbk.h"
+#include "editor/ui/edit_widget.h"
+
+namespace mked {
+
+CmkedView::CmkedView(const ViewServices& services, QWidget* parent)
+    : QWidget(parent), m_services(services) {
+    m_edit.SetClipboard(&m_clipboard);
+    m_editor = new qdm::ui::EditWidget(m_edit, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_editor);
+    setFocusProxy(m_editor);
+
+    connect(&m_editor->Mirror(), &qdm::ui::ModelMirror::textChanged, this,
+            &CmkedView::commandStateChanged);
+    connect(m_editor, &qdm::ui::EditWidget::refused, this, &CmkedView::statusMessage);
+    RegisterCommands();
+}
+
+// The edit area goes first: it is the model's observer, and the model is a member.
+CmkedView::~CmkedView() {
+    delete m_editor;
+}
+
+QString CmkedView::Caption() const {
+    if (m_strFileName.empty()) return FromGbk(gbk::Lit("QDM文件编辑器---Norvane科技有限公司"));
+    return QFile::decodeName(QByteArray::fromStdString(m_strFileName));
+}
+
+QSize CmkedView::TemplateSize() const {
+    return DialogUnits(FormFont(), 0, 0, 371, 274).size();
+}
+
+void CmkedView::OnInitialUpdate() {
+    emit fitFrameRequested(TemplateSize());
+    qdm::ui::MirrorBatch batch(m_editor->Mirror());
+    m_edit.SetText(IntroText());
+}
+
+void CmkedView::Box(std::string_view gbkText, const char* captionUtf8) {
+    Box(FromGbk(gbkText), FromGbk(gbk::Lit(captionUtf8)));
+}
+
+void CmkedView::Box(const QString& text, const QString& caption) {
+    m_services.prompter->Message(text, caption);
+}
+
+}  // namespace mked

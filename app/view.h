@@ -1,0 +1,101 @@
+#pragma once
+// CmkedView: the main window's only view. It holds the text model m_edit (shown and edited
+// through the edit area that covers the whole view) and the name of the current file, and it
+// serves the editor's own commands.
+#include <QWidget>
+#include <string>
+#include <string_view>
+
+#include "app/command_router.h"
+#include "editor/edit_box.h"
+#include "editor/ui/system_clipboard.h"
+
+namespace qdm::ui {
+class EditWidget;
+}
+
+namespace mked {
+
+class IPrompter;
+class IFileDialogs;
+class IAppearanceDialogs;
+class RecentFiles;
+
+// The dialogs and stores a view talks to.
+struct ViewServices {
+    IPrompter* prompter = nullptr;
+    IFileDialogs* fileDialogs = nullptr;
+    IAppearanceDialogs* appearance = nullptr;
+    RecentFiles* recent = nullptr;
+};
+
+class CmkedView : public QWidget {
+    Q_OBJECT
+  public:
+    CmkedView(const ViewServices& services, QWidget* parent = nullptr);
+    ~CmkedView() override;
+
+    qdm::ui::EditWidget& Editor() { return *m_editor; }
+    const CommandTarget& Commands() const { return m_commands; }
+    // The main window's caption: the current file's name, or the default caption.
+    QString Caption() const;
+    // The size of the form the view was laid out for; the frame shrinks to it at start-up.
+    QSize TemplateSize() const;
+
+    // Puts the introduction text into the edit area (start-up and New).
+    void OnInitialUpdate();
+    // Loads a file as Open does once the user has chosen it; false when it cannot be read
+    // (the user has been told why).
+    bool OpenPath(const QString& path);
+
+    // ---- command handlers ------------------------------------------------------------------
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnInsertSection();
+    void OnReverseSection();
+    void OnInsertReaderNote();
+    void OnInsertAuthorNote();
+    void OnInsertTrans();
+    void OnInsertEmph();
+    void OnCheckMarkup();
+    void OnAutoProcess();
+    void OnFont();
+    void OnColor();
+    void OnEditUndo();
+
+  signals:
+    void captionChanged(const QString& caption);
+    // Something that decides whether a command can run has changed.
+    void commandStateChanged();
+    // A short message for the status bar.
+    void statusMessage(const QString& text);
+    // The frame should shrink so that the view is no larger than `size`.
+    void fitFrameRequested(const QSize& size);
+
+  private:
+    void RegisterCommands();
+    void InsertMarkup(int kind, const char* failureCaption);
+    bool CheckBeforeSave();
+    bool SaveTo(const QString& path);
+    void SetCurrentFile(const QString& path);
+    QString DialogDirectory() const;
+    void Box(std::string_view gbkText, const char* captionUtf8);
+    void Box(const QString& text, const QString& caption);
+
+    ViewServices m_services;
+    CommandTarget m_commands;
+    qdm::ui::SystemClipboard m_clipboard;
+
+  public:
+    qdm::CEditBox m_edit;
+    // Name of the current file without its directory, in the file system's own bytes; empty
+    // until Open, Save As, or a Save that asked for a name succeeds.
+    std::string m_strFileName;
+
+  private:
+    qdm::ui::EditWidget* m_editor = nullptr;
+    QString m_lastDialogDir;
+};
+
+}  // namespace mked

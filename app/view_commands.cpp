@@ -1,0 +1,105 @@
+// The commands the view serves, and the markup and undo commands themselves.
+#include "app/command_ids.h"
+#include "app/prompter.h"
+#include "app/view.h"
+#include "editor/gbk.h"
+#include "editor/ui/edit_widget.h"
+#include "markup/auto_section.h"
+#include "markup/check.h"
+#include "markup/insert.h"
+#include "markup/tags.h"
+#include "polyphone/ui/polyphone_commands.h"
+
+namespace mked {
+
+void CmkedView::RegisterCommands() {
+    auto on = [this](int id, void (CmkedView::*handler)()) {
+        return &m_commands.On(id, [this, handler] { (this->*handler)(); });
+    };
+    on(ID_FILE_OPEN, &CmkedView::OnFileOpen);
+    on(ID_FILE_SAVE, &CmkedView::OnFileSave);
+    on(ID_FILE_SAVE_AS, &CmkedView::OnFileSaveAs);
+    on(ID_INSERT_SECTION, &CmkedView::OnInsertSection);
+    on(ID_REVERSE_SECTION, &CmkedView::OnReverseSection);
+    on(ID_INSERT_READERNOTE, &CmkedView::OnInsertReaderNote);
+    on(ID_INSERT_AUTHORNOTE, &CmkedView::OnInsertAuthorNote);
+    on(ID_INSERT_TRANS, &CmkedView::OnInsertTrans);
+    on(ID_INSERT_EMPH, &CmkedView::OnInsertEmph);
+    on(ID_CHECK_MARKUP, &CmkedView::OnCheckMarkup);
+    on(ID_AUTO_PROCESS, &CmkedView::OnAutoProcess);
+    on(ID_FONT, &CmkedView::OnFont);
+    on(ID_COLOR, &CmkedView::OnColor);
+
+    CommandHandler* undo = on(ID_EDIT_UNDO, &CmkedView::OnEditUndo);
+    undo->enabled = [this] { return m_edit.CanUndo(); };
+    undo->explain = [this] {
+        std::string why;
+        m_edit.CanUndo(&why);
+        emit statusMessage(FromGbk(why));
+    };
+
+    RegisterPolyphoneCommands(m_commands, *this, m_services.prompter, m_services.fileDialogs);
+}
+
+void CmkedView::InsertMarkup(int kind, const char* failureCaption) {
+    std::string message;
+    bool ok;
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_editor->Mirror().SyncSelectionToModel();
+        ok = kind == qdm::TAG_SECTION ? qdm::InsertSection(m_edit, message)
+                                      : qdm::InsertTag(kind, m_edit, message);
+    }
+    if (!ok) Box(message, failureCaption);
+}
+
+void CmkedView::OnInsertSection() {
+    InsertMarkup(qdm::TAG_SECTION, "section插入错误");
+}
+void CmkedView::OnReverseSection() {
+    InsertMarkup(qdm::TAG_REVERSE_SECTION, "section插入错误");
+}
+void CmkedView::OnInsertReaderNote() {
+    InsertMarkup(qdm::TAG_READERNOTE, "读者注插入错误");
+}
+void CmkedView::OnInsertAuthorNote() {
+    InsertMarkup(qdm::TAG_AUTHORNOTE, "作者注插入错误");
+}
+void CmkedView::OnInsertTrans() {
+    InsertMarkup(qdm::TAG_TRANS, "译文插入错误");
+}
+void CmkedView::OnInsertEmph() {
+    InsertMarkup(qdm::TAG_EMPH, "重点插入错误");
+}
+
+void CmkedView::OnCheckMarkup() {
+    std::string message;
+    bool ok;
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_editor->Mirror().SyncSelectionToModel();
+        ok = qdm::CheckDocument(m_edit, message);
+    }
+    if (ok)
+        Box(gbk::Lit("QDM文件检查正确"), "QDM检查");
+    else
+        Box(message, "QDM检查出错");
+}
+
+void CmkedView::OnAutoProcess() {
+    qdm::ui::MirrorBatch batch(m_editor->Mirror());
+    m_editor->Mirror().SyncSelectionToModel();
+    qdm::AutoSection(m_edit);
+}
+
+void CmkedView::OnEditUndo() {
+    qdm::UndoResult result;
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_editor->Mirror().SyncSelectionToModel();
+        result = m_edit.Undo();
+    }
+    if (!result.ok) emit statusMessage(FromGbk(result.message));
+}
+
+}  // namespace mked

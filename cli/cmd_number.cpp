@@ -1,0 +1,44 @@
+// qdm number: gives the sections of a file their numbers 1, 2, 3 ...
+#include "cli/args.h"
+#include "cli/batch_text.h"
+#include "cli/target.h"
+#include "markup/numbering.h"
+
+namespace qdm::cli {
+namespace {
+
+int Run(const Args& words) {
+    ParsedArgs args;
+    std::string error;
+    if (!ParseArgs(words, {"-i"}, {"-o"}, args, error)) return UsageError("number", error);
+    if (args.operands.size() != 1) return UsageError("number", "需要正好一个输入文件");
+    const std::string& in = args.operands[0];
+    Target target;
+    if (!ResolveTarget(args, in, "", target, error)) return UsageError("number", error);
+
+    BatchText doc;
+    if (IoStatus status = doc.Load(in); !status) {
+        PrintIoError(status);
+        return kExitUsage;
+    }
+    if (doc.HadNul() && !AcceptNulText(in, target)) return kExitUsage;
+    RenumberSections(doc.Edit());
+    return WriteTarget(target, doc.Text()) ? kExitOk : kExitUsage;
+}
+
+const Registrar registrar("number", {"给 section 重新编号",
+                                     "用法: qdm number (-o 输出 | -i) 输入\n"
+                                     "\n"
+                                     "按出现顺序把每个 \"<vsection=\" 编为 1, 2, 3 ..., 和编辑器\n"
+                                     "检查前做的一样. 不检查其他标志.\n"
+                                     "\n"
+                                     "  -o 输出   写到这个文件 (- 表示标准输出)\n"
+                                     "  -i        就地修改输入文件\n"
+                                     "\n"
+                                     "例子:\n"
+                                     "  qdm number -i 水浒传.qdm\n"
+                                     "  qdm number -o - 水浒传.qdm | less\n",
+                                     Run});
+
+}  // namespace
+}  // namespace qdm::cli

@@ -1,0 +1,180 @@
+#include "editor/ui/edit_widget.h"
+
+#include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+
+#include "editor/codec.h"
+#include "editor/ui/unit_text.h"
+
+namespace qdm::ui {
+namespace {
+
+QColor FromRgb(uint32_t rgb) {
+    return QColor::fromRgb(static_cast<QRgb>(rgb | 0xFF000000u));
+}
+
+// Text a key event types into the widget: printable characters (or TAB), no command modifier.
+bool TypesText(const QKeyEvent* e) {
+    const QString text = e->text();
+    if (text.isEmpty() ||
+        (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    for (QChar c : text)
+        if (!c.isPrint() && c != u'\t' && !c.isSurrogate()) return false;
+    return true;
+}
+
+}  // namespace
+
+EditWidget::EditWidget(CEditBox& model, QWidget* parent) : QPlainTextEdit(parent), m_model(model) {
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_mirror = std::make_unique<ModelMirror>(m_model, *this);
+    connect(m_mirror.get(), &ModelMirror::refused, this, &EditWidget::refused);
+    connect(m_mirror.get(), &ModelMirror::appearanceChanged, this, &EditWidget::ApplyAppearance);
+    ApplyAppearance();
+}
+
+EditWidget::~EditWidget() = default;
+
+void EditWidget::ApplyAppearance() {
+    QFont font(QString::fromStdString(gbk::ToUtf8(m_model.GetFontFace())));
+    font.setPointSizeF(m_model.m_fontSize / 10.0);
+    setFont(font);
+    QPalette pal = palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Text, FromRgb(m_model.m_textColor));
+        pal.setColor(group, QPalette::Base, FromRgb(m_model.m_bgColor));
+    }
+    setPalette(pal);
+    viewport()->update();
+}
+
+bool EditWidget::Refuses(QStringView text) {
+    const Encoded enc = EncodeChars(text);
+    if (enc.refusedAt < 0) return false;
+    emit refused(RefusalMessage(text, enc.refusedAt));
+    return true;
+}
+
+// ---- keys ------------------------------------------------------------------------------------
+
+void EditWidget::keyPressEvent(QKeyEvent* e) {
+    m_mirror->Flush();
+    const Qt::KeyboardModifiers mods =
+        e->modifiers() & ~(Qt::KeypadModifier | Qt::GroupSwitchModifier);
+    const bool plain = (mods & ~Qt::ShiftModifier) == Qt::NoModifier;
+    const int key = e->key();
+    if (key == Qt::Key_Delete && mods == Qt::NoModifier)
+        PressDelete();
+    else if (key == Qt::Key_Backspace && plain)
+        PressBackspace();
+    else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && plain)
+        TypeLineBreak();
+    else if (TypesText(e))
+        TypeKeyText(e);
+    else
+        QPlainTextEdit::keyPressEvent(e);
+    m_mirror->Flush();
+}
+
+// The model records from its own bytes before the key takes effect; the widget then removes
+// exactly one character (one unit) or the selection, which is what the record describes.
+void EditWidget::PressDelete() {
+    m_mirror->SyncSelectionToModel();
+    m_model.OnKeyDown(kVkDelete);
+    QTextCursor c = textCursor();
+    if (!c.hasSelection() && c.position() < document()->characterCount() - 1)
+        c.setPosition(c.position() + 1, QTextCursor::KeepAnchor);
+    if (c.hasSelection()) c.removeSelectedText();
+    setTextCursor(c);
+}
+
+void EditWidget::PressBackspace() {
+    m_mirror->SyncSelectionToModel();
+    m_model.OnKeyDown(kVkBack);
+    QTextCursor c = textCursor();
+    if (!c.hasSelection() && c.position() > 0)
+        c.setPosition(c.position() - 1, QTextCursor::KeepAnchor);
+    if (c.hasSelection()) c.removeSelectedText();
+    setTextCursor(c);
+    // The character message that follows the key; the model swallows it.
+    m_model.OnCharBegin();
+    m_model.OnCharEnd();
+}
+
+void EditWidget::TypeLineBreak() {
+    m_mirror->SyncSelectionToModel();
+    m_model.OnCharBegin();
+    QTextCursor c = textCursor();
+    c.insertText(QString(kLineBreak));
+    setTextCursor(c);
+    m_model.OnCharEnd();
+}
+
+void EditWidget::TypeKeyText(QKeyEvent* e) {
+    if (Refuses(e->text())) return;
+    m_mirror->SyncSelectionToModel();
+    m_model.OnCharBegin();
+    QPlainTextEdit::keyPressEvent(e);
+    m_model.OnCharEnd();
+}
+
+void EditWidget::inputMethodEvent(QInputMethodEvent* e) {
+    m_mirror->Flush();
+    const QString commit = e->commitString();
+    if (!commit.isEmpty() && Refuses(commit)) {
+        QInputMethodEvent cleared;  // ends the composition without inserting anything
+        QPlainTextEdit::inputMethodEvent(&cleared);
+        return;
+    }
+    m_mirror->SyncSelectionToModel();
+    if (commit.isEmpty() && !e->preeditString().isEmpty() && textCursor().hasSelection()) {
+        // Composing over a selection takes the selection out first, as a typed character
+        // would; the record lets Undo bring it back.
+        int32_t start, end;
+        m_model.GetSelection(start, end);
+        std::string selected;
+        m_model.GetSelectedText(selected);
+        m_model.RecordEdit(kDeleteSelection, start, std::move(selected), {});
+    }
+    // A commit that also rewrites text around the caret is not a typed character.
+    const bool typed = !commit.isEmpty() && e->replacementLength() == 0;
+    if (typed) m_model.OnCharBegin();
+    QPlainTextEdit::inputMethodEvent(e);
+    if (typed) m_model.OnCharEnd();
+    m_mirror->Flush();
+}
+
+// ---- paste and drop: no record; the model's change generation moves on by itself ----------
+
+void EditWidget::insertFromMimeData(const QMimeData* source) {
+    if (!source || !source->hasText()) return;
+    QString text = source->text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    text.replace(kLineBreak, u'\n');
+    if (Refuses(text)) return;
+    QMimeData plain;
+    plain.setText(text);
+    QPlainTextEdit::insertFromMimeData(&plain);
+    m_mirror->Flush();
+}
+
+void EditWidget::dropEvent(QDropEvent* e) {
+    // Refused before anything moves: a move inside the widget would otherwise cut the text
+    // from its old place and then fail to put it in the new one.
+    if (e->mimeData()->hasText() && Refuses(e->mimeData()->text())) {
+        e->ignore();
+        return;
+    }
+    QPlainTextEdit::dropEvent(e);
+    m_mirror->Flush();
+}
+
+}  // namespace qdm::ui

@@ -1,0 +1,23 @@
+#include "editor/ui/system_clipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "editor/codec.h"
+
+namespace qdm::ui {
+
+void SystemClipboard::SetText(std::string_view gbk) {
+    QString text = QString::fromStdString(gbk::ToUtf8(gbk));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QGuiApplication::clipboard()->setText(text);
+}
+
+std::string SystemClipboard::Text() const {
+    QString text = QGuiApplication::clipboard()->text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return gbk::FromUtf8(text.toStdString()).value_or(std::string());
+}
+
+}  // namespace qdm::ui

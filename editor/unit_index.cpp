@@ -1,0 +1,145 @@
+#include "editor/unit_index.h"
+
+#include <algorithm>
+
+#include "editor/gbk.h"
+
+namespace qdm {
+void UnitIndex::ScanTo(std::string_view text, int32_t until, Scan& scan) {
+    std::vector<Chunk>& chunks = scan.chunks;
+    int32_t pos = scan.end;
+    int32_t chunkStart = pos, chunkUnits = 0;
+    // A short last chunk of the scan so far grows on.
+    if (!chunks.empty() && chunks.back().bytes < kChunkBytes) {
+        chunkStart -= chunks.back().bytes;
+        chunkUnits = chunks.back().units;
+        chunks.pop_back();
+    }
+    while (pos < until) {
+        pos += static_cast<int32_t>(gbk::UnitLen(text, static_cast<size_t>(pos)));
+        ++chunkUnits;
+        ++scan.units;
+        if (pos - chunkStart >= kChunkBytes) {
+            chunks.push_back({pos - chunkStart, chunkUnits});
+            chunkStart = pos;
+            chunkUnits = 0;
+        }
+    }
+    if (pos > chunkStart) chunks.push_back({pos - chunkStart, chunkUnits});
+    scan.end = pos;
+}
+
+void UnitIndex::Reset(std::string_view text) {
+    Scan scan;
+    ScanTo(text, static_cast<int32_t>(text.size()), scan);
+    m_chunks = std::move(scan.chunks);
+    m_units = scan.units;
+    m_bytes = scan.end;
+    m_validStarts = 0;
+}
+
+void UnitIndex::EnsureStarts() const {
+    const size_t n = m_chunks.size();
+    m_byteStart.resize(n);
+    m_unitStart.resize(n);
+    if (m_validStarts > n) m_validStarts = n;
+    for (size_t i = m_validStarts; i < n; ++i) {
+        if (i == 0) {
+            m_byteStart[0] = m_unitStart[0] = 0;
+        } else {
+            m_byteStart[i] = m_byteStart[i - 1] + m_chunks[i - 1].bytes;
+            m_unitStart[i] = m_unitStart[i - 1] + m_chunks[i - 1].units;
+        }
+    }
+    m_validStarts = n;
+}
+
+size_t UnitIndex::ChunkOfByte(int32_t byte) const {
+    auto it = std::upper_bound(m_byteStart.begin(), m_byteStart.end(), byte);
+    return static_cast<size_t>(it - m_byteStart.begin()) - 1;
+}
+
+int32_t UnitIndex::ByteOfUnit(std::string_view text, int32_t unit) const {
+    if (unit <= 0) return 0;
+    if (unit >= m_units) return m_bytes;
+    EnsureStarts();
+    auto it = std::upper_bound(m_unitStart.begin(), m_unitStart.end(), unit);
+    const size_t i = static_cast<size_t>(it - m_unitStart.begin()) - 1;
+    size_t pos = static_cast<size_t>(m_byteStart[i]);
+    for (int32_t u = m_unitStart[i]; u < unit; ++u) pos += gbk::UnitLen(text, pos);
+    return static_cast<int32_t>(pos);
+}
+
+int32_t UnitIndex::UnitOfByte(std::string_view text, int32_t byte) const {
+    if (byte <= 0) return 0;
+    if (byte >= m_bytes) return m_units;
+    EnsureStarts();
+    const size_t i = ChunkOfByte(byte);
+    size_t pos = static_cast<size_t>(m_byteStart[i]);
+    int32_t unit = m_unitStart[i];
+    for (;;) {
+        size_t next = pos + gbk::UnitLen(text, pos);
+        if (next > static_cast<size_t>(byte)) return unit;
+        pos = next;
+        ++unit;
+    }
+}
+
+UnitChange UnitIndex::Update(std::string_view text, int32_t pos, int32_t removed,
+                             int32_t inserted) {
+    if (m_chunks.empty()) {
+        Reset(text);
+        return {0, 0, m_units, 0, m_bytes};
+    }
+    EnsureStarts();
+    // The unit before the edit may pair with the first new byte, so the chunk that holds it
+    // is scanned again too.
+    size_t first = ChunkOfByte(pos);
+    if (first > 0 && pos == m_byteStart[first]) --first;
+    size_t last = ChunkOfByte(std::min(pos + removed, m_bytes));
+    const int32_t from = m_byteStart[first];
+    int32_t oldEnd = m_byteStart[last] + m_chunks[last].bytes;
+    int32_t oldUnits = m_unitStart[last] + m_chunks[last].units - m_unitStart[first];
+    const int32_t delta = inserted - removed;
+
+    Scan scan;
+    scan.end = from;
+    ScanTo(text, oldEnd + delta, scan);
+    // A unit that runs past the old chunk end joined the next chunk's first byte: take that
+    // chunk in as well, until old and new boundaries meet again.
+    while (scan.end != oldEnd + delta && last + 1 < m_chunks.size()) {
+        ++last;
+        oldEnd += m_chunks[last].bytes;
+        oldUnits += m_chunks[last].units;
+        ScanTo(text, oldEnd + delta, scan);
+    }
+
+    // Units that end before the byte in front of the edit are the same in old and new text.
+    size_t a = static_cast<size_t>(from);
+    int32_t same = 0;
+    if (pos > from) {
+        for (;;) {
+            size_t next = a + gbk::UnitLen(text, a);
+            if (next > static_cast<size_t>(pos - 1)) break;
+            a = next;
+            ++same;
+        }
+    }
+    UnitChange change;
+    change.unit = m_unitStart[first] + same;
+    change.oldUnits = oldUnits - same;
+    change.newUnits = scan.units - same;
+    change.byte = static_cast<int32_t>(a);
+    change.newBytes = scan.end - change.byte;
+
+    m_chunks.erase(m_chunks.begin() + static_cast<std::ptrdiff_t>(first),
+                   m_chunks.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+    m_chunks.insert(m_chunks.begin() + static_cast<std::ptrdiff_t>(first), scan.chunks.begin(),
+                    scan.chunks.end());
+    m_units += scan.units - oldUnits;
+    m_bytes += delta;
+    m_validStarts = std::min(m_validStarts, first);
+    return change;
+}
+
+}  // namespace qdm

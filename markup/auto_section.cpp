@@ -1,0 +1,147 @@
+// Automatic sectioning as one linear pass: the wrapping section, a boundary after every
+// qualifying line feed and the section numbers are written together, instead of inserting
+// boundaries one at a time into a growing text. When the text's buffer has room, the result
+// is spread out in place from the back, so a book is never held twice.
+#include "markup/auto_section.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <vector>
+
+#include "editor/edit_box.h"
+#include "editor/text_buffer.h"
+#include "editor/undo_history.h"
+#include "markup/check.h"
+
+namespace qdm {
+namespace {
+
+constexpr std::string_view kOpen = "\r\n<vsection=";  // then the number, ">", CR LF
+constexpr std::string_view kClose = "\r\n</vsection> \r\n";
+constexpr std::string_view kBoundaryClose = "\r\n</vsection>\r\n";  // then CR LF and kOpen
+
+// Offsets of the line feeds of x that end a section: at offset 6 or later, none in the last 7
+// bytes, and each at least 11 bytes after the previous one.
+std::vector<uint32_t> BoundaryLineFeeds(std::string_view x) {
+    std::vector<uint32_t> cuts;
+    if (x.size() < 14) return cuts;
+    const size_t last = x.size() - 8;
+    size_t k = 6;
+    while (k <= last) {
+        const void* hit = std::memchr(x.data() + k, '\n', last + 1 - k);
+        if (!hit) break;
+        k = static_cast<const char*>(hit) - x.data();
+        cuts.push_back(static_cast<uint32_t>(k));
+        k += 11;
+    }
+    return cuts;
+}
+
+// The sectioned text: section n holds the bytes of x from just after cut n - 1 (or 0) up to
+// and including cut n (or to the end).
+struct Layout {
+    std::string_view x;
+    std::vector<uint32_t> cuts;
+
+    size_t Sections() const { return cuts.size() + 1; }
+    size_t PieceStart(size_t i) const { return i == 0 ? 0 : cuts[i - 1] + 1; }
+    size_t PieceEnd(size_t i) const { return i < cuts.size() ? cuts[i] + 1 : x.size(); }
+
+    size_t Size() const {
+        size_t digits = 0;
+        for (uint64_t low = 1, width = 1; low <= Sections(); low *= 10, ++width)
+            digits += (std::min<uint64_t>(Sections(), low * 10 - 1) - low + 1) * width;
+        return x.size() + kClose.size() + cuts.size() * kBoundaryClose.size() +
+               Sections() * (kOpen.size() + 3) + digits;  // 3: ">" and CR LF
+    }
+};
+
+// CR LF, "<vsection=", n, ">", CR LF; returns its length.
+size_t OpenTag(char (&tag)[48], uint64_t n) {
+    char* end = std::copy(kOpen.begin(), kOpen.end(), tag);
+    end = std::to_chars(end, tag + sizeof tag, n).ptr;
+    end = std::copy_n(">\r\n", 3, end);
+    return static_cast<size_t>(end - tag);
+}
+
+std::string Build(const Layout& layout) {
+    std::string out = NewTextBuffer(layout.Size());
+    char tag[48];
+    for (size_t i = 0; i < layout.Sections(); ++i) {
+        if (i > 0) out.append(kBoundaryClose);
+        out.append(tag, OpenTag(tag, i + 1));
+        out.append(
+            layout.x.substr(layout.PieceStart(i), layout.PieceEnd(i) - layout.PieceStart(i)));
+    }
+    return out.append(kClose);
+}
+
+// Every piece moves towards the end, so working from the back never overwrites bytes that
+// are still to be moved.
+void SpreadInPlace(std::string& text, const Layout& layout, size_t size) {
+    const size_t oldSize = text.size();
+    text.resize(size);
+    char* base = text.data();
+    size_t w = size;
+    auto put = [&](const char* from, size_t len) {
+        w -= len;
+        std::memmove(base + w, from, len);
+    };
+    put(kClose.data(), kClose.size());
+    char tag[48];
+    for (size_t i = layout.Sections(); i-- > 0;) {
+        const size_t start = layout.PieceStart(i);
+        put(base + start, (i + 1 < layout.Sections() ? layout.PieceEnd(i) : oldSize) - start);
+        put(tag, OpenTag(tag, i + 1));
+        if (i > 0) put(kBoundaryClose.data(), kBoundaryClose.size());
+    }
+}
+
+void SectionText(std::string& text) {
+    Layout layout{text, BoundaryLineFeeds(text)};
+    const size_t size = layout.Size();
+    if (text.capacity() >= size)
+        SpreadInPlace(text, layout, size);
+    else
+        text = Build(layout);
+}
+
+}  // namespace
+
+std::string AutoSectionText(std::string_view text) {
+    return Build(Layout{text, BoundaryLineFeeds(text)});
+}
+
+bool AutoSection(CEditBox& edit, std::string& message) {
+    edit.SetSelection(0, -1);
+    edit.ScrollToCaret();
+    const std::string_view x = edit.Text();
+    const int32_t p = CheckSectionPlacement(x, 0, static_cast<int32_t>(x.size()), message);
+    if (p >= 0) {
+        edit.SetSelection(p, p + 10);
+        edit.ScrollToCaret();
+        return false;
+    }
+    // What wrapping the whole text in one section leaves behind: its two records and the
+    // text on the clipboard. The boundaries and numbers that follow are not recorded.
+    if (edit.HistoryEnabled()) {
+        std::string wrapped;
+        wrapped.reserve(x.size() + 30);
+        wrapped.append("\r\n<vsection=\r\n").append(x).append(kClose);
+        edit.RecordEdit(kDeleteSelection, 0, std::string(x), {});
+        edit.RecordEdit(kReplaceSelection, 0, {}, std::move(wrapped));
+    }
+    if (!x.empty()) edit.Clipboard().SetText(x);
+    edit.RewriteText(SectionText);
+    edit.SetSelection(0, 0);
+    edit.ScrollToCaret();
+    return true;
+}
+
+void AutoSection(CEditBox& edit) {
+    std::string message;
+    AutoSection(edit, message);
+}
+
+}  // namespace qdm

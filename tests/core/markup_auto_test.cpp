@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "editor/edit_box.h"
+#include "editor/gbk.h"
+#include "editor/undo_history.h"
+#include "markup/auto_section.h"
+
+namespace {
+
+using qdm::CEditBox;
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Sectioned in place when the text's buffer has room for the result, else into a new one.
+std::string Sectioned(std::string text, bool roomy = false) {
+    if (roomy) text.reserve(text.size() * 4 + 64);
+    CEditBox edit;
+    edit.SetText(std::move(text));
+    qdm::AutoSection(edit);
+    return std::string(edit.Text());
+}
+
+std::string Open(int n) {
+    return "\r\n<vsection=" + std::to_string(n) + ">\r\n";
+}
+const std::string kBoundaryEnd = "\r\n</vsection>\r\n";
+const std::string kLastEnd = "\r\n</vsection> \r\n";
+
+TEST(AutoSection, CutsOneSectionPerLineAndKeepsShortLinesWithTheNext) {
+    const std::string a(10, 'A'), b(10, 'B'), c(10, 'C');
+    EXPECT_EQ(Sectioned(a + "\r\n" + b + "\r\n" + c), Open(1) + a + "\r\n" + kBoundaryEnd +
+                                                          Open(2) + b + "\r\n" + kBoundaryEnd +
+                                                          Open(3) + c + kLastEnd);
+    EXPECT_EQ(Sectioned(a + "\r\n" + b + "\r\n" + c + "\r\n"),
+              Open(1) + a + "\r\n" + kBoundaryEnd + Open(2) + b + "\r\n" + kBoundaryEnd + Open(3) +
+                  c + "\r\n" + kLastEnd);
+    EXPECT_EQ(Sectioned("ab\r\ncdefgh\r\n\r\nijklmnopqrstu\r\nvw\r\n"),
+              Open(1) + "ab\r\ncdefgh\r\n" + kBoundaryEnd + Open(2) +
+                  "\r\nijklmnopqrstu\r\nvw\r\n" + kLastEnd);
+    EXPECT_EQ(Sectioned(""), Open(1) + kLastEnd);
+}
+
+TEST(AutoSection, MatchesTheGoldenFiles) {
+    int checked = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(MKED_TEST_DATA "/auto")) {
+        if (entry.path().extension() != ".txt") continue;
+        std::filesystem::path golden = entry.path();
+        golden.replace_extension(".qdm");
+        const std::string want = Slurp(golden);
+        EXPECT_EQ(Sectioned(Slurp(entry.path())), want) << entry.path();
+        EXPECT_EQ(Sectioned(Slurp(entry.path()), true), want) << entry.path();
+        ++checked;
+    }
+    EXPECT_GE(checked, 5);
+}
+
+TEST(AutoSection, LeavesATextWithASectionAloneAndSelectsTheFault) {
+    const std::string text = "intro<vsection=1>a</vsection>";
+    CEditBox edit;
+    edit.SetText(text);
+    std::string message;
+    EXPECT_FALSE(qdm::AutoSection(edit, message));
+    EXPECT_EQ(edit.Text(), text);
+    EXPECT_EQ(message, gbk::Lit("section之间不能相交;"));
+    int32_t s = 0, e = 0;
+    edit.GetSelection(s, e);
+    EXPECT_EQ(s, 5);
+    EXPECT_EQ(e, 15);
+    EXPECT_TRUE(edit.History().Empty());
+}
+
+TEST(AutoSection, RecordsOnlyTheWrappingAndEndsWithTheCaretAtTheStart) {
+    CEditBox edit;
+    edit.SetText("first line here\r\nsecond line here");
+    edit.SetSelection(7, 9);
+    qdm::AutoSection(edit);
+    int32_t s = -1, e = -1;
+    edit.GetSelection(s, e);
+    EXPECT_EQ(s, 0);
+    EXPECT_EQ(e, 0);
+    EXPECT_EQ(edit.Clipboard().Text(), "first line here\r\nsecond line here");
+    ASSERT_EQ(edit.History().Count(), 2);
+    EXPECT_EQ(edit.History().Newest(1).kind, qdm::kDeleteSelection);
+    EXPECT_EQ(edit.History().Newest(1).removed, "first line here\r\nsecond line here");
+    EXPECT_EQ(edit.History().Newest(0).inserted,
+              "\r\n<vsection=\r\nfirst line here\r\nsecond line here" + kLastEnd);
+    EXPECT_FALSE(edit.CanUndo());  // the boundaries were not recorded
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+#include "harness.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QStatusBar>
+#include <QTest>
+
+#include "app/main_frame.h"
+#include "app/view.h"
+#include "editor/codec.h"
+#include "editor/gbk.h"
+#include "editor/ui/edit_widget.h"
+#include "editor/ui/unit_text.h"
+
+namespace guitest {
+
+std::optional<QString> FileDialogs::Choose(const mked::FileDialogRequest& request) {
+    requests.push_back(request);
+    if (answers.empty()) return std::nullopt;
+    const QString answer = answers.front();
+    answers.pop_front();
+    if (answer.isEmpty()) return std::nullopt;
+    return answer;
+}
+
+std::optional<mked::FontChoice> AppearanceDialogs::ChooseFont(const mked::FontRequest& request) {
+    fontRequests.push_back(request);
+    return font;
+}
+
+std::optional<uint32_t> AppearanceDialogs::ChooseColor(uint32_t initial) {
+    colorRequests.push_back(initial);
+    return color;
+}
+
+Editor::Editor(const QStringList& args) : m_app(mked::Dialogs{&prompter, &files, &appearance}) {
+    m_app.InitInstance(args);
+    QApplication::processEvents();
+}
+
+Editor::~Editor() = default;
+
+mked::CMainFrame& Editor::frame() {
+    return m_app.MainFrame();
+}
+mked::CmkedView& Editor::view() {
+    return m_app.View();
+}
+qdm::ui::EditWidget& Editor::widget() {
+    return view().Editor();
+}
+qdm::CEditBox& Editor::model() {
+    return view().m_edit;
+}
+
+void Editor::SetText(const std::string& gbk, int32_t start, int32_t end) {
+    qdm::ui::MirrorBatch batch(widget().Mirror());
+    model().SetText(gbk);
+    model().SetSelection(start, end);
+}
+
+void Editor::Select(int32_t start, int32_t end) {
+    qdm::ui::MirrorBatch batch(widget().Mirror());
+    model().SetSelection(start, end);
+}
+
+int32_t Editor::Caret() {
+    int32_t s, e;
+    model().GetSelection(s, e);
+    return e;
+}
+
+void Editor::Key(int key, Qt::KeyboardModifiers mods) {
+    QTest::keyClick(&widget(), static_cast<Qt::Key>(key), mods);
+    QApplication::processEvents();
+}
+
+void Editor::Type(const QString& text) {
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, &widget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QApplication::processEvents();
+}
+
+void Editor::Commit(const QString& text) {
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QApplication::sendEvent(&widget(), &e);
+    QApplication::processEvents();
+}
+
+bool Editor::Run(int id) {
+    frame().UpdateCommandUI();
+    QAction* a = frame().Action(id);
+    if (!a || !a->isEnabled()) return false;
+    a->trigger();
+    QApplication::processEvents();
+    return true;
+}
+
+bool Editor::Enabled(int id) {
+    frame().UpdateCommandUI();
+    QAction* a = frame().Action(id);
+    return a && a->isEnabled();
+}
+
+QString Editor::Shown() {
+    return widget().document()->toRawText();
+}
+
+QString Editor::ModelShown() {
+    return qdm::ui::DecodeUnits(model().Text());
+}
+
+QString Editor::Status() {
+    return frame().statusBar()->currentMessage();
+}
+
+std::string G(const char* utf8) {
+    return gbk::Lit(utf8);
+}
+
+QString U(const std::string& gbk) {
+    return QString::fromStdString(gbk::ToUtf8(gbk));
+}
+
+std::string ReadFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
+    return f.readAll().toStdString();
+}
+
+void WriteFile(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+}  // namespace guitest

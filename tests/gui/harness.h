@@ -1,0 +1,99 @@
+#pragma once
+// A running editor with its dialogs answered by the test, and ways to type into it.
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/appearance_dialogs.h"
+#include "app/file_dialogs.h"
+#include "app/prompter.h"
+
+namespace qdm {
+class CEditBox;
+namespace ui {
+class EditWidget;
+}
+}  // namespace qdm
+
+namespace mked {
+class CMainFrame;
+class CmkedView;
+}  // namespace mked
+
+namespace guitest {
+
+struct Box {
+    QString text;
+    QString caption;
+};
+
+struct Prompter : mked::IPrompter {
+    std::vector<Box> boxes;
+    void Message(const QString& text, const QString& caption) override {
+        boxes.push_back({text, caption});
+    }
+};
+
+struct FileDialogs : mked::IFileDialogs {
+    std::vector<mked::FileDialogRequest> requests;
+    std::deque<QString> answers;  // an empty answer, or none left: cancelled
+    std::optional<QString> Choose(const mked::FileDialogRequest& request) override;
+};
+
+struct AppearanceDialogs : mked::IAppearanceDialogs {
+    std::vector<mked::FontRequest> fontRequests;
+    std::vector<uint32_t> colorRequests;
+    std::optional<mked::FontChoice> font;
+    std::optional<uint32_t> color;
+    std::optional<mked::FontChoice> ChooseFont(const mked::FontRequest& request) override;
+    std::optional<uint32_t> ChooseColor(uint32_t initial) override;
+};
+
+class Editor {
+  public:
+    explicit Editor(const QStringList& args = {});
+    ~Editor();
+
+    mked::CMainFrame& frame();
+    mked::CmkedView& view();
+    qdm::ui::EditWidget& widget();
+    qdm::CEditBox& model();
+
+    // Replaces the text (no record) and places the selection, both in model bytes.
+    void SetText(const std::string& gbk, int32_t start = 0, int32_t end = 0);
+    void Select(int32_t start, int32_t end);
+    int32_t Caret();
+    // Key events as a keyboard sends them, through the accelerator table and the shortcuts.
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+    // Characters typed one key at a time (the key events carry the text).
+    void Type(const QString& text);
+    void Commit(const QString& text);
+    // Runs a command as its menu item or button does; false when it is disabled.
+    bool Run(int id);
+    bool Enabled(int id);
+    // What the widget shows, as GBK units would decode; must equal the model's text.
+    QString Shown();
+    QString ModelShown();
+    QString Status();
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+    Prompter prompter;
+    FileDialogs files;
+    AppearanceDialogs appearance;
+
+  private:
+    QTemporaryDir m_dir;
+    mked::CmkedApp m_app;
+};
+
+// GBK bytes of a UTF-8 literal, and back.
+std::string G(const char* utf8);
+QString U(const std::string& gbk);
+std::string ReadFile(const QString& path);
+void WriteFile(const QString& path, const std::string& bytes);
+
+}  // namespace guitest
