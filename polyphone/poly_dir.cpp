@@ -201,12 +201,16 @@ bool CPolyDirBatch::FinishFile(PolyWriter::Clock::time_point deadline) {
         }
         m_inHand = m_processed = false;
         ++m_progress.filesDone;
+        UpdatePercent();
         Record(m_currentSeq, std::move(result));
         return true;
     }
     if (!m_writer.Submit(m_job, deadline)) return false;  // kept in hand until a writer is free
     m_writing.emplace(m_currentSeq, std::move(result));
     m_inHand = m_processed = false;
+    // Counted as done now, as a write in hand would be; a write that fails takes it back.
+    ++m_progress.filesDone;
+    UpdatePercent();
     return true;
 }
 
@@ -216,10 +220,9 @@ void CPolyDirBatch::CollectWrites() {
         if (it == m_writing.end()) continue;
         PolyFileResult result = std::move(it->second);
         m_writing.erase(it);
-        if (done.status) {
-            ++m_progress.filesDone;
-        } else {
+        if (!done.status) {
             // The file keeps its old content, so its replacements did not happen.
+            --m_progress.filesDone;
             m_progress.wordsReplaced -= result.replacements;
             result.status = PolyFileStatus::Skipped;
             result.reason = poly_reason::CannotWrite(done.status);
@@ -228,6 +231,10 @@ void CPolyDirBatch::CollectWrites() {
         }
         Record(done.seq, std::move(result));
     }
+    UpdatePercent();
+}
+
+void CPolyDirBatch::UpdatePercent() {
     if (m_progress.totalFiles > 0)
         m_progress.percent = std::min(100, m_progress.filesDone * 100 / m_progress.totalFiles);
 }

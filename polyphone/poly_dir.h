@@ -21,10 +21,12 @@
 // Only Tick, Interrupt, Progress and TakeResults are called from the driving thread; the
 // walker touches nothing but the shared slot. Write-backs go to a small pool of writer
 // threads (poly_writer.h), so the flush of one file to the disk overlaps the processing of
-// the next; a file counts as done, and its record is reported, once its write has finished,
-// and records come out in the walker's order. Directory links are neither counted nor
-// entered; a link to a file is processed through its target, and the write-back replaces the
-// target, not the link. Entries of each directory are taken in byte order of their names.
+// the next. A file counts as done when its text goes to the writers (a failed write takes it
+// back and counts it as skipped); its record is reported once the write has finished, and
+// records come out in the walker's order. In the final state every write has finished. Directory
+// links are neither counted nor entered; a link to a file is processed through its target, and the
+// write-back replaces the target, not the link. Entries of each directory are taken in byte order
+// of their names.
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -76,7 +78,7 @@ struct PolyDirProgress {
     std::string replacement;  // GBK
     int64_t wordsReplaced = 0;
     int totalFiles = 0;    // CountFilesInTree at construction
-    int filesDone = 0;     // files processed and written back
+    int filesDone = 0;     // files processed and written back (or being written)
     int filesSkipped = 0;  // files refused (see PolyFileResult::reason), empty files included
     int percent = 0;       // filesDone * 100 / totalFiles; 100 in the final state
     PolyDirState state = PolyDirState::Ready;
@@ -117,6 +119,7 @@ class CPolyDirBatch {
     void Skip(std::string reason);
     void Record(uint64_t seq, PolyFileResult result);  // a file's final record
     void CollectWrites();
+    void UpdatePercent();
     void EnterFinalState();
     std::string Relative(const std::string& path) const;
 

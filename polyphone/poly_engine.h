@@ -73,7 +73,9 @@ class CPolyStepper {
     // Starts a run over `text` from entry 0. Word() and Replacement() keep their values.
     void Begin(std::string text);
     // Works for about `budget` (at least one small slice) and reports what was applied. Once
-    // exhausted, further calls report exhausted again unless the file has grown.
+    // exhausted, further calls report exhausted again unless the file has grown. A zero
+    // budget, between passes, applies exactly one entry with Step: the one-entry-per-tick
+    // display of the original dialogs.
     PolyStepReport StepFor(PolyBudget budget);
     bool Running() const { return m_running; }
     // Ends the run and gives the text: the whole result once StepFor reported exhausted;
@@ -88,6 +90,8 @@ class CPolyStepper {
     int LastCount() const { return m_lastCount; }  // replacements of the last Step
 
   private:
+    PolyStepReport StepOne();
+
     const CPolyDict& m_dict;
     int m_index = 0;
     std::string m_word;

@@ -15,7 +15,7 @@ const std::string kBook = "\xD2\xF8\xD0\xD0\xA3\xAC\xD0\xD0\xB3\xA4\r\n";  // é“
 TEST(QdmPolyphone, ProcessesADirectoryInPlaceWithALinePerFileAndASummary) {
     qdmtest::TempDir dir;
     const std::string dict = dir.Write("dict.ini", kDict);
-    dir.Write("books/a.txt", "");  // makes the directory
+    std::filesystem::create_directories(dir.Path() / "books");
     dir.Write("books/a.txt", kBook);
     dir.Write("books/b.dat", std::string("x\0y", 3));
     const auto run = RunQdm({"polyphone", "--dict", dict, dir.File("books")});
