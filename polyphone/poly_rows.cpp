@@ -57,4 +57,9 @@ std::string PolyWarningCaption() {
     return gbk::Lit("警告");
 }
 
+int PolySelectionAfterDelete(int deleted, int remaining) {
+    if (remaining <= 0) return -1;
+    return deleted < remaining ? deleted : remaining - 1;
+}
+
 }  // namespace qdm

@@ -1,6 +1,7 @@
 #pragma once
 // The rules of editing the dictionary's rows (the settings dialog and `qdm dict`): building a
-// row and the checks before adding one. A row is one line of the file without its LF.
+// row, the checks before adding one, and which row is selected after a deletion. A row is one
+// line of the file without its LF.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,5 +32,9 @@ PolyRowCheck CheckNewPolyRow(const std::vector<std::string>& rows, std::string_v
 // The message for a refusal (GBK), shown with the caption PolyWarningCaption().
 std::string PolyRowMessage(PolyRowCheck check);
 std::string PolyWarningCaption();  // "警告"
+
+// The row to select after row `deleted` was removed and `remaining` rows are left: the one
+// now at the same index, else the one before it; -1 when the list is empty.
+int PolySelectionAfterDelete(int deleted, int remaining);
 
 }  // namespace qdm

@@ -197,4 +197,10 @@ TEST(PolyRows, AddingChecksInTheDialogsOrder) {
               gbk::Lit("请输入要设置的拼音"));
 }
 
+TEST(PolyRows, DeletingSelectsTheNextRowOrElseThePreviousOne) {
+    EXPECT_EQ(qdm::PolySelectionAfterDelete(1, 3), 1);
+    EXPECT_EQ(qdm::PolySelectionAfterDelete(3, 3), 2);
+    EXPECT_EQ(qdm::PolySelectionAfterDelete(0, 0), -1);
+}
+
 }  // namespace
