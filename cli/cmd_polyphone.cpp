@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <map>
 
 #include "cli/command.h"
 #include "cli/output.h"
@@ -14,6 +15,7 @@
 #include "polyphone/poly_dir.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_file.h"
+#include "polyphone/poly_writer.h"
 
 namespace qdm::cli {
 namespace {
@@ -129,6 +131,70 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+// Files named on the command line, in place: processed one after another while a pool of
+// writers flushes the results to the disk several at a time; reported in the order given.
+class InPlaceFiles {
+  public:
+    InPlaceFiles(const CPolyDict& dict, const Options& o, Report& report)
+        : m_dict(dict), m_opt(o), m_report(report) {}
+
+    void Add(const std::string& path) {
+        const uint64_t seq = m_seq++;
+        PolyFileResult r;
+        r.path = r.relative = path;
+        std::string text;
+        if (IsDictionaryFile(m_dict, path)) {
+            r.reason = poly_reason::IsDictionary();
+        } else if (LoadFileForPolyphone(path, text, r.reason)) {
+            r.replacements = ApplyDictionary(m_dict, text);
+            if (m_opt.dryRun) {
+                r.reason = WriteProblem(path);
+            } else {
+                PolyWriter::Job job{seq, path, std::move(text)};
+                m_writer.Submit(job, PolyWriter::Clock::time_point::max());
+                m_writing.emplace(seq, std::move(r));
+                Collect();
+                return;
+            }
+        }
+        Finish(seq, std::move(r));
+        Collect();
+    }
+
+    void Flush() {
+        m_writer.Drain();
+        Collect();
+    }
+
+  private:
+    void Finish(uint64_t seq, PolyFileResult r) {
+        r.status = r.reason.empty() ? PolyFileStatus::Done : PolyFileStatus::Skipped;
+        if (!r.reason.empty()) r.replacements = 0;
+        m_ready.emplace(seq, std::move(r));
+    }
+    void Collect() {
+        for (PolyWriter::Done& done : m_writer.TakeDone()) {
+            auto it = m_writing.find(done.seq);
+            PolyFileResult r = std::move(it->second);
+            m_writing.erase(it);
+            if (!done.status) r.reason = poly_reason::CannotWrite(done.status);
+            Finish(done.seq, std::move(r));
+        }
+        for (auto it = m_ready.begin(); it != m_ready.end() && it->first == m_next;
+             it = m_ready.erase(it), ++m_next) {
+            m_report.File(it->second, std::cout);
+            m_report.Bar(m_report.Handled());
+        }
+    }
+
+    const CPolyDict& m_dict;
+    const Options& m_opt;
+    Report& m_report;
+    PolyWriter m_writer;
+    uint64_t m_seq = 0, m_next = 0;
+    std::map<uint64_t, PolyFileResult> m_writing, m_ready;
+};
+
 void RunTree(const CPolyDict& dict, const std::string& dir, const Options& o, Report& report) {
     CPolyDirBatch batch(dict, dir, CPolyDirBatch::Options{o.dryRun});
     batch.Start();
@@ -219,19 +285,22 @@ int Run(const Args& args) {
     bool missing = false;
     for (const std::string& p : o.paths) total += IsDir(p) ? CountFilesInTree(p) : 1;
     Report report(o, total);
+    InPlaceFiles files(dict, o, report);
     for (const std::string& p : o.paths) {
         if (!Exists(p)) {
+            files.Flush();
             report.ClearBar();
             std::cerr << "qdm: " << IoStatus::Fail(p, "No such file or directory").Describe()
                       << "\n";
             missing = true;
         } else if (IsDir(p)) {
+            files.Flush();
             RunTree(dict, p, o, report);
         } else {
-            report.File(ProcessFileInPlace(dict, p, o.dryRun), std::cout);
-            report.Bar(report.Handled());
+            files.Add(p);
         }
     }
+    files.Flush();
     report.Summary(std::cout);
     if (missing) return kExitUsage;
     return report.Failed() ? kExitFault : kExitOk;

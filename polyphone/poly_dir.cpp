@@ -155,15 +155,23 @@ bool CPolyDirBatch::TakeFile() {
         m_shared.changed.notify_all();
     }
     m_currentPath = std::move(path);
+    m_currentSeq = m_nextSeq++;
     m_progress.currentFile = Relative(m_currentPath);
     return true;
 }
 
+void CPolyDirBatch::Record(uint64_t seq, PolyFileResult result) {
+    m_finished.emplace(seq, std::move(result));
+    for (auto it = m_finished.begin(); it != m_finished.end() && it->first == m_nextToReport;
+         it = m_finished.erase(it), ++m_nextToReport)
+        m_results.push_back(std::move(it->second));
+}
+
 void CPolyDirBatch::Skip(std::string reason) {
-    m_inHand = false;
+    m_inHand = m_processed = false;
     ++m_progress.filesSkipped;
-    m_results.push_back(
-        {m_currentPath, m_progress.currentFile, PolyFileStatus::Skipped, 0, std::move(reason)});
+    Record(m_currentSeq,
+           {m_currentPath, m_progress.currentFile, PolyFileStatus::Skipped, 0, std::move(reason)});
 }
 
 void CPolyDirBatch::OpenFile() {
@@ -173,27 +181,62 @@ void CPolyDirBatch::OpenFile() {
     m_stepper.Begin(std::move(text));
     m_fileReplacements = 0;
     m_inHand = true;
+    m_processed = false;
 }
 
-void CPolyDirBatch::FinishFile() {
-    std::string text = m_stepper.TakeText();
-    std::string problem;
+bool CPolyDirBatch::FinishFile(PolyWriter::Clock::time_point deadline) {
+    PolyFileResult result{m_currentPath, m_progress.currentFile, PolyFileStatus::Done,
+                          m_fileReplacements, std::string()};
+    if (!m_processed) {
+        m_processed = true;
+        m_job = {m_currentSeq, m_currentPath, m_stepper.TakeText()};
+    }
     if (m_options.dryRun) {
-        problem = WriteProblem(m_currentPath);
-    } else if (IoStatus io = WriteFileAtomic(m_currentPath, text); !io) {
-        problem = poly_reason::CannotWrite(io);
+        std::string problem = WriteProblem(m_currentPath);
+        m_job = {};
+        if (!problem.empty()) {
+            m_progress.wordsReplaced -= m_fileReplacements;
+            Skip(std::move(problem));
+            return true;
+        }
+        m_inHand = m_processed = false;
+        ++m_progress.filesDone;
+        UpdatePercent();
+        Record(m_currentSeq, std::move(result));
+        return true;
     }
-    if (!problem.empty()) {
-        // The file keeps its old content, so its replacements did not happen.
-        m_progress.wordsReplaced -= m_fileReplacements;
-        return Skip(std::move(problem));
-    }
-    m_inHand = false;
+    if (!m_writer.Submit(m_job, deadline)) return false;  // kept in hand until a writer is free
+    m_writing.emplace(m_currentSeq, std::move(result));
+    m_inHand = m_processed = false;
+    // Counted as done now, as a write in hand would be; a write that fails takes it back.
     ++m_progress.filesDone;
+    UpdatePercent();
+    return true;
+}
+
+void CPolyDirBatch::CollectWrites() {
+    for (PolyWriter::Done& done : m_writer.TakeDone()) {
+        auto it = m_writing.find(done.seq);
+        if (it == m_writing.end()) continue;
+        PolyFileResult result = std::move(it->second);
+        m_writing.erase(it);
+        if (!done.status) {
+            // The file keeps its old content, so its replacements did not happen.
+            --m_progress.filesDone;
+            m_progress.wordsReplaced -= result.replacements;
+            result.status = PolyFileStatus::Skipped;
+            result.reason = poly_reason::CannotWrite(done.status);
+            result.replacements = 0;
+            ++m_progress.filesSkipped;
+        }
+        Record(done.seq, std::move(result));
+    }
+    UpdatePercent();
+}
+
+void CPolyDirBatch::UpdatePercent() {
     if (m_progress.totalFiles > 0)
         m_progress.percent = std::min(100, m_progress.filesDone * 100 / m_progress.totalFiles);
-    m_results.push_back({m_currentPath, m_progress.currentFile, PolyFileStatus::Done,
-                         m_fileReplacements, std::string()});
 }
 
 void CPolyDirBatch::EnterFinalState() {
@@ -210,7 +253,12 @@ bool CPolyDirBatch::Tick(PolyBudget budget) {
     const Clock::time_point deadline =
         budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
     do {
+        CollectWrites();
         if (m_inHand) {
+            if (m_processed) {
+                if (!FinishFile(deadline)) return true;
+                continue;
+            }
             PolyStepReport r = m_stepper.StepFor(deadline - Clock::now());
             m_fileReplacements += r.replacements;
             m_progress.wordsReplaced += r.replacements;
@@ -218,9 +266,10 @@ bool CPolyDirBatch::Tick(PolyBudget budget) {
                 m_progress.word = m_stepper.Word();
                 m_progress.replacement = m_stepper.Replacement();
             }
-            if (r.exhausted) FinishFile();
+            if (r.exhausted && !FinishFile(deadline)) return true;
             continue;
         }
+        bool walkOver = false;
         {
             std::unique_lock<std::mutex> lock(m_shared.lock);
             auto ready = [&] { return !m_shared.pending.empty() || m_shared.walkFinished; };
@@ -228,13 +277,20 @@ bool CPolyDirBatch::Tick(PolyBudget budget) {
                 m_shared.changed.wait(lock, ready);
             else if (!m_shared.changed.wait_until(lock, deadline, ready))
                 return true;
-            if (m_shared.pending.empty()) {  // the walk is over and every file handled
-                lock.unlock();
-                EnterFinalState();
-                return false;
-            }
+            walkOver = m_shared.pending.empty();
         }
-        if (TakeFile()) OpenFile();
+        if (!walkOver) {
+            if (TakeFile()) OpenFile();
+            continue;
+        }
+        // Every file is taken: wait for the last writes, then the final state.
+        if (!m_writer.Idle()) {
+            if (!m_writer.WaitForDone(deadline)) return true;
+            continue;
+        }
+        CollectWrites();
+        EnterFinalState();
+        return false;
     } while (Clock::now() < deadline);
     return true;
 }
@@ -248,8 +304,11 @@ void CPolyDirBatch::Interrupt() {
     if (m_walker.joinable()) m_walker.join();
     if (m_inHand) {
         m_stepper.TakeText();  // dropped unwritten: the file keeps its old content
-        m_inHand = false;
+        m_job = {};
+        m_inHand = m_processed = false;
     }
+    m_writer.Drain();
+    CollectWrites();
     if (m_progress.state != PolyDirState::Finished) m_progress.state = PolyDirState::Interrupted;
 }
 

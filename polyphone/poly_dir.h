@@ -19,11 +19,17 @@
 //                                              // hand is dropped unwritten
 //
 // Only Tick, Interrupt, Progress and TakeResults are called from the driving thread; the
-// walker touches nothing but the shared slot. Directory links are neither counted nor
-// entered; a link to a file is processed through its target, and the write-back replaces the
-// target, not the link. Entries of each directory are taken in byte order of their names.
+// walker touches nothing but the shared slot. Write-backs go to a small pool of writer
+// threads (poly_writer.h), so the flush of one file to the disk overlaps the processing of
+// the next. A file counts as done when its text goes to the writers (a failed write takes it
+// back and counts it as skipped); its record is reported once the write has finished, and
+// records come out in the walker's order. In the final state every write has finished. Directory
+// links are neither counted nor entered; a link to a file is processed through its target, and the
+// write-back replaces the target, not the link. Entries of each directory are taken in byte order
+// of their names.
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,6 +39,7 @@
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_file.h"
+#include "polyphone/poly_writer.h"
 
 namespace qdm {
 
@@ -71,7 +78,7 @@ struct PolyDirProgress {
     std::string replacement;  // GBK
     int64_t wordsReplaced = 0;
     int totalFiles = 0;    // CountFilesInTree at construction
-    int filesDone = 0;     // files processed and written back
+    int filesDone = 0;     // files processed and written back (or being written)
     int filesSkipped = 0;  // files refused (see PolyFileResult::reason), empty files included
     int percent = 0;       // filesDone * 100 / totalFiles; 100 in the final state
     PolyDirState state = PolyDirState::Ready;
@@ -97,7 +104,8 @@ class CPolyDirBatch {
     // them back. When the slot is empty it waits for the walker, at most for what is left of
     // the budget. Returns true while the batch is still running.
     bool Tick(PolyBudget budget);
-    // Sets the stop flag and waits for the walker; a file in hand keeps its old content.
+    // Sets the stop flag and waits for the walker; a file in hand keeps its old content. Files
+    // already handed to the writers are written completely (each write is atomic).
     void Interrupt();
 
     const PolyDirProgress& Progress() const { return m_progress; }
@@ -105,10 +113,13 @@ class CPolyDirBatch {
     std::vector<PolyFileResult> TakeResults();
 
   private:
-    bool TakeFile();    // moves the pending path into hand; false when the slot is empty
-    void OpenFile();    // reads the file in hand and starts the stepper on it
-    void FinishFile();  // writes the file in hand back
+    bool TakeFile();  // moves the pending path into hand; false when the slot is empty
+    void OpenFile();  // reads the file in hand and starts the stepper on it
+    bool FinishFile(PolyWriter::Clock::time_point deadline);  // hands the file to the writers
     void Skip(std::string reason);
+    void Record(uint64_t seq, PolyFileResult result);  // a file's final record
+    void CollectWrites();
+    void UpdatePercent();
     void EnterFinalState();
     std::string Relative(const std::string& path) const;
 
@@ -118,10 +129,18 @@ class CPolyDirBatch {
     std::thread m_walker;
     std::string m_directory;  // without trailing separators ("/" stays "/")
     std::string m_currentPath;
+    uint64_t m_currentSeq = 0;
+    uint64_t m_nextSeq = 0;
     bool m_inHand = false;
+    bool m_processed = false;  // the file in hand waits only for a free writer
+    PolyWriter::Job m_job;     // its processed text, then
     CPolyStepper m_stepper;
     int64_t m_fileReplacements = 0;
     PolyDirProgress m_progress;
+    PolyWriter m_writer;
+    std::map<uint64_t, PolyFileResult> m_writing;   // handed to the writers, by number
+    std::map<uint64_t, PolyFileResult> m_finished;  // final, waiting for earlier numbers
+    uint64_t m_nextToReport = 0;
     std::vector<PolyFileResult> m_results;
 };
 

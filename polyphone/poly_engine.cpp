@@ -139,6 +139,7 @@ PolyStepReport CPolyStepper::StepFor(PolyBudget budget) {
         report.exhausted = true;
         return report;
     }
+    if (!m_run && budget <= PolyBudget::zero()) return StepOne();
     const Clock::time_point start = Clock::now();
     const Clock::time_point deadline =
         budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
@@ -171,6 +172,17 @@ PolyStepReport CPolyStepper::StepFor(PolyBudget budget) {
         // The file may have grown while the pass ran: its new entries make a further pass.
         report.exhausted = m_dict.Snapshot()->RunEnd(m_index) <= m_index;
     }
+    return report;
+}
+
+// Exactly one entry on the held text, the way a dialog with one entry per tick shows a run.
+PolyStepReport CPolyStepper::StepOne() {
+    PolyStepReport report;
+    if (Step(m_text)) {
+        report.applied = 1;
+        report.replacements = m_lastCount;
+    }
+    report.exhausted = !m_dict.Snapshot()->IsEntry(static_cast<size_t>(m_index));
     return report;
 }
 

@@ -3,13 +3,19 @@
 // each entry going over the whole text before the next one starts.
 //
 // Two ways to run it, with byte-identical results and counts:
-//   * CPolyStepper::Step(text): one entry per call over a text the caller holds. Each call
-//     scans the whole text; fine for small texts and for checking the fast path.
+//   * CPolyStepper::Step(text): one entry per call over a text the caller holds, the
+//     dictionary file looked at afresh at every call. Each call scans the whole text; fine for
+//     small texts, and the definition the fast path is checked against.
 //   * CPolyStepper::Begin(text) + StepFor(budget) + TakeText(): the stepper holds the text
-//     for the run and applies as many entries as fit in the budget per call, so a dialog can
-//     drive it from a timer in ~10 ms ticks and still run at full speed. It indexes the text
-//     once, skips every entry whose word does not occur, and re-examines only the pieces of
-//     text that a replacement changed (see poly_run.h).
+//     and works through it in passes (poly_run.h), each slice of work bounded by the budget,
+//     so a dialog can drive it from a timer in ~10 ms ticks and still run at full speed. A
+//     pass applies every entry from Index() up to the first line that is not an entry, with
+//     the dictionary as it was when the pass started; when it ends, the file is looked at
+//     again and entries it gained meanwhile make a further pass. A change made while a pass
+//     runs thus takes effect when that pass ends, at the first entry it did not cover.
+//     While a pass runs, Index() advances in step with the share of the text done (for the
+//     progress display) and Word()/Replacement() show the entry at Index() - 1; the text
+//     itself changes only when the pass ends.
 //
 // Searches follow the strict GBK character rule: a word matches only where a character of the
 // whole text starts.
@@ -43,8 +49,8 @@ inline constexpr PolyBudget kPolyNoLimit = PolyBudget::max();
 
 // What one StepFor call did.
 struct PolyStepReport {
-    int applied = 0;           // entries applied by this call (0 while the text is indexed)
-    int64_t replacements = 0;  // replacements those entries made
+    int applied = 0;           // entries counted as applied by this call (see above)
+    int64_t replacements = 0;  // replacements made in this call
     bool exhausted = false;    // the dictionary is exhausted: the run is complete
 };
 
@@ -66,14 +72,14 @@ class CPolyStepper {
     // ---- a whole run in budgeted slices, on a text the stepper holds ----------------------
     // Starts a run over `text` from entry 0. Word() and Replacement() keep their values.
     void Begin(std::string text);
-    // Works for about `budget` (at least one entry or one slice of indexing) and reports what
-    // was applied. The dictionary file is looked at once per call: a change made between two
-    // calls takes effect at the next entry, as with Step. Once exhausted, further calls
-    // report exhausted again unless the file has grown.
+    // Works for about `budget` (at least one small slice) and reports what was applied. Once
+    // exhausted, further calls report exhausted again unless the file has grown. A zero
+    // budget, between passes, applies exactly one entry with Step: the one-entry-per-tick
+    // display of the original dialogs.
     PolyStepReport StepFor(PolyBudget budget);
     bool Running() const { return m_running; }
-    // The text as processed so far (the whole result once StepFor reported exhausted); ends
-    // the run.
+    // Ends the run and gives the text: the whole result once StepFor reported exhausted;
+    // before that (a cancelled run), the text as it stood when the current pass started.
     std::string TakeText();
 
     // ---- state, as the progress dialogs show it -------------------------------------------
@@ -84,6 +90,8 @@ class CPolyStepper {
     int LastCount() const { return m_lastCount; }  // replacements of the last Step
 
   private:
+    PolyStepReport StepOne();
+
     const CPolyDict& m_dict;
     int m_index = 0;
     std::string m_word;

@@ -9,8 +9,6 @@
 #include <cstring>
 #include <memory>
 
-#include "polyphone/poly_engine.h"
-
 namespace qdm {
 
 namespace poly_reason {
@@ -79,26 +77,6 @@ bool IsDictionaryFile(const CPolyDict& dict, const std::string& path) {
     struct stat a, b;
     return ::stat(path.c_str(), &a) == 0 && ::stat(dict.GetPath().c_str(), &b) == 0 &&
            a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-PolyFileResult ProcessFileInPlace(const CPolyDict& dict, const std::string& path, bool dryRun) {
-    PolyFileResult result;
-    result.path = result.relative = path;
-    if (IsDictionaryFile(dict, path)) {
-        result.reason = poly_reason::IsDictionary();
-        return result;
-    }
-    std::string text;
-    if (!LoadFileForPolyphone(path, text, result.reason)) return result;
-    result.replacements = ApplyDictionary(dict, text);
-    if (dryRun) {
-        result.reason = WriteProblem(path);
-    } else if (IoStatus io = WriteFileAtomic(path, text); !io) {
-        result.reason = poly_reason::CannotWrite(io);
-    }
-    result.status = result.reason.empty() ? PolyFileStatus::Done : PolyFileStatus::Skipped;
-    if (result.status == PolyFileStatus::Skipped) result.replacements = 0;
-    return result;
 }
 
 }  // namespace qdm

@@ -1,6 +1,7 @@
 #pragma once
 // Processing one file: read it whole, run the dictionary over its text, write it back
-// atomically. Shared by the single-file command, the directory batch and `qdm polyphone`.
+// atomically. The pieces shared by the single-file command, the directory batch and
+// `qdm polyphone`.
 //
 // A file is refused (skipped, left untouched, with a reason) when it is not a regular file,
 // cannot be read, holds a NUL byte (it is not a text: writing back only the text before the
@@ -35,11 +36,6 @@ std::string WriteProblem(const std::string& path);
 // Whether `path` is the dictionary file itself (the same file, through any name or link):
 // processing it would replace each entry's word in its own line and ruin the dictionary.
 bool IsDictionaryFile(const CPolyDict& dict, const std::string& path);
-
-// The whole run on one file in place: load, apply the dictionary, write back (or, when
-// `dryRun`, only count). Returns the outcome; `relative` is set to `path`.
-PolyFileResult ProcessFileInPlace(const CPolyDict& dict, const std::string& path,
-                                  bool dryRun = false);
 
 // UTF-8 reason texts used in PolyFileResult::reason.
 namespace poly_reason {

@@ -45,6 +45,7 @@ class PolyMatchIndex {
                 m_entries.data() + m_entryStart[wordId + 1]};
     }
     size_t WordCount() const { return m_words.size(); }
+    size_t MaxWordLen() const { return m_maxWordLen; }
     bool Empty() const { return m_words.empty(); }
 
     // Calls f(wordId) for every word that `p[0 .. avail)` begins with.
@@ -84,6 +85,7 @@ class PolyMatchIndex {
     void BuildMatcher();
 
     std::vector<Word> m_words;  // distinct words
+    size_t m_maxWordLen = 0;
     std::vector<uint32_t> m_entryStart, m_entries;
 
     std::array<bool, 256> m_firstByte{};  // some word begins with this byte

@@ -160,7 +160,7 @@ void CheckCase(const qdm::CPolyDict& dict, const std::string& dictBytes, const s
     int64_t total = 0;
     size_t applied = 0;
     for (;;) {
-        qdm::PolyStepReport r = fast.StepFor(qdm::PolyBudget::zero());
+        qdm::PolyStepReport r = fast.StepFor(std::chrono::nanoseconds(1));
         total += r.replacements;
         applied += static_cast<size_t>(r.applied);
         if (r.exhausted) break;
@@ -192,6 +192,20 @@ TEST_F(PolyRandom, LongTextsWithManyPiecesMatchTheLiteralLoop) {
         WriteDict(dictBytes);
         std::string text;
         for (int i = 0; i < 20; ++i) text += g.Text(words);
+        CheckCase(dict, dictBytes, text, seed);
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST_F(PolyRandom, APassSlicedOverManyCallsMatchesTheLiteralLoop) {
+    qdm::CPolyDict dict(m_path);
+    for (uint32_t seed = 7; seed < 9; ++seed) {  // one case with lone lead bytes, one without
+        Gen g(seed);
+        std::vector<std::string> words;
+        const std::string dictBytes = g.Dictionary(words);
+        WriteDict(dictBytes);
+        std::string text;
+        while (text.size() < 300000) text += g.Text(words);
         CheckCase(dict, dictBytes, text, seed);
         if (HasFatalFailure()) return;
     }

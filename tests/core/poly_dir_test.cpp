@@ -1,0 +1,159 @@
+#include "polyphone/poly_dir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace {
+
+class PolyDir : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_base = fs::temp_directory_path() /
+                 ("qdm-polydir-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_root = m_base / "books";
+        fs::create_directories(m_root);
+    }
+    void TearDown() override { fs::remove_all(m_base); }
+    static void Write(const fs::path& p, const std::string& bytes) {
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << bytes;
+    }
+    static std::string Read(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The tree every batch test works on; the dictionary lies inside it.
+    void MakeTree() {
+        Write(m_root / "kolb_polyphone.ini", "ab======>>X\n");
+        Write(m_root / "one.txt", "ab ab");
+        Write(m_root / "sub/two.txt", "xab");
+        Write(m_root / "sub/deeper/three.txt", "none");
+        Write(m_root / "bin.dat", "ab\0ab"s);
+        Write(m_root / "empty.txt", "");
+        Write(m_base / "outside.txt", "ab");
+        fs::create_symlink(m_base / "outside.txt", m_root / "link-to-file");
+        Write(m_base / "elsewhere/hidden.txt", "ab");
+        fs::create_directory_symlink(m_base / "elsewhere", m_root / "link-to-dir");
+        ASSERT_EQ(::mkfifo((m_root / "fifo").c_str(), 0600), 0);
+    }
+    static void RunToEnd(qdm::CPolyDirBatch& batch, std::vector<qdm::PolyFileResult>& results) {
+        batch.Start();
+        bool running = true;
+        while (running) {
+            running = batch.Tick(std::chrono::milliseconds(10));
+            for (auto& r : batch.TakeResults()) results.push_back(std::move(r));
+        }
+    }
+    fs::path m_base, m_root;
+};
+
+TEST_F(PolyDir, EveryFileOfTheTreeIsProcessedOrSkippedWithAReason) {
+    MakeTree();
+    EXPECT_EQ(qdm::CountFilesInTree(m_root.string()), 8);  // the link to a directory is not entered
+    qdm::CPolyDict dict((m_root / "kolb_polyphone.ini").string());
+    qdm::CPolyDirBatch batch(dict, m_root.string() + "/");
+    std::vector<qdm::PolyFileResult> results;
+    RunToEnd(batch, results);
+
+    struct Expect {
+        const char* relative;
+        qdm::PolyFileStatus status;
+        int64_t replacements;
+    };
+    const auto done = qdm::PolyFileStatus::Done, skipped = qdm::PolyFileStatus::Skipped;
+    const std::vector<Expect> expected = {
+        {"bin.dat", skipped, 0},
+        {"empty.txt", skipped, 0},
+        {"fifo", skipped, 0},
+        {"kolb_polyphone.ini", skipped, 0},
+        {"link-to-file", done, 1},
+        {"one.txt", done, 2},
+        {"sub/deeper/three.txt", done, 0},
+        {"sub/two.txt", done, 1},
+    };
+    ASSERT_EQ(results.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(results[i].relative, expected[i].relative);
+        EXPECT_EQ(results[i].status, expected[i].status) << results[i].relative;
+        EXPECT_EQ(results[i].replacements, expected[i].replacements) << results[i].relative;
+        EXPECT_EQ(results[i].reason.empty(), expected[i].status == done) << results[i].relative;
+    }
+    EXPECT_EQ(results[0].reason, qdm::poly_reason::HasNul());
+    EXPECT_EQ(results[2].reason, qdm::poly_reason::NotRegular());
+
+    const qdm::PolyDirProgress& p = batch.Progress();
+    EXPECT_EQ(p.state, qdm::PolyDirState::Finished);
+    EXPECT_EQ(p.totalFiles, 8);
+    EXPECT_EQ(p.filesDone, 4);
+    EXPECT_EQ(p.filesSkipped, 4);
+    EXPECT_EQ(p.percent, 100);
+    EXPECT_EQ(p.wordsReplaced, 4);
+    EXPECT_EQ(p.word, "ab");
+    EXPECT_EQ(p.replacement, "X");
+
+    EXPECT_EQ(Read(m_root / "one.txt"), "X X");
+    EXPECT_EQ(Read(m_root / "sub/two.txt"), "xX");
+    EXPECT_EQ(Read(m_root / "bin.dat"), "ab\0ab"s);
+    EXPECT_EQ(Read(m_root / "kolb_polyphone.ini"), "ab======>>X\n");
+    EXPECT_TRUE(fs::is_symlink(m_root / "link-to-file"));
+    EXPECT_EQ(Read(m_base / "outside.txt"), "X");
+    EXPECT_EQ(Read(m_base / "elsewhere/hidden.txt"), "ab");
+}
+
+TEST_F(PolyDir, ADryRunCountsButWritesNothing) {
+    MakeTree();
+    qdm::CPolyDict dict((m_root / "kolb_polyphone.ini").string());
+    qdm::CPolyDirBatch batch(dict, m_root.string(), {.dryRun = true});
+    std::vector<qdm::PolyFileResult> results;
+    RunToEnd(batch, results);
+    EXPECT_EQ(batch.Progress().filesDone, 4);
+    EXPECT_EQ(batch.Progress().wordsReplaced, 4);
+    EXPECT_EQ(Read(m_root / "one.txt"), "ab ab");
+    EXPECT_EQ(Read(m_base / "outside.txt"), "ab");
+}
+
+TEST_F(PolyDir, AnEmptyOrMissingDirectoryFinishesAtOnce) {
+    qdm::CPolyDict dict((m_base / "none.ini").string());
+    for (const fs::path& dir : {m_root, m_base / "missing"}) {
+        qdm::CPolyDirBatch batch(dict, dir.string());
+        std::vector<qdm::PolyFileResult> results;
+        RunToEnd(batch, results);
+        EXPECT_TRUE(results.empty());
+        EXPECT_EQ(batch.Progress().totalFiles, 0);
+        EXPECT_EQ(batch.Progress().percent, 100);
+        EXPECT_EQ(batch.Progress().state, qdm::PolyDirState::Finished);
+    }
+}
+
+TEST_F(PolyDir, AnInterruptLeavesEveryFileWholeEitherProcessedOrUntouched) {
+    Write(m_base / "dict.ini", "ab======>>X\n");
+    const std::string before = std::string(20000, 'a').append("ab");
+    const std::string after = std::string(20000, 'a').append("X");
+    auto name = [](int i) { return std::string("f").append(std::to_string(i)); };
+    for (int i = 0; i < 60; ++i) Write(m_root / name(i), before);
+    qdm::CPolyDict dict((m_base / "dict.ini").string());
+    qdm::CPolyDirBatch batch(dict, m_root.string());
+    batch.Start();
+    batch.Tick(std::chrono::microseconds(200));
+    batch.Interrupt();
+    EXPECT_EQ(batch.Progress().state, qdm::PolyDirState::Interrupted);
+    EXPECT_FALSE(batch.Tick(std::chrono::milliseconds(10)));
+    int processed = 0;
+    for (int i = 0; i < 60; ++i) {
+        const std::string now = Read(m_root / name(i));
+        EXPECT_TRUE(now == before || now == after) << i;
+        processed += now == after;
+    }
+    EXPECT_EQ(processed, batch.Progress().filesDone);
+    EXPECT_LT(processed, 60);
+}
+
+}  // namespace
