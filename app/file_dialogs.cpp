@@ -10,6 +10,11 @@ std::optional<QString> QtFileDialogs::Choose(const FileDialogRequest& request) {
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setWindowTitle(save ? QStringLiteral("另存为") : QStringLiteral("打开"));
+    if (request.mode == FileDialogRequest::Folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    }
+    if (!request.title.isEmpty()) dialog.setWindowTitle(request.title);
     // Qt reads the patterns from the last parentheses, separated by spaces; the name the user
     // sees keeps its own form because the details are hidden.
     QStringList filters;

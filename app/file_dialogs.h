@@ -14,8 +14,9 @@ struct FileFilter {
 };
 
 struct FileDialogRequest {
-    enum Mode { Open, Save };
+    enum Mode { Open, Save, Folder };  // Folder: an existing directory is chosen
     Mode mode = Open;
+    QString title;          // empty: the mode's own title
     QString defaultSuffix;  // added when the user types a name without one
     QString proposedName;
     QString directory;          // where the dialog starts; empty: the working directory

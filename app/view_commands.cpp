@@ -8,6 +8,7 @@
 #include "markup/check.h"
 #include "markup/insert.h"
 #include "markup/tags.h"
+#include "polyphone/ui/polyphone_commands.h"
 
 namespace mked {
 
@@ -37,12 +38,7 @@ void CmkedView::RegisterCommands() {
         emit statusMessage(FromGbk(why));
     };
 
-    // The polyphone commands are served here as well once their dialogs exist:
-    //   ID_POLYPHONE_SETTINGS (32823)  dictionary settings dialog
-    //   ID_POLYPHONE_TEXT     (32825)  current text, then the box "处理多音字%d个!"
-    //   ID_POLYPHONE_FILE     (32828)  one file processed in place
-    //   ID_POLYPHONE_DIR      (32837)  a directory tree
-    // Until a handler is registered for an id, its menu item and button stay disabled.
+    RegisterPolyphoneCommands(m_commands, *this, m_services.prompter, m_services.fileDialogs);
 }
 
 void CmkedView::InsertMarkup(int kind, const char* failureCaption) {

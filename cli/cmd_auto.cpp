@@ -53,7 +53,7 @@ int Run(const Args& words) {
         PrintIoError(status);
         return kExitUsage;
     }
-    if (doc.HadNul()) WarnNul(in);
+    if (doc.HadNul() && !AcceptNulText(in, target)) return kExitUsage;
     std::string message;
     if (!AutoSection(doc.Edit(), message)) return Refuse(in, json, message, doc, target);
     if (!CheckDocument(doc.Edit(), message)) return Refuse(in, json, message, doc, target);

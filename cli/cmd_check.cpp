@@ -17,7 +17,7 @@ int CheckFile(const std::string& path, bool json) {
         PrintIoError(status);
         return kExitUsage;
     }
-    if (doc.HadNul()) WarnNul(path);
+    if (doc.HadNul()) std::cerr << "qdm: 警告: " << path << " 含有零字节, 只检查它之前的文本\n";
     std::string message;
     if (CheckDocument(doc.Edit(), message)) {
         if (json)

@@ -28,7 +28,8 @@ int Run(const Args& words) {
         PrintIoError(status);
         return kExitUsage;
     }
-    if (doc.HadNul()) WarnNul(args.operands[0]);
+    if (doc.HadNul())
+        std::cerr << "qdm: 警告: " << args.operands[0] << " 含有零字节, 只看它之前的文本\n";
     if (pos > static_cast<int64_t>(doc.Text().size()))
         return UsageError("enclosing",
                           "位置超出文本 (" + std::to_string(doc.Text().size()) + " 字节)");

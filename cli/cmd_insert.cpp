@@ -62,11 +62,7 @@ int Run(const Args& words) {
         PrintIoError(status);
         return kExitUsage;
     }
-    if (doc.HadNul()) {
-        if (args.Has("-i"))
-            return UsageError("insert", in + " 含有零字节, 就地写回会丢掉它后面的内容; 请用 -o");
-        WarnNul(in);
-    }
+    if (doc.HadNul() && !AcceptNulText(in, target)) return kExitUsage;
     doc.Edit().SetSelection(start, end);
     std::string message;
     const bool ok = kind == kSectionCommand ? InsertSection(doc.Edit(), message)

@@ -6,19 +6,33 @@
 
 namespace qdm::cli {
 
-std::string ToTerminal(std::string_view gbkText) { return gbk::ToUtf8(gbkText); }
+std::string ToTerminal(std::string_view gbkText) {
+    return gbk::ToUtf8(gbkText);
+}
 
-std::optional<std::string> ToGbk(std::string_view utf8) { return gbk::FromUtf8(utf8); }
+std::optional<std::string> ToGbk(std::string_view utf8) {
+    return gbk::FromUtf8(utf8);
+}
 
 std::string JsonQuote(std::string_view s) {
     std::string out = "\"";
     for (unsigned char c : s) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char buf[8];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "editor/gbk.h"
@@ -56,8 +57,14 @@ void PrintIoError(const IoStatus& status) {
     std::cerr << "qdm: " << status.Describe() << "\n";
 }
 
-void WarnNul(const std::string& path) {
-    std::cerr << "qdm: 警告: " << path << " 含有零字节, 只处理它之前的文本\n";
+bool AcceptNulText(const std::string& in, const Target& target) {
+    std::error_code ec;
+    if (!target.ToStdout() && std::filesystem::equivalent(in, target.path, ec)) {
+        std::cerr << "qdm: " << in << " 含有零字节, 写回原文件会丢掉它后面的内容; 请用 -o 另存\n";
+        return false;
+    }
+    std::cerr << "qdm: 警告: " << in << " 含有零字节, 只处理它之前的文本\n";
+    return true;
 }
 
 LineColumn Locate(std::string_view text, size_t offset) {

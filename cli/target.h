@@ -28,8 +28,10 @@ std::ostream& ReportStream(const Target& target);
 
 // "qdm: PATH: REASON" on standard error.
 void PrintIoError(const IoStatus& status);
-// Warns that a text ended at a NUL byte and what followed it is not part of the result.
-void WarnNul(const std::string& path);
+// A text read from `in` ended at a NUL byte. Warns that what followed is not part of the
+// result, or, when the result would replace `in` itself and so lose those bytes, says so and
+// returns false.
+bool AcceptNulText(const std::string& in, const Target& target);
 
 struct LineColumn {
     int64_t line, column;

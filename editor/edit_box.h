@@ -46,6 +46,15 @@ public:
     std::string_view Text() const { return m_text; }
     int32_t Length() const { return static_cast<int32_t>(m_text.size()); }
     void SetText(std::string text);
+    // SetText with a text made from the current one by `rewrite`, which may change the string
+    // in place: a whole-text pass over a huge book need not copy it when little changes.
+    template <typename F>
+    void RewriteText(F&& rewrite) {
+        std::string text = std::move(m_text);
+        m_text.clear();
+        rewrite(text);
+        SetText(std::move(text));
+    }
     void GetSelection(int32_t& start, int32_t& end) const {
         start = m_selStart;
         end = m_selEnd;
@@ -70,6 +79,7 @@ public:
     const UndoHistory& History() const { return m_history; }
     // Batch front-ends have no one to undo for and can spare the memory of huge records.
     void SetHistoryEnabled(bool enabled) { m_historyEnabled = enabled; }
+    bool HistoryEnabled() const { return m_historyEnabled; }
     bool SkipNextChar() const { return m_skipNextChar; }
 
     // Key handlers, called by the widget around its own processing of the key:

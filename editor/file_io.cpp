@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include "editor/text_buffer.h"
+
 namespace qdm {
 namespace {
 
@@ -65,7 +67,8 @@ IoStatus ReadTextFile(const std::string& path, FileText& out) {
     if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, std::strerror(EISDIR));
     if (st.st_size >= kMaxFileSize)
         return IoStatus::Fail(path, "file is 2 GiB or larger; positions would not fit");
-    std::string data(static_cast<size_t>(st.st_size), '\0');
+    std::string data = NewTextBuffer(static_cast<size_t>(st.st_size));
+    data.resize(static_cast<size_t>(st.st_size));
     size_t got = 0;
     while (got < data.size()) {
         ssize_t n = ::read(f.fd, data.data() + got, data.size() - got);

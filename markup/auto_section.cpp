@@ -1,17 +1,18 @@
-// Automatic sectioning, built as one new text: the wrapping section, a boundary after every
-// qualifying line feed and the section numbers are written in a single pass instead of
-// inserting boundaries one at a time into a growing text.
+// Automatic sectioning as one linear pass: the wrapping section, a boundary after every
+// qualifying line feed and the section numbers are written together, instead of inserting
+// boundaries one at a time into a growing text. When the text's buffer has room, the result
+// is spread out in place from the back, so a book is never held twice.
 #include "markup/auto_section.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <vector>
 
 #include "editor/edit_box.h"
+#include "editor/text_buffer.h"
 #include "editor/undo_history.h"
 #include "markup/check.h"
-#include "markup/insert.h"
-#include "markup/numbering.h"
 
 namespace qdm {
 namespace {
@@ -37,41 +38,79 @@ std::vector<uint32_t> BoundaryLineFeeds(std::string_view x) {
     return cuts;
 }
 
-size_t NumberedSize(uint64_t sections) {
-    size_t size = 0;
-    for (uint64_t low = 1, width = 1; low <= sections; low *= 10, ++width)
-        size += (std::min(sections, low * 10 - 1) - low + 1) * width;
-    return size + sections;  // each number is followed by ">"
+// The sectioned text: section n holds the bytes of x from just after cut n - 1 (or 0) up to
+// and including cut n (or to the end).
+struct Layout {
+    std::string_view x;
+    std::vector<uint32_t> cuts;
+
+    size_t Sections() const { return cuts.size() + 1; }
+    size_t PieceStart(size_t i) const { return i == 0 ? 0 : cuts[i - 1] + 1; }
+    size_t PieceEnd(size_t i) const { return i < cuts.size() ? cuts[i] + 1 : x.size(); }
+
+    size_t Size() const {
+        size_t digits = 0;
+        for (uint64_t low = 1, width = 1; low <= Sections(); low *= 10, ++width)
+            digits += (std::min<uint64_t>(Sections(), low * 10 - 1) - low + 1) * width;
+        return x.size() + kClose.size() + cuts.size() * kBoundaryClose.size() +
+               Sections() * (kOpen.size() + 3) + digits;  // 3: ">" and CR LF
+    }
+};
+
+// CR LF, "<vsection=", n, ">", CR LF; returns its length.
+size_t OpenTag(char (&tag)[48], uint64_t n) {
+    char* end = std::copy(kOpen.begin(), kOpen.end(), tag);
+    end = std::to_chars(end, tag + sizeof tag, n).ptr;
+    end = std::copy_n(">\r\n", 3, end);
+    return static_cast<size_t>(end - tag);
+}
+
+std::string Build(const Layout& layout) {
+    std::string out = NewTextBuffer(layout.Size());
+    char tag[48];
+    for (size_t i = 0; i < layout.Sections(); ++i) {
+        if (i > 0) out.append(kBoundaryClose);
+        out.append(tag, OpenTag(tag, i + 1));
+        out.append(
+            layout.x.substr(layout.PieceStart(i), layout.PieceEnd(i) - layout.PieceStart(i)));
+    }
+    return out.append(kClose);
+}
+
+// Every piece moves towards the end, so working from the back never overwrites bytes that
+// are still to be moved.
+void SpreadInPlace(std::string& text, const Layout& layout, size_t size) {
+    const size_t oldSize = text.size();
+    text.resize(size);
+    char* base = text.data();
+    size_t w = size;
+    auto put = [&](const char* from, size_t len) {
+        w -= len;
+        std::memmove(base + w, from, len);
+    };
+    put(kClose.data(), kClose.size());
+    char tag[48];
+    for (size_t i = layout.Sections(); i-- > 0;) {
+        const size_t start = layout.PieceStart(i);
+        put(base + start, (i + 1 < layout.Sections() ? layout.PieceEnd(i) : oldSize) - start);
+        put(tag, OpenTag(tag, i + 1));
+        if (i > 0) put(kBoundaryClose.data(), kBoundaryClose.size());
+    }
+}
+
+void SectionText(std::string& text) {
+    Layout layout{text, BoundaryLineFeeds(text)};
+    const size_t size = layout.Size();
+    if (text.capacity() >= size)
+        SpreadInPlace(text, layout, size);
+    else
+        text = Build(layout);
 }
 
 }  // namespace
 
-std::string AutoSectionText(std::string_view x) {
-    const std::vector<uint32_t> cuts = BoundaryLineFeeds(x);
-    const uint64_t sections = cuts.size() + 1;
-    std::string out;
-    out.resize(x.size() + kClose.size() + sections * (kOpen.size() + 2) +
-               cuts.size() * kBoundaryClose.size() + NumberedSize(sections));
-    char* w = out.data();
-    char* const end = out.data() + out.size();
-    auto put = [&w](std::string_view s) { w = std::copy(s.begin(), s.end(), w); };
-    uint64_t n = 0;
-    auto open = [&] {
-        put(kOpen);
-        w = std::to_chars(w, end, ++n).ptr;
-        put(">\r\n");
-    };
-    open();
-    size_t from = 0;
-    for (uint32_t k : cuts) {
-        put(x.substr(from, k + 1 - from));
-        put(kBoundaryClose);
-        open();
-        from = k + 1;
-    }
-    put(x.substr(from));
-    put(kClose);
-    return out;
+std::string AutoSectionText(std::string_view text) {
+    return Build(Layout{text, BoundaryLineFeeds(text)});
 }
 
 bool AutoSection(CEditBox& edit, std::string& message) {
@@ -86,13 +125,15 @@ bool AutoSection(CEditBox& edit, std::string& message) {
     }
     // What wrapping the whole text in one section leaves behind: its two records and the
     // text on the clipboard. The boundaries and numbers that follow are not recorded.
-    std::string wrapped;
-    wrapped.reserve(x.size() + 30);
-    wrapped.append("\r\n<vsection=\r\n").append(x).append(kClose);
-    edit.RecordEdit(kDeleteSelection, 0, std::string(x), {});
-    edit.RecordEdit(kReplaceSelection, 0, {}, std::move(wrapped));
+    if (edit.HistoryEnabled()) {
+        std::string wrapped;
+        wrapped.reserve(x.size() + 30);
+        wrapped.append("\r\n<vsection=\r\n").append(x).append(kClose);
+        edit.RecordEdit(kDeleteSelection, 0, std::string(x), {});
+        edit.RecordEdit(kReplaceSelection, 0, {}, std::move(wrapped));
+    }
     if (!x.empty()) edit.Clipboard().SetText(x);
-    edit.SetText(AutoSectionText(x));
+    edit.RewriteText(SectionText);
     edit.SetSelection(0, 0);
     edit.ScrollToCaret();
     return true;

@@ -53,8 +53,7 @@ class TagStream {
             m_cursor = scan::npos;
             return false;
         }
-        const TagKind* k = KindByNumber(tag.kind);
-        m_cursor = p + (tag.isEnd ? k->end.size() : k->begin.size());
+        m_cursor = p + tag.Length();
         if (p >= q) {
             if (tag.isEnd)
                 m_ends[tag.kind - 1].push_back(p);

@@ -1,11 +1,12 @@
-// Section numbering as one pass into a new buffer: the numbers before a tag change the
-// offsets of everything after it, so patching the text in place would move the rest of the
-// book once per section.
+// Section numbering. Where every number field already has the length of its new number (a
+// checked book, numbered before) the digits are written in place; otherwise the text is built
+// anew in one pass, since patching it would move the rest of the book once per section.
 #include "markup/numbering.h"
 
 #include <charconv>
 
 #include "editor/edit_box.h"
+#include "editor/text_buffer.h"
 #include "markup/scan.h"
 #include "markup/tags.h"
 
@@ -21,52 +22,70 @@ size_t Digits(uint64_t n) {
     return d;
 }
 
-// Calls f(a, g) for every section begin tag in text order: a is its "<", g the ">" of its
+size_t NextBeginTag(std::string_view text, size_t from) {
+    return scan::Find(text, kSectionBegin, from);
+}
+
+// Calls f(a, g) for every section begin tag from `first` on: a is its "<", g the ">" of its
 // number field or npos when it has none.
 template <typename F>
-void ForEachBeginTag(std::string_view text, F&& f) {
-    for (size_t a = scan::Find(text, kSectionBegin, 0); a != scan::npos;
-         a = scan::Find(text, kSectionBegin, a + kSectionBegin.size()))
+void ForEachBeginTag(std::string_view text, size_t first, F&& f) {
+    for (size_t a = first; a != scan::npos; a = NextBeginTag(text, a + kSectionBegin.size()))
         f(a, scan::NumberFieldEnd(text, a));
+}
+
+// The text with its begin tags from `first` on numbered n, n + 1, ...; the bytes before
+// `first` are copied as they are.
+std::string Renumbered(std::string_view text, size_t first, uint64_t n) {
+    size_t size = text.size();
+    uint64_t k = n;
+    ForEachBeginTag(text, first, [&](size_t a, size_t g) {
+        const size_t field = g == scan::npos ? 0 : g - (a + kSectionBegin.size());
+        size = size - field + Digits(k++) + (g == scan::npos ? 1 : 0);
+    });
+    std::string out = NewTextBuffer(size);
+    size_t copied = 0;  // text before this offset is already in `out`
+    ForEachBeginTag(text, first, [&](size_t a, size_t g) {
+        const size_t fieldStart = a + kSectionBegin.size();
+        out.append(text.substr(copied, fieldStart - copied));
+        char digits[24];
+        out.append(digits, std::to_chars(digits, digits + sizeof digits, n++).ptr);
+        if (g == scan::npos) {
+            out += '>';
+            copied = fieldStart;
+        } else {
+            copied = g;  // the old ">" comes with the text after it
+        }
+    });
+    out.append(text.substr(copied));
+    return out;
+}
+
+void NumberInPlace(std::string& text) {
+    uint64_t n = 1;
+    for (size_t a = NextBeginTag(text, 0); a != scan::npos;
+         a = NextBeginTag(text, a + kSectionBegin.size()), ++n) {
+        const size_t fieldStart = a + kSectionBegin.size();
+        const size_t g = scan::NumberFieldEnd(text, a);
+        if (g == scan::npos || g - fieldStart != Digits(n)) {
+            text = Renumbered(text, a, n);
+            return;
+        }
+        std::to_chars(text.data() + fieldStart, text.data() + g, n);
+    }
 }
 
 }  // namespace
 
 std::string NumberSections(std::string_view text) {
-    // The exact size first, so the new text is allocated once.
-    size_t size = text.size();
-    uint64_t n = 0;
-    ForEachBeginTag(text, [&](size_t a, size_t g) {
-        ++n;
-        if (g == scan::npos)
-            size += Digits(n) + 1;
-        else
-            size = size - (g - (a + kSectionBegin.size())) + Digits(n);
-    });
-    std::string out;
-    out.resize(size);
-    char* w = out.data();
-    size_t copied = 0;  // text before this offset is already in `out`
-    n = 0;
-    ForEachBeginTag(text, [&](size_t a, size_t g) {
-        const size_t fieldStart = a + kSectionBegin.size();
-        w = std::copy(text.data() + copied, text.data() + fieldStart, w);
-        w = std::to_chars(w, out.data() + out.size(), ++n).ptr;
-        if (g == scan::npos) {
-            *w++ = '>';
-            copied = fieldStart;
-        } else {
-            copied = g;  // the old ">" is copied with the text after it
-        }
-    });
-    std::copy(text.data() + copied, text.data() + text.size(), w);
-    return out;
+    const size_t first = NextBeginTag(text, 0);
+    return first == scan::npos ? std::string(text) : Renumbered(text, first, 1);
 }
 
 int32_t CountSections(std::string_view text) {
     int32_t n = 0;
-    for (size_t a = scan::Find(text, kSectionBegin, 0); a != scan::npos;
-         a = scan::Find(text, kSectionBegin, a + kSectionBegin.size()))
+    for (size_t a = NextBeginTag(text, 0); a != scan::npos;
+         a = NextBeginTag(text, a + kSectionBegin.size()))
         ++n;
     return n;
 }
@@ -74,7 +93,7 @@ int32_t CountSections(std::string_view text) {
 void RenumberSections(CEditBox& edit) {
     int32_t s0 = 0, end = 0;
     edit.GetSelection(s0, end);
-    edit.SetText(NumberSections(edit.Text()));
+    edit.RewriteText(NumberInPlace);
     edit.SetSelection(s0, s0);
     edit.ScrollToCaret();
 }

@@ -8,6 +8,12 @@
 namespace qdm::scan {
 namespace {
 
+// The strings of kinds 1 to 5, as in the tag table, for the hot loops.
+constexpr std::string_view kBegins[] = {kSectionBegin, "<vreadernote>", "<vauthornote>", "<vtrans>",
+                                        "<vemph>"};
+constexpr std::string_view kEnds[] = {kSectionEnd, "</vreadernote>", "</vauthornote>", "</vtrans>",
+                                      "</vemph>"};
+
 // A token is at most 20 bytes long: a section begin tag with a 9-byte number field and ">".
 constexpr size_t kLongestToken = 20;
 
@@ -67,9 +73,12 @@ TagString TagAt(std::string_view text, size_t pos) {
         default:
             return {};
     }
-    const TagKind* k = KindByNumber(kind);
-    if (!StartsWith(text, pos, isEnd ? k->end : k->begin)) return {};
+    if (!StartsWith(text, pos, isEnd ? kEnds[kind - 1] : kBegins[kind - 1])) return {};
     return {kind, isEnd};
+}
+
+size_t TagString::Length() const {
+    return kind == 0 ? 0 : (isEnd ? kEnds : kBegins)[kind - 1].size();
 }
 
 size_t FindTagString(std::string_view text, size_t from, TagString& found) {
@@ -99,13 +108,11 @@ size_t NumberFieldEnd(std::string_view text, size_t a) {
 size_t TokenLength(std::string_view text, size_t pos) {
     const TagString tag = TagAt(text, pos);
     if (!tag.kind) return 0;
-    const TagKind* k = KindByNumber(tag.kind);
-    if (tag.isEnd) return k->end.size();
-    if (tag.kind == TAG_SECTION) {
+    if (tag.kind == TAG_SECTION && !tag.isEnd) {
         const size_t g = NumberFieldEnd(text, pos);
         if (g != npos) return g + 1 - pos;
     }
-    return k->begin.size();
+    return tag.Length();
 }
 
 size_t TokenAround(std::string_view text, size_t x) {

@@ -21,6 +21,7 @@ size_t FindLast(std::string_view text, std::string_view needle, size_t lo, size_
 struct TagString {
     int32_t kind = 0;
     bool isEnd = false;
+    size_t Length() const;
 };
 TagString TagAt(std::string_view text, size_t pos);
 

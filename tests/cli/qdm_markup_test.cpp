@@ -85,6 +85,7 @@ TEST(QdmNumber, WillNotCutAFileShortAtAZeroByteInPlace) {
     const std::string bytes = std::string("<vsection=\r\n") + '\0' + "tail";
     const std::string in = dir.Write("z.qdm", bytes);
     EXPECT_EQ(RunQdm({"number", "-i", in}).exitCode, 2);
+    EXPECT_EQ(RunQdm({"insert", "section", "--sel", "0:0", "-o", in, in}).exitCode, 2);
     EXPECT_EQ(Slurp(in), bytes);
     QdmRun run = RunQdm({"number", "-o", "-", in});
     EXPECT_EQ(run.out, "<vsection=1>\r\n");

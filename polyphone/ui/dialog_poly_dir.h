@@ -1,0 +1,71 @@
+#pragma once
+// The progress dialog of a polyphone run over every file of a directory tree.
+//
+// The directory batch (a walker thread handing files over one at a time) is driven from a
+// timer on the user-interface thread in budgeted ticks of about 10 ms. The dialog shows the
+// directory, the file in hand relative to it, the entry applied last, the words replaced, the
+// files done and their share. Files that cannot be processed (unreadable, unwritable, not a
+// text because they hold a NUL byte) are left as they are and counted; the final status says
+// how many, and its tooltip names them with the reason.
+//
+// The interrupt button (or Escape) stops the walker, waits for it to end, drops the file in
+// hand unwritten and closes the dialog with Cancel. In the final state only OK is enabled;
+// Escape then closes at once.
+#include <QDialog>
+#include <QStringList>
+#include <string>
+
+#include "polyphone/poly_dict.h"
+#include "polyphone/poly_dir.h"
+
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace qdm {
+
+class CDialogPolyDir : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Counts the files of `directory` (the platform's bytes) before returning.
+    CDialogPolyDir(const CPolyDict& dict, const std::string& directory, QWidget* parent = nullptr);
+    ~CDialogPolyDir() override;
+
+    const PolyDirProgress& Progress() const { return m_batch.Progress(); }
+    bool IsFinished() const { return Progress().state == PolyDirState::Finished; }
+    void SetTickBudget(PolyBudget budget) { m_budget = budget; }
+
+    // One timer tick; public so that a test can step the batch without a timer.
+    void OnTimer();
+    // The interrupt button, Escape and a close request.
+    void reject() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void BuildControls();
+    void Refresh();
+    void ShowFinalState();
+
+    CPolyDirBatch m_batch;
+    PolyBudget m_budget;
+    QStringList m_skipped;  // "file: reason", for the final status's tooltip
+
+    QTimer* m_timer = nullptr;
+    QLineEdit* m_directory = nullptr;
+    QLineEdit* m_currentFile = nullptr;
+    QLineEdit* m_word = nullptr;
+    QLineEdit* m_replacement = nullptr;
+    QLineEdit* m_status = nullptr;
+    QLineEdit* m_filesDone = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLineEdit* m_percent = nullptr;
+    QLineEdit* m_wordsReplaced = nullptr;
+    QPushButton* m_interrupt = nullptr;
+    QPushButton* m_ok = nullptr;
+};
+
+}  // namespace qdm

@@ -1,0 +1,12 @@
+#include "polyphone/ui/poly_prompt.h"
+
+#include <QMessageBox>
+
+namespace qdm {
+
+void ShowPolyMessage(QWidget* owner, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+}  // namespace qdm

@@ -1,0 +1,23 @@
+#pragma once
+// The one way the polyphone dialogs and commands speak to the user outside their own
+// controls: an OK box without icon, owned by a widget. Injected so that tests answer it
+// without a modal loop.
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace qdm {
+
+using PolyMessageBox =
+    std::function<void(QWidget* owner, const QString& text, const QString& caption)>;
+
+// A real modal box with an OK button and no icon.
+void ShowPolyMessage(QWidget* owner, const QString& text, const QString& caption);
+
+// `box` when set, the real box otherwise.
+inline PolyMessageBox OrRealBox(PolyMessageBox box) {
+    return box ? std::move(box) : PolyMessageBox(&ShowPolyMessage);
+}
+
+}  // namespace qdm

@@ -1,0 +1,144 @@
+#include "polyphone/ui/polyphone_commands.h"
+
+#include <memory>
+
+#include "app/command_ids.h"
+#include "app/command_router.h"
+#include "app/file_dialogs.h"
+#include "app/prompter.h"
+#include "app/view.h"
+#include "editor/edit_box.h"
+#include "editor/gbk.h"
+#include "editor/ui/edit_widget.h"
+#include "polyphone/poly_caret.h"
+#include "polyphone/poly_file.h"
+#include "polyphone/ui/dialog_duoyinzi_set.h"
+#include "polyphone/ui/dialog_poly_dir.h"
+#include "polyphone/ui/dialog_poly_procing.h"
+#include "polyphone/ui/poly_ui_text.h"
+
+namespace qdm {
+namespace {
+
+std::unique_ptr<CPolyDict> MakeDict(const PolyCommandHost& host) {
+    return host.dictPath.empty() ? std::make_unique<CPolyDict>()
+                                 : std::make_unique<CPolyDict>(host.dictPath);
+}
+
+void ShowResult(const PolyCommandHost& host, int64_t count) {
+    const std::string text = gbk::Format(gbk::Lit("处理多音字%d个!"), std::to_string(count));
+    BoxesOf(host.prompter)(host.owner, QFromGbk(text), QLit("多音字处理结果"));
+}
+
+// A file the command could not process is named with the reason; it keeps its content.
+void ShowFileRefused(const PolyCommandHost& host, const std::string& path,
+                     const std::string& reason) {
+    BoxesOf(host.prompter)(host.owner,
+                           QLit("文件未处理:") + QLatin1Char('\n') + QFromPath(path) +
+                               QStringLiteral(": ") + QString::fromStdString(reason),
+                           QLit("多音字处理结果"));
+}
+
+QString ChooseFile(const PolyCommandHost& host) {
+    mked::FileDialogRequest request;
+    request.mode = mked::FileDialogRequest::Open;
+    request.filters = {{QLit("文本文件(*.txt;*.qdm)"), QStringLiteral("*.txt;*.qdm")},
+                       {QLit("所有文件(*.*)"), QStringLiteral("*.*")}};
+    return host.files->Choose(request).value_or(QString());
+}
+
+QString ChooseFolder(const PolyCommandHost& host) {
+    mked::FileDialogRequest request;
+    request.mode = mked::FileDialogRequest::Folder;
+    request.title = QLit("请选择书籍目录...");
+    return host.files->Choose(request).value_or(QString());
+}
+
+}  // namespace
+
+PolyMessageBox BoxesOf(mked::IPrompter* prompter) {
+    if (!prompter) return &ShowPolyMessage;
+    return [prompter](QWidget*, const QString& text, const QString& caption) {
+        prompter->Message(text, caption);
+    };
+}
+
+int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, PolyMessageBox box) {
+    const CPolyDict fallback;
+    std::string text;
+    edit.GetText(text);
+    CDialogPOLYP_PROCING dialog(&text, dict ? *dict : fallback, std::move(box), parent);
+    if (dialog.exec() != QDialog::Accepted) return 0;
+    int32_t start = 0, end = 0;
+    edit.GetSelection(start, end);
+    const int32_t caret = CaretAfterReplacement(edit.Text(), start, text);
+    edit.SetText(std::move(text));
+    edit.SetSelection(caret, caret);
+    edit.ScrollToCaret();
+    return static_cast<int>(dialog.Count());
+}
+
+void OnPolyphoneSettings(const PolyCommandHost& host) {
+    const std::unique_ptr<CPolyDict> dict = MakeDict(host);
+    CDialogDuoyinziSet dialog(*dict, BoxesOf(host.prompter), host.owner);
+    dialog.exec();
+}
+
+void OnPolyphoneText(const PolyCommandHost& host) {
+    const std::unique_ptr<CPolyDict> dict = MakeDict(host);
+    const int n = RunPolyphoneDialog(*host.edit, host.owner, dict.get(), BoxesOf(host.prompter));
+    ShowResult(host, n);
+}
+
+void OnPolyphoneFile(const PolyCommandHost& host) {
+    const QString chosen = ChooseFile(host);
+    if (chosen.isEmpty()) return;
+    const std::string path = PathFromQ(chosen);
+    const std::unique_ptr<CPolyDict> dict = MakeDict(host);
+    std::string text, reason;
+    if (IsDictionaryFile(*dict, path))
+        return ShowFileRefused(host, path, poly_reason::IsDictionary());
+    // An empty file is a text too: it runs (to no effect) like any other.
+    if (!LoadFileForPolyphone(path, text, reason) && reason != poly_reason::Empty())
+        return ShowFileRefused(host, path, reason);
+
+    CDialogPOLYP_PROCING dialog(&text, *dict, BoxesOf(host.prompter), host.owner);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (const IoStatus io = WriteFileAtomic(path, text); !io)
+        return ShowFileRefused(host, path, poly_reason::CannotWrite(io));
+    ShowResult(host, dialog.Count());
+}
+
+void OnPolyphoneDir(const PolyCommandHost& host) {
+    const QString chosen = ChooseFolder(host);
+    if (chosen.isEmpty()) return;
+    const std::unique_ptr<CPolyDict> dict = MakeDict(host);
+    CDialogPolyDir dialog(*dict, PathFromQ(chosen), host.owner);
+    dialog.exec();
+}
+
+}  // namespace qdm
+
+namespace mked {
+
+void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompter* prompter,
+                               IFileDialogs* files) {
+    const auto host = [&view, prompter, files] {
+        qdm::PolyCommandHost h;
+        h.owner = &view;
+        h.edit = &view.m_edit;
+        h.prompter = prompter;
+        h.files = files;
+        return h;
+    };
+    commands.On(ID_POLYPHONE_SETTINGS, [host] { qdm::OnPolyphoneSettings(host()); });
+    commands.On(ID_POLYPHONE_TEXT, [host, &view] {
+        // The run starts from the caret the user sees.
+        view.Editor().Mirror().SyncSelectionToModel();
+        qdm::OnPolyphoneText(host());
+    });
+    commands.On(ID_POLYPHONE_FILE, [host] { qdm::OnPolyphoneFile(host()); });
+    commands.On(ID_POLYPHONE_DIR, [host] { qdm::OnPolyphoneDir(host()); });
+}
+
+}  // namespace mked

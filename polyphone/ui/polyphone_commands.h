@@ -1,0 +1,53 @@
+#pragma once
+// The four polyphone commands of the main view: the dictionary settings, the run over the
+// editor's text, the run over one chosen file and the run over a directory tree. They speak
+// to the user through the window's prompter and file dialogs, which tests answer.
+#include <string>
+
+#include "polyphone/poly_dict.h"
+#include "polyphone/ui/poly_prompt.h"
+
+class QWidget;
+
+namespace mked {
+class CommandTarget;
+class CmkedView;
+class IFileDialogs;
+class IPrompter;
+}  // namespace mked
+
+namespace qdm {
+
+class CEditBox;
+
+struct PolyCommandHost {
+    QWidget* owner = nullptr;             // the view: parent of the dialogs
+    CEditBox* edit = nullptr;             // the editor's text
+    mked::IPrompter* prompter = nullptr;  // null: real boxes
+    mked::IFileDialogs* files = nullptr;  // the file and folder choosers
+    std::string dictPath;                 // empty: the dictionary beside the executable
+};
+
+// The run over the whole text of `edit` in the progress dialog. On OK the text is replaced
+// (not recorded in the edit history) and the caret stays on its line; returns the number of
+// replacements, 0 when cancelled.
+int RunPolyphoneDialog(CEditBox& edit, QWidget* parent = nullptr, const CPolyDict* dict = nullptr,
+                       PolyMessageBox box = {});
+
+void OnPolyphoneSettings(const PolyCommandHost& host);  // "多音字设置"
+void OnPolyphoneText(const PolyCommandHost& host);      // "本文多音字处理"
+void OnPolyphoneFile(const PolyCommandHost& host);      // "单文件"
+void OnPolyphoneDir(const PolyCommandHost& host);       // "目录"
+
+// The boxes of `prompter` for the dialogs (the real ones when it is null).
+PolyMessageBox BoxesOf(mked::IPrompter* prompter);
+
+}  // namespace qdm
+
+namespace mked {
+
+// Serves the four commands from `view`, through its prompter and file dialogs.
+void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompter* prompter,
+                               IFileDialogs* files);
+
+}  // namespace mked

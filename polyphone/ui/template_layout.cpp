@@ -1,0 +1,49 @@
+#include "polyphone/ui/template_layout.h"
+
+#include <QAbstractButton>
+#include <algorithm>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QWidget>
+
+#include "app/dialog_units.h"
+
+namespace qdm {
+
+QFont TemplateFont(const QStringList& faces, int points) {
+    QFont font;
+    font.setFamilies(faces);
+    font.setPointSize(points);
+    return font;
+}
+
+void TemplateLayout::Place(QWidget* w, int x, int y, int cx, int cy) const {
+    QRect r = mked::DialogUnits(m_dialog->font(), x, y, cx, cy);
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+    const QFontMetrics fm(w->font());
+    if (!text.isEmpty()) {
+        const int pad = qobject_cast<QLabel*>(w) ? 2 : fm.averageCharWidth() * 2;
+        r.setWidth(std::max(r.width(), fm.horizontalAdvance(text) + pad));
+    }
+    if (!text.isEmpty() || w->inherits("QLineEdit")) {
+        const int need = fm.height() + (w->inherits("QLineEdit") ? 4 : 0);
+        if (need > r.height())
+            r.adjust(0, -(need - r.height()) / 2, 0, (need - r.height() + 1) / 2);
+    }
+    w->setGeometry(r);
+}
+
+void TemplateLayout::Fit(int cx, int cy) const {
+    QSize size = mked::DialogUnits(m_dialog->font(), 0, 0, cx, cy).size();
+    const int margin = mked::DialogUnits(m_dialog->font(), 0, 0, 7, 7).width();
+    for (const QWidget* child : m_dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow())
+            size = size.expandedTo(
+                QSize(child->geometry().right() + margin, child->geometry().bottom() + margin));
+    }
+    m_dialog->setFixedSize(size);
+}
+
+}  // namespace qdm
