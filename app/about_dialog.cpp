@@ -21,8 +21,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(AppIcon().pixmap(iconRect.size().boundedTo(QSize(32, 32))));
 
     // Shown as it is: no mnemonic processing, the TAB kept as a gap.
-    auto* text = new QLabel(QString::fromUtf8(kAboutText).replace(u'\t', QStringLiteral("    ")),
-                            this);
+    auto* text =
+        new QLabel(QString::fromUtf8(kAboutText).replace(u'\t', QStringLiteral("    ")), this);
     text->setTextFormat(Qt::PlainText);
     text->setGeometry(units(40, 10, 119, 8).adjusted(0, 0, 0, QFontMetrics(font).height() / 2));
 

@@ -6,7 +6,7 @@ namespace mked {
 
 class CAboutDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 };
 

@@ -13,12 +13,13 @@ AcceleratorFilter::AcceleratorFilter(QWidget& window, std::function<void(int)> s
     qApp->installEventFilter(this);
 }
 
-AcceleratorFilter::~AcceleratorFilter() { qApp->removeEventFilter(this); }
+AcceleratorFilter::~AcceleratorFilter() {
+    qApp->removeEventFilter(this);
+}
 
 int AcceleratorFilter::CommandOf(const QKeyEvent& e) const {
-    const Qt::KeyboardModifiers mods =
-        e.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
-                         Qt::MetaModifier);
+    const Qt::KeyboardModifiers mods = e.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                                        Qt::AltModifier | Qt::MetaModifier);
     const QKeyCombination key(mods, static_cast<Qt::Key>(e.key()));
     for (const Accelerator& a : Accelerators())
         if (a.key == key) return a.id;

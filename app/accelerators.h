@@ -13,18 +13,18 @@ namespace mked {
 
 class AcceleratorFilter : public QObject {
     Q_OBJECT
-public:
+  public:
     // `send` receives the command id of each accelerator key pressed in `window`.
     AcceleratorFilter(QWidget& window, std::function<void(int)> send);
     ~AcceleratorFilter() override;
 
-signals:
+  signals:
     void menuKeyPressed();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // The command of the key, 0 for none; -1 for the menu key.
     int CommandOf(const QKeyEvent& e) const;
 

@@ -19,7 +19,9 @@ CmkedApp::CmkedApp(const Dialogs& dialogs) : m_dialogs(dialogs) {}
 
 CmkedApp::~CmkedApp() = default;
 
-CmkedView& CmkedApp::View() { return m_frame->View(); }
+CmkedView& CmkedApp::View() {
+    return m_frame->View();
+}
 
 bool CmkedApp::InitInstance(const QStringList& args) {
     // Settings (the recent-file list) live under these two names.
@@ -27,7 +29,8 @@ bool CmkedApp::InitInstance(const QStringList& args) {
     QCoreApplication::setApplicationName(SettingsApplication());
     m_recent = std::make_unique<RecentFiles>();
 
-    if (!m_dialogs.prompter) m_dialogs.prompter = (m_ownPrompter = std::make_unique<QtPrompter>(nullptr)).get();
+    if (!m_dialogs.prompter)
+        m_dialogs.prompter = (m_ownPrompter = std::make_unique<QtPrompter>(nullptr)).get();
     if (!m_dialogs.files)
         m_dialogs.files = (m_ownFileDialogs = std::make_unique<QtFileDialogs>(nullptr)).get();
     if (!m_dialogs.appearance)
@@ -67,21 +70,26 @@ void CmkedApp::RegisterCommands() {
     m_commands.On(ID_APP_ABOUT, [this] { OnAppAbout(); });
     m_commands.On(ID_APP_EXIT, [this] { OnAppExit(); });
     for (int i = 0; i < RecentFiles::kSize; ++i) {
-        CommandHandler& h = m_commands.On(ID_FILE_MRU_FILE1 + i, [this, i] { OnOpenRecentFile(i); });
+        CommandHandler& h =
+            m_commands.On(ID_FILE_MRU_FILE1 + i, [this, i] { OnOpenRecentFile(i); });
         h.enabled = [this, i] { return i < m_recent->Files().size(); };
     }
 }
 
 // Nothing is ever marked modified, so nothing is asked: the introduction text comes back;
 // the caption and the remembered path stay.
-void CmkedApp::OnFileNew() { View().OnInitialUpdate(); }
+void CmkedApp::OnFileNew() {
+    View().OnInitialUpdate();
+}
 
 void CmkedApp::OnAppAbout() {
     CAboutDlg about(m_frame.get());
     about.exec();
 }
 
-void CmkedApp::OnAppExit() { m_frame->close(); }
+void CmkedApp::OnAppExit() {
+    m_frame->close();
+}
 
 void CmkedApp::OnOpenRecentFile(int index) {
     if (index >= m_recent->Files().size()) return;

@@ -28,7 +28,7 @@ struct Dialogs {
 
 class CmkedApp : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit CmkedApp(const Dialogs& dialogs = {});
     ~CmkedApp() override;
 
@@ -46,7 +46,7 @@ public:
     void OnAppExit();
     void OnOpenRecentFile(int index);
 
-private:
+  private:
     void RegisterCommands();
 
     Dialogs m_dialogs;

@@ -23,8 +23,8 @@ std::optional<FontChoice> QtAppearanceDialogs::ChooseFont(const FontRequest& req
 }
 
 std::optional<uint32_t> QtAppearanceDialogs::ChooseColor(uint32_t initial) {
-    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial), m_owner,
-                                                 QStringLiteral("颜色"));
+    const QColor chosen =
+        QColorDialog::getColor(QColor::fromRgb(initial), m_owner, QStringLiteral("颜色"));
     if (!chosen.isValid()) return {};
     return static_cast<uint32_t>(chosen.rgb() & 0xFFFFFFu);
 }

@@ -23,7 +23,7 @@ struct FontChoice {
 };
 
 class IAppearanceDialogs {
-public:
+  public:
     virtual ~IAppearanceDialogs() = default;
     virtual std::optional<FontChoice> ChooseFont(const FontRequest& request) = 0;
     // The chosen colour as 0xRRGGBB.
@@ -31,13 +31,13 @@ public:
 };
 
 class QtAppearanceDialogs : public IAppearanceDialogs {
-public:
+  public:
     explicit QtAppearanceDialogs(QWidget* owner) : m_owner(owner) {}
     void SetOwner(QWidget* owner) { m_owner = owner; }
     std::optional<FontChoice> ChooseFont(const FontRequest& request) override;
     std::optional<uint32_t> ChooseColor(uint32_t initial) override;
 
-private:
+  private:
     QWidget* m_owner;
 };
 

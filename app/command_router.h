@@ -17,16 +17,16 @@ struct CommandHandler {
 };
 
 class CommandTarget {
-public:
+  public:
     CommandHandler& On(int id, std::function<void()> run);
     const CommandHandler* Find(int id) const;
 
-private:
+  private:
     std::map<int, CommandHandler> m_handlers;
 };
 
 class CommandRouter {
-public:
+  public:
     void Append(const CommandTarget* target) { m_chain.push_back(target); }
     const CommandHandler* Route(int id) const;
     bool IsEnabled(int id) const;
@@ -35,7 +35,7 @@ public:
     // Runs the command when it is enabled; says why not when it has a reason to give.
     bool Run(int id) const;
 
-private:
+  private:
     std::vector<const CommandTarget*> m_chain;
 };
 

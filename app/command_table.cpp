@@ -11,7 +11,9 @@ constexpr auto Ctrl = Qt::ControlModifier;
 constexpr auto Alt = Qt::AltModifier;
 constexpr auto Shift = Qt::ShiftModifier;
 
-QKeyCombination K(Qt::KeyboardModifiers m, Qt::Key k) { return QKeyCombination(m, k); }
+QKeyCombination K(Qt::KeyboardModifiers m, Qt::Key k) {
+    return QKeyCombination(m, k);
+}
 
 }  // namespace
 
@@ -30,14 +32,30 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_INSERT_EMPH, "插入重点", {K(Alt, Qt::Key_E)}, 12, nullptr, nullptr},
         {ID_CHECK_MARKUP, "QDM文件检查", {K(Alt, Qt::Key_C)}, 16, nullptr, nullptr},
         {ID_AUTO_PROCESS, "自动处理", {}, 0, nullptr, nullptr},
-        {ID_EDIT_UNDO, "撤消(&U)", {K(Ctrl, Qt::Key_Z), K(Alt, Qt::Key_Backspace)}, 0,
-         "撤消上一操作", "撤消"},
-        {ID_EDIT_CUT, "剪切(&T)", {K(Ctrl, Qt::Key_X), K(Shift, Qt::Key_Delete)}, 4,
-         "剪切选定内容并将其放到剪贴板上", "剪切"},
-        {ID_EDIT_COPY, "复制(&C)", {K(Ctrl, Qt::Key_C), K(Ctrl, Qt::Key_Insert)}, 5,
-         "复制选定内容并将其放到剪贴板上", "复制"},
-        {ID_EDIT_PASTE, "粘贴(&P)", {K(Ctrl, Qt::Key_V), K(Shift, Qt::Key_Insert)}, 6,
-         "插入剪贴板内容", "粘贴"},
+        {ID_EDIT_UNDO,
+         "撤消(&U)",
+         {K(Ctrl, Qt::Key_Z), K(Alt, Qt::Key_Backspace)},
+         0,
+         "撤消上一操作",
+         "撤消"},
+        {ID_EDIT_CUT,
+         "剪切(&T)",
+         {K(Ctrl, Qt::Key_X), K(Shift, Qt::Key_Delete)},
+         4,
+         "剪切选定内容并将其放到剪贴板上",
+         "剪切"},
+        {ID_EDIT_COPY,
+         "复制(&C)",
+         {K(Ctrl, Qt::Key_C), K(Ctrl, Qt::Key_Insert)},
+         5,
+         "复制选定内容并将其放到剪贴板上",
+         "复制"},
+        {ID_EDIT_PASTE,
+         "粘贴(&P)",
+         {K(Ctrl, Qt::Key_V), K(Shift, Qt::Key_Insert)},
+         6,
+         "插入剪贴板内容",
+         "粘贴"},
         {ID_POLYPHONE_SETTINGS, "多音字设置", {}, 0, nullptr, nullptr},
         {ID_POLYPHONE_TEXT, "本文多音字处理", {}, 17, nullptr, nullptr},
         {ID_POLYPHONE_FILE, "单文件", {}, 0, nullptr, nullptr},
@@ -47,8 +65,7 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_FONT, "字体", {}, 8, nullptr, nullptr},
         {ID_COLOR, "颜色", {}, 9, nullptr, nullptr},
         {ID_APP_ABOUT, "关于 QDM智能编辑器(&A)...", {}, 18, "显示程序信息、版本号和版权", "关于"},
-        {ID_NEXT_PANE, nullptr, {K(Qt::NoModifier, Qt::Key_F6)}, 0, "切换到下一个窗格",
-         "下一窗格"},
+        {ID_NEXT_PANE, nullptr, {K(Qt::NoModifier, Qt::Key_F6)}, 0, "切换到下一个窗格", "下一窗格"},
         {ID_PREV_PANE, nullptr, {K(Shift, Qt::Key_F6)}, 0, "切换回上一个窗格", "上一窗格"},
         {ID_FILE_PRINT, nullptr, {}, 7, nullptr, nullptr},
         {ID_FILE_MRU_FILE1, nullptr, {}, 0, "打开此文档", nullptr},
@@ -58,8 +75,8 @@ const std::vector<CommandInfo>& CommandTable() {
 
 const CommandInfo* FindCommand(int id) {
     const auto& table = CommandTable();
-    auto it = std::find_if(table.begin(), table.end(),
-                           [id](const CommandInfo& c) { return c.id == id; });
+    auto it =
+        std::find_if(table.begin(), table.end(), [id](const CommandInfo& c) { return c.id == id; });
     return it == table.end() ? nullptr : &*it;
 }
 
@@ -68,18 +85,33 @@ const std::vector<MenuEntry>& MenuBar() {
     auto cmd = [](int id) { return E{E::Command, id, nullptr, {}}; };
     const E sep{E::Separator, 0, nullptr, {}};
     static const std::vector<MenuEntry> bar = {
-        {E::Popup, 0, "文件(&F)",
-         {cmd(ID_FILE_NEW), cmd(ID_FILE_OPEN), cmd(ID_FILE_SAVE), cmd(ID_FILE_SAVE_AS), sep,
-          {E::RecentFiles, ID_FILE_MRU_FILE1, "最近的文件", {}}, sep, cmd(ID_APP_EXIT)}},
-        {E::Popup, 0, "编辑(&E)",
+        {E::Popup,
+         0,
+         "文件(&F)",
+         {cmd(ID_FILE_NEW),
+          cmd(ID_FILE_OPEN),
+          cmd(ID_FILE_SAVE),
+          cmd(ID_FILE_SAVE_AS),
+          sep,
+          {E::RecentFiles, ID_FILE_MRU_FILE1, "最近的文件", {}},
+          sep,
+          cmd(ID_APP_EXIT)}},
+        {E::Popup,
+         0,
+         "编辑(&E)",
          {cmd(ID_INSERT_SECTION), cmd(ID_REVERSE_SECTION), cmd(ID_INSERT_READERNOTE),
           cmd(ID_INSERT_AUTHORNOTE), cmd(ID_INSERT_TRANS), cmd(ID_INSERT_EMPH),
-          cmd(ID_CHECK_MARKUP), cmd(ID_AUTO_PROCESS), sep, cmd(ID_EDIT_UNDO), sep,
-          cmd(ID_EDIT_CUT), cmd(ID_EDIT_COPY), cmd(ID_EDIT_PASTE)}},
-        {E::Popup, 0, "多音字处理",
-         {cmd(ID_POLYPHONE_SETTINGS), cmd(ID_POLYPHONE_TEXT),
+          cmd(ID_CHECK_MARKUP), cmd(ID_AUTO_PROCESS), sep, cmd(ID_EDIT_UNDO), sep, cmd(ID_EDIT_CUT),
+          cmd(ID_EDIT_COPY), cmd(ID_EDIT_PASTE)}},
+        {E::Popup,
+         0,
+         "多音字处理",
+         {cmd(ID_POLYPHONE_SETTINGS),
+          cmd(ID_POLYPHONE_TEXT),
           {E::Popup, 0, "工具", {cmd(ID_POLYPHONE_FILE), cmd(ID_POLYPHONE_DIR)}}}},
-        {E::Popup, 0, "视图(&V)",
+        {E::Popup,
+         0,
+         "视图(&V)",
          {cmd(ID_VIEW_TOOLBAR), cmd(ID_VIEW_STATUS_BAR), cmd(ID_FONT), cmd(ID_COLOR)}},
         {E::Popup, 0, "帮助(&H)", {cmd(ID_APP_ABOUT)}},
     };
@@ -88,36 +120,51 @@ const std::vector<MenuEntry>& MenuBar() {
 
 const std::vector<int>& ToolbarLayout() {
     static const std::vector<int> layout = {
-        ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
-        ID_FILE_PRINT, 0, ID_FONT, ID_COLOR, 0, ID_INSERT_SECTION, ID_REVERSE_SECTION, 0,
-        ID_INSERT_EMPH, 0, ID_INSERT_READERNOTE, 0, ID_INSERT_AUTHORNOTE, 0, ID_INSERT_TRANS, 0,
-        ID_CHECK_MARKUP, 0, ID_POLYPHONE_TEXT, 0, ID_APP_ABOUT,
+        ID_FILE_NEW,
+        ID_FILE_OPEN,
+        ID_FILE_SAVE,
+        0,
+        ID_EDIT_CUT,
+        ID_EDIT_COPY,
+        ID_EDIT_PASTE,
+        0,
+        ID_FILE_PRINT,
+        0,
+        ID_FONT,
+        ID_COLOR,
+        0,
+        ID_INSERT_SECTION,
+        ID_REVERSE_SECTION,
+        0,
+        ID_INSERT_EMPH,
+        0,
+        ID_INSERT_READERNOTE,
+        0,
+        ID_INSERT_AUTHORNOTE,
+        0,
+        ID_INSERT_TRANS,
+        0,
+        ID_CHECK_MARKUP,
+        0,
+        ID_POLYPHONE_TEXT,
+        0,
+        ID_APP_ABOUT,
     };
     return layout;
 }
 
 const std::vector<Accelerator>& Accelerators() {
     static const std::vector<Accelerator> table = {
-        {K(Ctrl, Qt::Key_C), ID_EDIT_COPY},
-        {K(Ctrl, Qt::Key_Insert), ID_EDIT_COPY},
-        {K(Shift, Qt::Key_Delete), ID_EDIT_CUT},
-        {K(Ctrl, Qt::Key_X), ID_EDIT_CUT},
-        {K(Ctrl, Qt::Key_V), ID_EDIT_PASTE},
-        {K(Shift, Qt::Key_Insert), ID_EDIT_PASTE},
-        {K(Alt, Qt::Key_Backspace), ID_EDIT_UNDO},
-        {K(Ctrl, Qt::Key_Z), ID_EDIT_UNDO},
-        {K(Ctrl, Qt::Key_N), ID_FILE_NEW},
-        {K(Ctrl, Qt::Key_O), ID_FILE_OPEN},
-        {K(Ctrl, Qt::Key_S), ID_FILE_SAVE},
-        {K(Qt::NoModifier, Qt::Key_F6), ID_NEXT_PANE},
-        {K(Shift, Qt::Key_F6), ID_PREV_PANE},
-        {K(Alt, Qt::Key_S), ID_INSERT_SECTION},
-        {K(Alt, Qt::Key_R), ID_INSERT_READERNOTE},
-        {K(Alt, Qt::Key_A), ID_INSERT_AUTHORNOTE},
-        {K(Alt, Qt::Key_T), ID_INSERT_TRANS},
-        {K(Alt, Qt::Key_E), ID_INSERT_EMPH},
-        {K(Alt, Qt::Key_C), ID_CHECK_MARKUP},
-        {K(Alt, Qt::Key_F), ID_REVERSE_SECTION},
+        {K(Ctrl, Qt::Key_C), ID_EDIT_COPY},        {K(Ctrl, Qt::Key_Insert), ID_EDIT_COPY},
+        {K(Shift, Qt::Key_Delete), ID_EDIT_CUT},   {K(Ctrl, Qt::Key_X), ID_EDIT_CUT},
+        {K(Ctrl, Qt::Key_V), ID_EDIT_PASTE},       {K(Shift, Qt::Key_Insert), ID_EDIT_PASTE},
+        {K(Alt, Qt::Key_Backspace), ID_EDIT_UNDO}, {K(Ctrl, Qt::Key_Z), ID_EDIT_UNDO},
+        {K(Ctrl, Qt::Key_N), ID_FILE_NEW},         {K(Ctrl, Qt::Key_O), ID_FILE_OPEN},
+        {K(Ctrl, Qt::Key_S), ID_FILE_SAVE},        {K(Qt::NoModifier, Qt::Key_F6), ID_NEXT_PANE},
+        {K(Shift, Qt::Key_F6), ID_PREV_PANE},      {K(Alt, Qt::Key_S), ID_INSERT_SECTION},
+        {K(Alt, Qt::Key_R), ID_INSERT_READERNOTE}, {K(Alt, Qt::Key_A), ID_INSERT_AUTHORNOTE},
+        {K(Alt, Qt::Key_T), ID_INSERT_TRANS},      {K(Alt, Qt::Key_E), ID_INSERT_EMPH},
+        {K(Alt, Qt::Key_C), ID_CHECK_MARKUP},      {K(Alt, Qt::Key_F), ID_REVERSE_SECTION},
     };
     return table;
 }

@@ -19,12 +19,12 @@ struct FileDialogRequest {
     QString title;          // empty: the mode's own title
     QString defaultSuffix;  // added when the user types a name without one
     QString proposedName;
-    QString directory;      // where the dialog starts; empty: the working directory
+    QString directory;          // where the dialog starts; empty: the working directory
     QList<FileFilter> filters;  // the first is selected
 };
 
 class IFileDialogs {
-public:
+  public:
     virtual ~IFileDialogs() = default;
     // The chosen file's full path; nullopt when cancelled. A save dialog asks before it
     // returns an existing file.
@@ -32,12 +32,12 @@ public:
 };
 
 class QtFileDialogs : public IFileDialogs {
-public:
+  public:
     explicit QtFileDialogs(QWidget* owner) : m_owner(owner) {}
     void SetOwner(QWidget* owner) { m_owner = owner; }
     std::optional<QString> Choose(const FileDialogRequest& request) override;
 
-private:
+  private:
     QWidget* m_owner;
 };
 

@@ -1,12 +1,12 @@
 #include "app/lock_indicators.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <dlfcn.h>
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
-#include <QtGui/qguiapplication_platform.h>
 
 namespace mked {
 
@@ -63,7 +63,9 @@ LockIndicators::LockIndicators(QStatusBar& bar) : QObject(&bar) {
     Refresh();
 }
 
-LockIndicators::~LockIndicators() { delete m_probe; }
+LockIndicators::~LockIndicators() {
+    delete m_probe;
+}
 
 void LockIndicators::Refresh() {
     for (size_t i = 0; i < m_panes.size(); ++i)

@@ -13,12 +13,12 @@ namespace mked {
 
 class LockIndicators : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit LockIndicators(QStatusBar& bar);
     ~LockIndicators() override;
     bool Available() const { return m_probe != nullptr; }
 
-private:
+  private:
     struct Probe;
     void Refresh();
 

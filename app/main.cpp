@@ -30,10 +30,11 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf("用法: mked [文件]\n"
-                        "打开 QDM 文件编辑器；给出文件时打开它（.txt 或 .qdm，GBK 编码）。\n"
-                        "  --version          显示版本信息\n"
-                        "  --screenshot PNG   启动后把主窗口保存为 PNG 图片并退出\n");
+            std::printf(
+                "用法: mked [文件]\n"
+                "打开 QDM 文件编辑器；给出文件时打开它（.txt 或 .qdm，GBK 编码）。\n"
+                "  --version          显示版本信息\n"
+                "  --screenshot PNG   启动后把主窗口保存为 PNG 图片并退出\n");
             return 0;
         }
     }

@@ -50,13 +50,11 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 void CMainFrame::RegisterCommands() {
-    CommandHandler& toolbar = m_commands.On(ID_VIEW_TOOLBAR, [this] {
-        m_toolBar->setVisible(m_toolBar->isHidden());
-    });
+    CommandHandler& toolbar =
+        m_commands.On(ID_VIEW_TOOLBAR, [this] { m_toolBar->setVisible(m_toolBar->isHidden()); });
     toolbar.checked = [this] { return !m_toolBar->isHidden(); };
-    CommandHandler& status = m_commands.On(ID_VIEW_STATUS_BAR, [this] {
-        statusBar()->setVisible(statusBar()->isHidden());
-    });
+    CommandHandler& status = m_commands.On(
+        ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
     status.checked = [this] { return !statusBar()->isHidden(); };
     // The view is the only pane: moving to the next or previous pane lands on it again.
     m_commands.On(ID_NEXT_PANE, [this] { m_view->setFocus(Qt::OtherFocusReason); });
@@ -84,7 +82,9 @@ void CMainFrame::CreateStatusBar() {
     m_locks = new LockIndicators(*statusBar());
 }
 
-void CMainFrame::ShowStatus(const QString& text) { statusBar()->showMessage(text, 8000); }
+void CMainFrame::ShowStatus(const QString& text) {
+    statusBar()->showMessage(text, 8000);
+}
 
 void CMainFrame::FitToView(const QSize& size) {
     if (isMaximized() || isFullScreen()) return;

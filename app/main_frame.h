@@ -19,7 +19,7 @@ struct ViewServices;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     CMainFrame(const ViewServices& services, const CommandRouter& router, RecentFiles& recent);
     ~CMainFrame() override;
 
@@ -35,10 +35,10 @@ public:
     void SendCommand(int id);
     void ShowStatus(const QString& text);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void createActions();
     void CreateMenus();
     void CreateToolBar();

@@ -37,8 +37,12 @@ void CMainFrame::createActions() {
 QMenu* CMainFrame::BuildMenu(QMenu* menu, const MenuEntry& popup) {
     for (const MenuEntry& e : popup.items) {
         switch (e.kind) {
-            case MenuEntry::Command: menu->addAction(m_actions.at(e.id)); break;
-            case MenuEntry::Separator: menu->addSeparator(); break;
+            case MenuEntry::Command:
+                menu->addAction(m_actions.at(e.id));
+                break;
+            case MenuEntry::Separator:
+                menu->addSeparator();
+                break;
             case MenuEntry::Popup:
                 BuildMenu(menu->addMenu(QString::fromUtf8(e.title)), e);
                 break;
@@ -92,8 +96,8 @@ void CMainFrame::RebuildRecentFiles() {
     for (int i = 0; i < files.size(); ++i) {
         const int id = ID_FILE_MRU_FILE1 + i;
         QString shown = fm.elidedText(files[i], Qt::ElideMiddle, 50 * fm.averageCharWidth());
-        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown.replace(
-                                  QStringLiteral("&"), QStringLiteral("&&"))),
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                                  shown.replace(QStringLiteral("&"), QStringLiteral("&&"))),
                               this);
         a->setStatusTip(QString::fromUtf8(FindCommand(ID_FILE_MRU_FILE1)->prompt));
         a->setProperty("commandId", id);

@@ -7,7 +7,9 @@
 
 namespace mked {
 
-QString FromGbk(std::string_view gbk) { return QString::fromStdString(gbk::ToUtf8(gbk)); }
+QString FromGbk(std::string_view gbk) {
+    return QString::fromStdString(gbk::ToUtf8(gbk));
+}
 
 void QtPrompter::Message(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_owner);

@@ -9,18 +9,18 @@ class QWidget;
 namespace mked {
 
 class IPrompter {
-public:
+  public:
     virtual ~IPrompter() = default;
     virtual void Message(const QString& text, const QString& caption) = 0;
 };
 
 class QtPrompter : public IPrompter {
-public:
+  public:
     explicit QtPrompter(QWidget* owner) : m_owner(owner) {}
     void SetOwner(QWidget* owner) { m_owner = owner; }
     void Message(const QString& text, const QString& caption) override;
 
-private:
+  private:
     QWidget* m_owner;
 };
 

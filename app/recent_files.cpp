@@ -8,12 +8,18 @@ namespace {
 
 const QString kGroup = QStringLiteral("Recent File List");
 
-QString Key(int i) { return QStringLiteral("File%1").arg(i + 1); }
+QString Key(int i) {
+    return QStringLiteral("File%1").arg(i + 1);
+}
 
 }  // namespace
 
-QString SettingsOrganization() { return QStringLiteral("应用程序向导生成的本地应用程序"); }
-QString SettingsApplication() { return QStringLiteral("mked"); }
+QString SettingsOrganization() {
+    return QStringLiteral("应用程序向导生成的本地应用程序");
+}
+QString SettingsApplication() {
+    return QStringLiteral("mked");
+}
 
 RecentFiles::RecentFiles() {
     QSettings settings(SettingsOrganization(), SettingsApplication());

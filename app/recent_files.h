@@ -8,7 +8,7 @@ namespace mked {
 
 class RecentFiles : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kSize = 4;
 
     RecentFiles();
@@ -17,10 +17,10 @@ public:
     void Add(const QString& path);
     void Remove(const QString& path);
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void Save() const;
 
     QStringList m_files;

@@ -120,29 +120,64 @@ void Tile(QPainter& p, const QColor& colour, const QString& glyph) {
 
 void Paint(QPainter& p, int id) {
     switch (id) {
-        case ID_FILE_NEW: Page(p, QRectF(2.5, 0.5, 10, 14)); break;
-        case ID_FILE_OPEN: Folder(p); break;
-        case ID_FILE_SAVE: Disk(p); break;
-        case ID_EDIT_CUT: Scissors(p); break;
+        case ID_FILE_NEW:
+            Page(p, QRectF(2.5, 0.5, 10, 14));
+            break;
+        case ID_FILE_OPEN:
+            Folder(p);
+            break;
+        case ID_FILE_SAVE:
+            Disk(p);
+            break;
+        case ID_EDIT_CUT:
+            Scissors(p);
+            break;
         case ID_EDIT_COPY:
             Page(p, QRectF(0.5, 0.5, 9, 10));
             Page(p, QRectF(5.5, 4.5, 9, 10));
             Lines(p, QRectF(7, 8, 5, 0), 3);
             break;
-        case ID_EDIT_PASTE: Clipboard(p); break;
-        case ID_FILE_PRINT: Printer(p); break;
-        case ID_FONT: Tile(p, QColor(0x50, 0x50, 0x50), QStringLiteral("字")); break;
-        case ID_COLOR: Palette(p); break;
-        case ID_INSERT_SECTION: Tile(p, QColor(0x20, 0x60, 0xC0), QStringLiteral("段")); break;
-        case ID_REVERSE_SECTION: Tile(p, QColor(0x10, 0x30, 0x80), QStringLiteral("反")); break;
-        case ID_INSERT_EMPH: Tile(p, QColor(0xC0, 0x30, 0x30), QStringLiteral("重")); break;
-        case ID_INSERT_READERNOTE: Tile(p, QColor(0x20, 0x90, 0x40), QStringLiteral("读")); break;
-        case ID_INSERT_AUTHORNOTE: Tile(p, QColor(0x10, 0x80, 0x80), QStringLiteral("作")); break;
-        case ID_INSERT_TRANS: Tile(p, QColor(0x80, 0x40, 0xA0), QStringLiteral("译")); break;
-        case ID_CHECK_MARKUP: Check(p); break;
-        case ID_POLYPHONE_TEXT: Tile(p, QColor(0xE0, 0x80, 0x10), QStringLiteral("音")); break;
-        case ID_APP_ABOUT: Tile(p, QColor(0x30, 0x70, 0xB0), QStringLiteral("?")); break;
-        default: break;
+        case ID_EDIT_PASTE:
+            Clipboard(p);
+            break;
+        case ID_FILE_PRINT:
+            Printer(p);
+            break;
+        case ID_FONT:
+            Tile(p, QColor(0x50, 0x50, 0x50), QStringLiteral("字"));
+            break;
+        case ID_COLOR:
+            Palette(p);
+            break;
+        case ID_INSERT_SECTION:
+            Tile(p, QColor(0x20, 0x60, 0xC0), QStringLiteral("段"));
+            break;
+        case ID_REVERSE_SECTION:
+            Tile(p, QColor(0x10, 0x30, 0x80), QStringLiteral("反"));
+            break;
+        case ID_INSERT_EMPH:
+            Tile(p, QColor(0xC0, 0x30, 0x30), QStringLiteral("重"));
+            break;
+        case ID_INSERT_READERNOTE:
+            Tile(p, QColor(0x20, 0x90, 0x40), QStringLiteral("读"));
+            break;
+        case ID_INSERT_AUTHORNOTE:
+            Tile(p, QColor(0x10, 0x80, 0x80), QStringLiteral("作"));
+            break;
+        case ID_INSERT_TRANS:
+            Tile(p, QColor(0x80, 0x40, 0xA0), QStringLiteral("译"));
+            break;
+        case ID_CHECK_MARKUP:
+            Check(p);
+            break;
+        case ID_POLYPHONE_TEXT:
+            Tile(p, QColor(0xE0, 0x80, 0x10), QStringLiteral("音"));
+            break;
+        case ID_APP_ABOUT:
+            Tile(p, QColor(0x30, 0x70, 0xB0), QStringLiteral("?"));
+            break;
+        default:
+            break;
     }
 }
 

@@ -27,7 +27,9 @@ CmkedView::CmkedView(const ViewServices& services, QWidget* parent)
 }
 
 // The edit area goes first: it is the model's observer, and the model is a member.
-CmkedView::~CmkedView() { delete m_editor; }
+CmkedView::~CmkedView() {
+    delete m_editor;
+}
 
 QString CmkedView::Caption() const {
     if (m_strFileName.empty()) return FromGbk(gbk::Lit("QDM文件编辑器---Norvane科技有限公司"));

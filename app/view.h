@@ -31,7 +31,7 @@ struct ViewServices {
 
 class CmkedView : public QWidget {
     Q_OBJECT
-public:
+  public:
     CmkedView(const ViewServices& services, QWidget* parent = nullptr);
     ~CmkedView() override;
 
@@ -64,7 +64,7 @@ public:
     void OnColor();
     void OnEditUndo();
 
-signals:
+  signals:
     void captionChanged(const QString& caption);
     // Something that decides whether a command can run has changed.
     void commandStateChanged();
@@ -73,7 +73,7 @@ signals:
     // The frame should shrink so that the view is no larger than `size`.
     void fitFrameRequested(const QSize& size);
 
-private:
+  private:
     void RegisterCommands();
     void InsertMarkup(int kind, const char* failureCaption);
     bool CheckBeforeSave();
@@ -87,13 +87,13 @@ private:
     CommandTarget m_commands;
     qdm::ui::SystemClipboard m_clipboard;
 
-public:
+  public:
     qdm::CEditBox m_edit;
     // Name of the current file without its directory, in the file system's own bytes; empty
     // until Open, Save As, or a Save that asked for a name succeeds.
     std::string m_strFileName;
 
-private:
+  private:
     qdm::ui::EditWidget* m_editor = nullptr;
     QString m_lastDialogDir;
 };

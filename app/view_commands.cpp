@@ -53,12 +53,24 @@ void CmkedView::InsertMarkup(int kind, const char* failureCaption) {
     if (!ok) Box(message, failureCaption);
 }
 
-void CmkedView::OnInsertSection() { InsertMarkup(qdm::TAG_SECTION, "section插入错误"); }
-void CmkedView::OnReverseSection() { InsertMarkup(qdm::TAG_REVERSE_SECTION, "section插入错误"); }
-void CmkedView::OnInsertReaderNote() { InsertMarkup(qdm::TAG_READERNOTE, "读者注插入错误"); }
-void CmkedView::OnInsertAuthorNote() { InsertMarkup(qdm::TAG_AUTHORNOTE, "作者注插入错误"); }
-void CmkedView::OnInsertTrans() { InsertMarkup(qdm::TAG_TRANS, "译文插入错误"); }
-void CmkedView::OnInsertEmph() { InsertMarkup(qdm::TAG_EMPH, "重点插入错误"); }
+void CmkedView::OnInsertSection() {
+    InsertMarkup(qdm::TAG_SECTION, "section插入错误");
+}
+void CmkedView::OnReverseSection() {
+    InsertMarkup(qdm::TAG_REVERSE_SECTION, "section插入错误");
+}
+void CmkedView::OnInsertReaderNote() {
+    InsertMarkup(qdm::TAG_READERNOTE, "读者注插入错误");
+}
+void CmkedView::OnInsertAuthorNote() {
+    InsertMarkup(qdm::TAG_AUTHORNOTE, "作者注插入错误");
+}
+void CmkedView::OnInsertTrans() {
+    InsertMarkup(qdm::TAG_TRANS, "译文插入错误");
+}
+void CmkedView::OnInsertEmph() {
+    InsertMarkup(qdm::TAG_EMPH, "重点插入错误");
+}
 
 void CmkedView::OnCheckMarkup() {
     std::string message;

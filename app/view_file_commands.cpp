@@ -5,22 +5,26 @@
 
 #include "app/file_dialogs.h"
 #include "app/prompter.h"
-#include "markup/qdm_path.h"
 #include "app/recent_files.h"
 #include "app/view.h"
 #include "editor/ui/edit_widget.h"
 #include "markup/check.h"
+#include "markup/qdm_path.h"
 
 namespace mked {
 namespace {
 
-std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string PathBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 QString PathText(const std::string& bytes) {
     return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
-QString Reason(const qdm::IoStatus& status) { return QString::fromStdString(status.reason); }
+QString Reason(const qdm::IoStatus& status) {
+    return QString::fromStdString(status.reason);
+}
 
 const QString kAppCaption = QStringLiteral("mked");
 

@@ -49,17 +49,6 @@ int PolyDictSnapshot::RunEnd(int from) const {
     return static_cast<int>(n);
 }
 
-std::string_view PolyDictSnapshot::Word(size_t n) const {
-    const LineInfo& l = m_lines[n];
-    return std::string_view(m_content).substr(l.start, l.sep - l.start);
-}
-
-std::string_view PolyDictSnapshot::Replacement(size_t n) const {
-    const LineInfo& l = m_lines[n];
-    const size_t from = l.sep + kPolySeparator.size();
-    return std::string_view(m_content).substr(from, l.end - from);
-}
-
 const PolyMatchIndex& PolyDictSnapshot::MatchIndex() const {
     std::call_once(m_indexOnce, [this] { m_index = std::make_unique<PolyMatchIndex>(*this); });
     return *m_index;

@@ -59,8 +59,15 @@ class PolyDictSnapshot {
     // A run that has applied `from` entries goes on up to, not including, this entry.
     int RunEnd(int from) const;
     // For a valid entry n.
-    std::string_view Word(size_t n) const;
-    std::string_view Replacement(size_t n) const;
+    std::string_view Word(size_t n) const {
+        const LineInfo& l = m_lines[n];
+        return std::string_view(m_content).substr(l.start, l.sep - l.start);
+    }
+    std::string_view Replacement(size_t n) const {
+        const LineInfo& l = m_lines[n];
+        const size_t from = l.sep + kPolySeparator.size();
+        return std::string_view(m_content).substr(from, l.end - from);
+    }
 
     // The matcher over every valid entry, built on first use (thread-safe).
     const PolyMatchIndex& MatchIndex() const;

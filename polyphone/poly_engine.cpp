@@ -1,5 +1,7 @@
 #include "polyphone/poly_engine.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "editor/gbk.h"
@@ -8,49 +10,92 @@
 namespace qdm {
 namespace {
 
-// True when `s`, read from a character boundary, ends in a lead byte that starts a character:
-// in the text that byte pairs with a trail byte after it.
-bool EndsDangling(std::string_view s) {
-    if (s.empty() || !gbk::IsLead(static_cast<unsigned char>(s.back()))) return false;
-    size_t i = 0;
-    while (i + 1 < s.size()) i += gbk::CharLen(s, i);
-    return i == s.size() - 1;
+// The text as it is being rebuilt: `out` (everything up to the last replacement) followed by
+// text[rest..]. Positions are counted in that text.
+struct Rebuilt {
+    const std::string& out;
+    std::string_view tail;
+    unsigned char At(size_t k) const {
+        return static_cast<unsigned char>(k < out.size() ? out[k] : tail[k - out.size()]);
+    }
+    size_t Size() const { return out.size() + tail.size(); }
+};
+
+// Walks characters from `k` (a character start) until reaching `end` or passing it; returns
+// the position reached and whether the last character walked was a lead byte on its own.
+size_t WalkTo(const Rebuilt& t, size_t k, size_t end, bool& lastIsLoneLead) {
+    lastIsLoneLead = false;
+    while (k < end) {
+        const unsigned char b = t.At(k);
+        const bool pair = gbk::IsLead(b) && k + 1 < t.Size() && gbk::IsTrail(t.At(k + 1));
+        lastIsLoneLead = !pair && gbk::IsLead(b);
+        k += pair ? 2 : 1;
+    }
+    return k;
+}
+
+// The first occurrence of `word` at a character start at or after `from` (itself one). Short
+// stretches of text, the usual case in the fast run's pieces, are searched byte by byte for
+// the word's first byte; a library search has more setup than that costs.
+size_t FindWord(std::string_view text, std::string_view word, size_t from) {
+    if (from >= text.size() || text.size() - from > 256) return gbk::Find(text, word, from, true);
+    const char* base = text.data();
+    const char* end = base + text.size() - word.size() + 1;
+    for (const char* at = base + from; at < end; ++at) {
+        at = static_cast<const char*>(std::memchr(at, word[0], static_cast<size_t>(end - at)));
+        if (!at) return gbk::npos;
+        const auto i = static_cast<size_t>(at - base);
+        if (std::memcmp(at + 1, word.data() + 1, word.size() - 1) == 0 &&
+            gbk::IsBoundary(text, i, from))
+            return i;
+    }
+    return gbk::npos;
 }
 
 }  // namespace
 
-// The text is rebuilt as `out` (everything before `rest`) followed by text[rest..]; searches
-// run in `text` from a position known to start a character of that rebuilt text, so the GBK
-// rule holds for the text as it stands after every replacement, even when a replacement ends
-// in a dangling lead byte.
+// The literal pass, with the result built in a new buffer. Every search starts where a
+// character of the text as it stands begins. A replacement can move that grid: a lead byte
+// standing alone before the word (the word begins below 0x40) pairs with the replacement's
+// first byte when that is a trail byte, and a replacement ending in a lone lead byte pairs
+// with the byte after it. So after each replacement the characters are walked again from the
+// last one known to be whole, over the replacement, to find where the search goes on.
 int ReplaceWordInto(std::string_view text, std::string_view word, std::string_view replacement,
-                    std::string& out) {
+                    std::string& out, std::vector<size_t>* spots) {
     if (word.empty()) return 0;
-    const bool dangling = EndsDangling(replacement);
     int count = 0;
-    size_t rest = 0;
-    size_t pos = gbk::Find(text, word, 0, true);
+    size_t rest = 0;              // text[rest..] is not in `out` yet
+    size_t from = 0;              // where the last search started: a character start
+    bool loneLeadBefore = false;  // the character that ends at `from` is a lone lead byte
+    std::string built;
+    size_t pos = FindWord(text, word, 0);
     while (pos != gbk::npos) {
-        size_t from;
+        const bool lone = pos == from ? loneLeadBefore
+                                      : gbk::IsLead(static_cast<unsigned char>(text[pos - 1])) &&
+                                            gbk::IsBoundary(text, pos - 1, from);
         if (!replacement.empty() && text.substr(pos, replacement.size()) == replacement) {
-            // Already replaced: pass over it, then find the next character start.
-            from = pos;
-            while (from < pos + replacement.size()) from += gbk::CharLen(text, from);
+            // Already replaced: pass over it.
+            const Rebuilt t{built, text.substr(rest)};
+            const size_t at = built.size() + (pos - rest);
+            from = rest + (WalkTo(t, at, at + replacement.size(), loneLeadBefore) - built.size());
         } else {
-            if (count++ == 0) {
-                out.clear();
-                out.reserve(text.size() + text.size() / 8 + replacement.size());
-            }
-            out.append(text.substr(rest, pos - rest));
-            out.append(replacement);
-            rest = from = pos + word.size();
-            if (dangling && from < text.size() &&
-                gbk::IsTrail(static_cast<unsigned char>(text[from])))
-                ++from;  // the replacement's last byte and this one form a character
+            if (count++ == 0) built.reserve(text.size() + text.size() / 8 + replacement.size());
+            built.append(text.substr(rest, pos - rest));
+            const size_t at = built.size();
+            if (spots) spots->push_back(at);
+            built.append(replacement);
+            rest = pos + word.size();
+            const Rebuilt t{built, text.substr(rest)};
+            bool walkedLone = false;
+            const size_t reached = WalkTo(t, lone ? at - 1 : at, built.size(), walkedLone);
+            loneLeadBefore = reached > (lone ? at - 1 : at) ? walkedLone : lone;
+            from = rest + (reached - built.size());
         }
-        pos = gbk::Find(text, word, from, true);
+        pos = FindWord(text, word, from);
     }
-    if (count > 0) out.append(text.substr(rest));
+    if (count == 0) return 0;
+    built.append(text.substr(rest));
+    out.swap(built);
     return count;
 }
 
@@ -82,54 +127,58 @@ bool CPolyStepper::Step(std::string& text) {
 void CPolyStepper::Begin(std::string text) {
     m_index = 0;
     m_lastCount = 0;
-    m_run = std::make_unique<PolyRun>(std::move(text), m_dict.Snapshot(), 0);
+    m_run.reset();
+    m_text = std::move(text);
+    m_running = true;
 }
 
 PolyStepReport CPolyStepper::StepFor(PolyBudget budget) {
     using Clock = PolyRun::Clock;
     PolyStepReport report;
-    if (!m_run) {
+    if (!m_running) {
         report.exhausted = true;
         return report;
     }
     const Clock::time_point start = Clock::now();
     const Clock::time_point deadline =
         budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
-
-    PolyDictRef snap = m_dict.Snapshot();
-    const int end = snap->RunEnd(m_index);
-    if (m_index >= end) {
-        report.exhausted = true;
-        return report;
+    if (!m_run) {
+        // A pass starts with the dictionary file as it is now.
+        PolyDictRef snap = m_dict.Snapshot();
+        if (snap->RunEnd(m_index) <= m_index) {
+            report.exhausted = true;
+            return report;
+        }
+        m_run = std::make_unique<PolyRun>(std::move(m_text), snap, m_index);
+        m_reported = 0;
     }
-    // The file changed since the run was indexed: go on from here with the file as it is.
-    if (snap != m_run->Snap()) m_run = std::make_unique<PolyRun>(m_run->Text(), snap, m_index);
-    if (!m_run->Index(deadline)) return report;
-
-    int lastApplied = -1;
-    while (m_index < end) {
-        const int64_t count = m_run->Apply(static_cast<uint32_t>(m_index));
-        report.replacements += count;
-        m_lastCount = static_cast<int>(std::min<int64_t>(count, std::numeric_limits<int>::max()));
-        lastApplied = m_index++;
-        ++report.applied;
-        // Entries that occur nowhere cost next to nothing: look at the clock after real work,
-        // and now and then otherwise.
-        if ((count > 0 || (report.applied & 255) == 0) && Clock::now() >= deadline) break;
+    const bool done = m_run->Work(deadline);
+    report.replacements = m_run->Replacements() - m_reported;
+    m_reported = m_run->Replacements();
+    // Entries count as applied in step with the share of the text the pass went through.
+    const int from = m_run->From(), end = m_run->End();
+    int index = done ? end : from + static_cast<int>(m_run->Fraction() * (end - from));
+    index = std::clamp(index, m_index, done ? end : end - 1);
+    report.applied = index - m_index;
+    m_index = index;
+    if (report.applied > 0) {
+        m_word.assign(m_run->Snap()->Word(static_cast<size_t>(m_index - 1)));
+        m_replacement.assign(m_run->Snap()->Replacement(static_cast<size_t>(m_index - 1)));
     }
-    if (lastApplied >= 0) {
-        m_word.assign(snap->Word(static_cast<size_t>(lastApplied)));
-        m_replacement.assign(snap->Replacement(static_cast<size_t>(lastApplied)));
+    if (done) {
+        m_text = m_run->TakeText();
+        m_run.reset();
+        // The file may have grown while the pass ran: its new entries make a further pass.
+        report.exhausted = m_dict.Snapshot()->RunEnd(m_index) <= m_index;
     }
-    report.exhausted = m_index >= end;
     return report;
 }
 
 std::string CPolyStepper::TakeText() {
-    if (!m_run) return {};
-    std::string text = m_run->Text();
+    if (m_run) m_text = m_run->TakeText();
     m_run.reset();
-    return text;
+    m_running = false;
+    return std::move(m_text);
 }
 
 int64_t ApplyDictionary(const CPolyDict& dict, std::string& text) {

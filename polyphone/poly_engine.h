@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "polyphone/poly_dict.h"
 
@@ -32,9 +33,10 @@ namespace qdm {
 int ReplaceWordInText(std::string& text, std::string_view word, std::string_view replacement);
 
 // The same over a view: writes the result to `out` only when something was replaced
-// (returns 0 and leaves `out` alone otherwise).
+// (returns 0 and leaves `out` alone otherwise). When `spots` is given, the position in the
+// result of every replacement made is appended to it.
 int ReplaceWordInto(std::string_view text, std::string_view word, std::string_view replacement,
-                    std::string& out);
+                    std::string& out, std::vector<size_t>* spots = nullptr);
 
 using PolyBudget = std::chrono::steady_clock::duration;
 inline constexpr PolyBudget kPolyNoLimit = PolyBudget::max();
@@ -69,7 +71,7 @@ class CPolyStepper {
     // calls takes effect at the next entry, as with Step. Once exhausted, further calls
     // report exhausted again unless the file has grown.
     PolyStepReport StepFor(PolyBudget budget);
-    bool Running() const { return m_run != nullptr; }
+    bool Running() const { return m_running; }
     // The text as processed so far (the whole result once StepFor reported exhausted); ends
     // the run.
     std::string TakeText();
@@ -87,7 +89,10 @@ class CPolyStepper {
     std::string m_word;
     std::string m_replacement;
     int m_lastCount = 0;
-    std::unique_ptr<PolyRun> m_run;
+    bool m_running = false;
+    std::string m_text;              // the run's text between passes
+    std::unique_ptr<PolyRun> m_run;  // the pass under way
+    int64_t m_reported = 0;          // replacements of that pass already reported
 };
 
 // The whole dictionary over a text in one go (the fast path); returns the replacements made.

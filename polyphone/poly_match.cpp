@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
 
 #include "editor/gbk.h"
 #include "polyphone/poly_dict.h"
@@ -14,17 +13,11 @@ void SetBit(std::vector<uint64_t>& bits, uint32_t i) {
     bits[i >> 6] |= uint64_t{1} << (i & 63);
 }
 
-// A string ends on a whole character unless its last character is a lone lead byte, which
-// a following trail byte in the text would join.
-bool EndsClosed(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        size_t len = gbk::CharLen(s, i);
-        if (len == 1 && i + 1 == s.size() && gbk::IsLead(static_cast<unsigned char>(s[i])))
-            return false;
-        i += len;
-    }
-    return true;
+// Whether a lead byte stands alone somewhere in `s`: not followed by a byte that trails it.
+bool HasLoneLead(std::string_view s) {
+    for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i))
+        if (gbk::CharLen(s, i) == 1 && gbk::IsLead(static_cast<unsigned char>(s[i]))) return true;
+    return false;
 }
 
 }  // namespace
@@ -52,25 +45,22 @@ uint32_t PolyMatchIndex::FlatMap::Find(uint32_t key) const {
 }
 
 PolyMatchIndex::PolyMatchIndex(const PolyDictSnapshot& snap) {
-    // Distinct words, each with the ascending list of entries that carry it.
-    std::unordered_map<std::string_view, uint32_t> ids;
-    std::vector<std::vector<uint32_t>> byWord;
-    for (size_t n = 0; n < snap.LineCount(); ++n) {
-        if (!snap.IsEntry(n)) continue;
-        std::string_view w = snap.Word(n);
-        auto [it, fresh] = ids.emplace(w, static_cast<uint32_t>(m_words.size()));
-        if (fresh) {
-            m_words.push_back({w.data(), static_cast<uint32_t>(w.size())});
-            byWord.emplace_back();
+    // Distinct words, each with the ascending list of entries that carry it: sorting the
+    // (word, entry) pairs brings equal words together with their entries in order.
+    std::vector<std::pair<std::string_view, uint32_t>> all;
+    all.reserve(snap.LineCount());
+    for (size_t n = 0; n < snap.LineCount(); ++n)
+        if (snap.IsEntry(n)) all.emplace_back(snap.Word(n), static_cast<uint32_t>(n));
+    std::sort(all.begin(), all.end());
+    m_entries.reserve(all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (i == 0 || all[i].first != all[i - 1].first) {
+            m_entryStart.push_back(static_cast<uint32_t>(m_entries.size()));
+            m_words.push_back({all[i].first.data(), static_cast<uint32_t>(all[i].first.size())});
         }
-        byWord[it->second].push_back(static_cast<uint32_t>(n));
+        m_entries.push_back(all[i].second);
     }
-    m_entryStart.reserve(m_words.size() + 1);
-    m_entryStart.push_back(0);
-    for (const auto& list : byWord) {
-        m_entries.insert(m_entries.end(), list.begin(), list.end());
-        m_entryStart.push_back(static_cast<uint32_t>(m_entries.size()));
-    }
+    m_entryStart.push_back(static_cast<uint32_t>(m_entries.size()));
     BuildMatcher();
     BuildCuts(snap);
 }
@@ -83,6 +73,7 @@ void PolyMatchIndex::BuildMatcher() {
     std::vector<std::pair<uint32_t, uint32_t>> longWords;  // (first four bytes, word id)
     for (uint32_t id = 0; id < m_words.size(); ++id) {
         const auto* p = reinterpret_cast<const unsigned char*>(m_words[id].data);
+        m_firstByte[p[0]] = true;
         switch (m_words[id].len) {
             case 1:
                 m_len1[p[0]] = static_cast<int32_t>(id);
@@ -110,29 +101,33 @@ void PolyMatchIndex::BuildMatcher() {
     m_len2.Build(len2);
     m_len3.Build(len3);
 
-    // Filter size: about 64 bits per long word, between 2^16 and 2^22 bits.
+    // Filter size: about 24 bits per long word (a few per cent false hits), between 2^16 and
+    // 2^21 bits, so that it stays in the cache.
     unsigned bits = 16;
-    while (bits < 22 && (size_t{1} << bits) < longWords.size() * 64) ++bits;
+    while (bits < 21 && (size_t{1} << bits) < longWords.size() * 24) ++bits;
     m_longShift = 32 - bits;
     m_longBits.assign((size_t{1} << bits) / 64, 0);
     std::stable_sort(longWords.begin(), longWords.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 0; i < longWords.size(); ++i) {
+        const Word& w = m_words[longWords[i].second];
         if (i == 0 || longWords[i].first != longWords[i - 1].first) {
-            longKeys.emplace_back(longWords[i].first, static_cast<uint32_t>(m_groupStart.size()));
-            m_groupStart.push_back(static_cast<uint32_t>(i));
+            longKeys.emplace_back(longWords[i].first, static_cast<uint32_t>(m_long.size()));
             SetBit(m_longBits, Hash(longWords[i].first) >> m_longShift);
+        } else {
+            m_long.back().len &= ~kLastInGroup;
         }
-        m_groupWords.push_back(longWords[i].second);
+        uint64_t tail = 0;
+        std::memcpy(&tail, w.data + 4, std::min<size_t>(w.len - 4, 8));
+        m_long.push_back({tail, longWords[i].second, w.len | kLastInGroup});
     }
-    m_groupStart.push_back(static_cast<uint32_t>(longWords.size()));
     m_longGroups.Build(longKeys);
 }
 
 void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
     std::array<bool, 256> usedByte{}, usedSingle{};
     std::vector<uint64_t> usedPair(65536 / 64, 0);
-    bool closed = true;
+    bool loneLead = false;
     auto note = [&](std::string_view s) {
         for (unsigned char b : s) usedByte[b] = true;
         for (size_t i = 0; i < s.size();) {
@@ -144,22 +139,20 @@ void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
                 SetBit(usedPair, unsigned{p[0]} << 8 | p[1]);
             i += len;
         }
-        closed = closed && EndsClosed(s);
+        loneLead = loneLead || HasLoneLead(s);
     };
     for (size_t n = 0; n < snap.LineCount(); ++n) {
         if (!snap.IsEntry(n)) continue;
         note(snap.Word(n));
         note(snap.Replacement(n));
     }
-    m_cutPair.assign(65536 / 64, 0);
+    m_charCuts = !loneLead;
     for (unsigned b = 0; b < 256; ++b) {
-        if (closed)
-            m_cutSingle[b] = !usedSingle[b] && !gbk::IsLead(static_cast<unsigned char>(b));
-        else
-            m_cutSingle[b] = b < 0x40 && !usedByte[b];
+        m_strictCut[b] = b < 0x40 && !usedByte[b];
+        m_cutSingle[b] = !usedSingle[b] && !gbk::IsLead(static_cast<unsigned char>(b));
     }
-    if (closed)
-        for (size_t i = 0; i < m_cutPair.size(); ++i) m_cutPair[i] = ~usedPair[i];
+    m_cutPair.assign(65536 / 64, 0);
+    for (size_t i = 0; i < m_cutPair.size(); ++i) m_cutPair[i] = ~usedPair[i];
 }
 
 }  // namespace qdm

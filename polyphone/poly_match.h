@@ -8,14 +8,19 @@
 //
 // * Which characters cut a text into pieces that the entries can never reach across (cut
 //   characters). A character that occurs in no word can never be inside a match, and one that
-//   occurs in no replacement can never be jumped over by the "already replaced" test; a
-//   character that occurs in neither is therefore never changed and separates two pieces
-//   whose processing is independent, entry by entry, provided the parse into characters
-//   cannot shift across it. The parse is stable when every word and replacement ends on a
-//   whole character ("closed"): then any such double-byte character or single byte that
-//   cannot lead a pair is a cut. When some entry ends in a dangling lead byte, only bytes
-//   below 0x40 (which can neither lead nor trail a pair) that occur in no word or
-//   replacement are cuts; LF always is one, since no line can hold it.
+//   occurs in no replacement can never be jumped over by the "already replaced" test; such a
+//   character is therefore never changed, and it separates two pieces whose processing is
+//   independent, entry by entry, as long as the division of the text into characters cannot
+//   shift across it. Two kinds of cuts:
+//   - strict cuts: bytes below 0x40 that occur in no word or replacement. Such a byte can
+//     neither lead nor trail a pair, so the characters after it never depend on what comes
+//     before. LF is always one, since no line can hold it.
+//   - character cuts: any double-byte character, or single byte that cannot lead a pair, that
+//     occurs as a character in no word or replacement. The division into characters can only
+//     shift where a lead byte stands alone (followed by a byte that cannot trail it): a
+//     replacement could then give it a partner. So character cuts are used only when no word
+//     or replacement holds such a lone lead byte and the text holds none either; then no edit
+//     can ever create one, and no character of the text is ever re-divided.
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -46,8 +51,12 @@ class PolyMatchIndex {
     template <class F>
     void MatchAt(const unsigned char* p, size_t avail, F&& f) const;
 
-    // Whether the character of `len` bytes at p is a cut character.
-    bool IsCut(const unsigned char* p, size_t len) const {
+    // Whether character cuts may be used at all (no lone lead byte in the entries).
+    bool CharCutsAllowed() const { return m_charCuts; }
+    // Whether the character of `len` bytes at p is a cut: a character cut when `charCuts`,
+    // else a strict cut.
+    bool IsCut(const unsigned char* p, size_t len, bool charCuts) const {
+        if (!charCuts) return len == 1 && m_strictCut[p[0]];
         if (len == 1) return m_cutSingle[p[0]];
         const unsigned code = (unsigned{p[0]} << 8) | p[1];
         return (m_cutPair[code >> 6] >> (code & 63)) & 1;
@@ -77,24 +86,34 @@ class PolyMatchIndex {
     std::vector<Word> m_words;  // distinct words
     std::vector<uint32_t> m_entryStart, m_entries;
 
-    std::array<int32_t, 256> m_len1;   // 1-byte words by their byte
-    std::vector<uint64_t> m_len2Bits;  // 2-byte words present (65536 bits)
-    FlatMap m_len2, m_len3;            // 2-, 3-byte words: first bytes -> word id
-    std::vector<uint64_t> m_len3Bits;  // filter over Hash(3 bytes)
+    std::array<bool, 256> m_firstByte{};  // some word begins with this byte
+    std::array<int32_t, 256> m_len1;      // 1-byte words by their byte
+    std::vector<uint64_t> m_len2Bits;     // 2-byte words present (65536 bits)
+    FlatMap m_len2, m_len3;               // 2-, 3-byte words: first bytes -> word id
+    std::vector<uint64_t> m_len3Bits;     // filter over Hash(3 bytes)
     bool m_hasLen1 = false, m_hasLen2 = false, m_hasLen3 = false, m_hasLong = false;
-    // Words of 4 bytes or more, grouped by their first four bytes.
+    // Words of 4 bytes or more, grouped by their first four bytes; each carries its bytes 4 to
+    // 11, so most are told apart without looking at the word itself.
+    struct LongWord {
+        uint64_t tail;
+        uint32_t id;
+        uint32_t len;  // with kLastInGroup on the group's last word
+    };
+    static constexpr uint32_t kLastInGroup = 0x80000000u;
     std::vector<uint64_t> m_longBits;  // filter over Hash(first four bytes)
     unsigned m_longShift = 32;
-    FlatMap m_longGroups;                // first four bytes -> group
-    std::vector<uint32_t> m_groupStart;  // group -> range in m_groupWords
-    std::vector<uint32_t> m_groupWords;  // word ids
+    FlatMap m_longGroups;  // first four bytes -> index of the group's first word in m_long
+    std::vector<LongWord> m_long;
 
+    bool m_charCuts = false;
+    std::array<bool, 256> m_strictCut{};
     std::array<bool, 256> m_cutSingle{};
     std::vector<uint64_t> m_cutPair;  // 65536 bits, by lead << 8 | trail
 };
 
 template <class F>
 void PolyMatchIndex::MatchAt(const unsigned char* p, size_t avail, F&& f) const {
+    if (!m_firstByte[p[0]]) return;
     if (m_hasLen1) {
         int32_t id = m_len1[p[0]];
         if (id >= 0) f(static_cast<uint32_t>(id));
@@ -117,11 +136,27 @@ void PolyMatchIndex::MatchAt(const unsigned char* p, size_t avail, F&& f) const 
     const uint32_t key = Load4(p);
     const uint32_t h = Hash(key) >> m_longShift;
     if (!((m_longBits[h >> 6] >> (h & 63)) & 1)) return;
-    const uint32_t group = m_longGroups.Find(key);
-    if (group == ~0u) return;
-    for (uint32_t i = m_groupStart[group]; i < m_groupStart[group + 1]; ++i) {
-        const Word& w = m_words[m_groupWords[i]];
-        if (w.len <= avail && std::memcmp(p + 4, w.data + 4, w.len - 4) == 0) f(m_groupWords[i]);
+    uint32_t i = m_longGroups.Find(key);
+    if (i == ~0u) return;
+    // Bytes 4 to 11 at p, zero beyond the text, against each word's bytes 4 to 11.
+    uint64_t next8 = 0;
+    if (avail >= 12)
+        std::memcpy(&next8, p + 4, 8);
+    else
+        std::memcpy(&next8, p + 4, avail - 4);
+    for (;; ++i) {
+        const LongWord& w = m_long[i];
+        const uint32_t len = w.len & ~kLastInGroup;
+        if (len <= avail) {
+            if (len <= 12) {
+                const uint64_t mask =
+                    len == 12 ? ~uint64_t{0} : (uint64_t{1} << (8 * (len - 4))) - 1;
+                if ((next8 & mask) == w.tail) f(w.id);
+            } else if (std::memcmp(p + 4, m_words[w.id].data + 4, len - 4) == 0) {
+                f(w.id);
+            }
+        }
+        if (w.len & kLastInGroup) break;
     }
 }
 

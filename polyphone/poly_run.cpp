@@ -1,6 +1,7 @@
 #include "polyphone/poly_run.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "editor/gbk.h"
 #include "polyphone/poly_engine.h"
@@ -9,78 +10,157 @@
 namespace qdm {
 namespace {
 
-// How many bytes the indexing pass scans between two looks at the clock.
-constexpr size_t kIndexSlice = 256 * 1024;
-
-void SortUnique(std::vector<uint32_t>& v) {
-    std::sort(v.begin(), v.end());
-    v.erase(std::unique(v.begin(), v.end()), v.end());
-}
+// How many bytes the pass handles between two looks at the clock.
+constexpr size_t kSlice = 64 * 1024;
 
 }  // namespace
 
 PolyRun::PolyRun(std::string text, PolyDictRef snap, int from)
     : m_base(std::move(text)), m_snap(std::move(snap)), m_from(static_cast<uint32_t>(from)) {
-    const uint32_t end = static_cast<uint32_t>(m_snap->RunEnd(from));
-    m_queued.resize(end > m_from ? end - m_from : 0);
-    if (m_queued.empty()) {  // nothing to apply: no need to look at the text at all
-        m_indexed = true;
-        m_listStart.assign(1, 0);
+    m_end = std::max(m_from, static_cast<uint32_t>(m_snap->RunEnd(from)));
+    if (m_end == m_from) {  // nothing to apply: the text stays as it is
+        m_done = true;
+        m_out = std::move(m_base);
         return;
     }
     m_ix = &m_snap->MatchIndex();
+    m_charCuts = m_ix->CharCutsAllowed();
+    for (uint32_t e = m_from; e < m_end; ++e)
+        m_maxWord = std::max(m_maxWord, m_snap->Word(e).size());
+    m_out.reserve(m_base.size() + m_base.size() / 4);
 }
 
-std::string_view PolyRun::Content(const Piece& p) const {
-    if (p.own >= 0) return m_own[static_cast<size_t>(p.own)];
-    return std::string_view(m_base).substr(p.start, p.end - p.start);
+double PolyRun::Fraction() const {
+    if (m_done || m_base.empty()) return 1.0;
+    return static_cast<double>(m_scanPos) / static_cast<double>(m_base.size());
 }
 
-void PolyRun::EntriesIn(std::string_view s, uint32_t minEntry, std::vector<uint32_t>& out) const {
-    out.clear();
+std::string PolyRun::TakeText() {
+    return m_done ? std::move(m_out) : std::move(m_base);
+}
+
+bool PolyRun::CheckForLoneLeads(Clock::time_point deadline) {
+    const std::string_view text = m_base;
+    if (text.size() < 2) return true;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t last = text.size() - 1;  // a lead byte at the very end has nothing to pair with
+    while (m_checkPos < last) {
+        const size_t sliceEnd = std::min(last, m_checkPos + kSlice);
+        for (size_t i = m_checkPos; i < sliceEnd; ++i) {
+            // A lead byte alone must be followed by a byte that cannot trail; such a byte ends
+            // a run of lead bytes, so each run is walked back at most once.
+            if (gbk::IsLead(p[i]) && !gbk::IsTrail(p[i + 1]) && gbk::IsBoundary(text, i)) {
+                m_charCuts = false;
+                m_checkPos = last;
+                return true;
+            }
+        }
+        m_checkPos = sliceEnd;
+        if (m_checkPos < last && Clock::now() >= deadline) return false;
+    }
+    return true;
+}
+
+void PolyRun::ClosePiece(size_t end) {
+    if (m_found.empty()) {
+        m_pieceStart = end;
+        return;
+    }
+    std::sort(m_found.begin(), m_found.end(), std::greater<>());
+    m_found.erase(std::unique(m_found.begin(), m_found.end()), m_found.end());
+    m_pending.swap(m_found);
+    m_found.clear();
+    m_view = std::string_view(m_base).substr(m_pieceStart, end - m_pieceStart);
+    m_pieceEnd = end;
+    m_changed = false;
+    m_inPiece = true;
+}
+
+void PolyRun::FindLater(uint32_t after, const std::vector<size_t>* spots, size_t insertedLen) {
+    m_work.clear();
+    const std::string_view s = m_view;
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const uint32_t limit = m_from + static_cast<uint32_t>(m_queued.size());
     auto take = [&](uint32_t word) {
         auto range = m_ix->EntriesOf(word);
         for (const uint32_t* e = range.begin; e != range.end; ++e)
-            if (*e >= minEntry && *e < limit) out.push_back(*e);
+            if (*e > after && *e < m_end) m_work.push_back(*e);
     };
-    for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i))
-        m_ix->MatchAt(p + i, s.size() - i, take);
-    SortUnique(out);
+    if (!spots || !m_charCuts) {
+        for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i))
+            m_ix->MatchAt(p + i, s.size() - i, take);
+    } else {
+        // Only a match that overlaps an inserted replacement (or spans the point of a deletion)
+        // is new; with no lone lead byte around, every other one was there before the change.
+        size_t cursor = 0;  // a character start, at or before the next window
+        for (size_t spot : *spots) {
+            const size_t lo = std::max(cursor, spot >= m_maxWord ? spot - m_maxWord + 1 : 0);
+            size_t i = gbk::BoundaryAtOrAfter(s, lo, cursor);
+            const size_t end = std::min(s.size(), spot + std::max<size_t>(insertedLen, 1));
+            for (; i < end; i += gbk::CharLen(s, i)) m_ix->MatchAt(p + i, s.size() - i, take);
+            cursor = std::min(i, s.size());
+        }
+    }
+    for (uint32_t e : m_work) {
+        auto at = std::lower_bound(m_pending.begin(), m_pending.end(), e, std::greater<>());
+        if (at == m_pending.end() || *at != e) m_pending.insert(at, e);
+    }
 }
 
-bool PolyRun::Index(Clock::time_point deadline) {
-    if (m_indexed) return true;
+bool PolyRun::WorkOnPiece(Clock::time_point deadline) {
+    while (!m_pending.empty()) {
+        const uint32_t entry = m_pending.back();
+        m_pending.pop_back();
+        const std::string_view word = m_snap->Word(entry);
+        const std::string_view replacement = m_snap->Replacement(entry);
+        m_spots.clear();
+        const int count = ReplaceWordInto(m_view, word, replacement, m_scratch, &m_spots);
+        if (count > 0) {
+            m_replacements += count;
+            m_piece.swap(m_scratch);
+            m_view = m_piece;
+            m_changed = true;
+            FindLater(entry, &m_spots, replacement.size());
+        }
+        // A huge piece (a text with few cuts) may take long: stop between two entries.
+        if (m_view.size() > kSlice && !m_pending.empty() && Clock::now() >= deadline) return false;
+    }
+    if (m_changed) {
+        m_out.append(m_base, m_copied, m_pieceStart - m_copied);
+        m_out.append(m_piece);
+        m_copied = m_pieceEnd;
+    }
+    m_inPiece = false;
+    m_pieceStart = m_pieceEnd;
+    return true;
+}
+
+bool PolyRun::Work(Clock::time_point deadline) {
+    if (m_done) return true;
+    if (m_charCuts && !CheckForLoneLeads(deadline)) return false;
+    if (m_inPiece && !WorkOnPiece(deadline)) return false;
     const std::string_view text = m_base;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    const uint32_t limit = m_from + static_cast<uint32_t>(m_queued.size());
     auto take = [&](uint32_t word) {
         auto range = m_ix->EntriesOf(word);
         for (const uint32_t* e = range.begin; e != range.end; ++e)
-            if (*e >= m_from && *e < limit) m_found.push_back(*e);
-    };
-    auto closePiece = [&](size_t end) {
-        if (!m_found.empty()) {
-            SortUnique(m_found);
-            const auto piece = static_cast<uint32_t>(m_pieces.size());
-            m_pieces.push_back({static_cast<uint32_t>(m_pieceStart), static_cast<uint32_t>(end)});
-            for (uint32_t e : m_found) m_pairs.push_back(uint64_t{e} << 32 | piece);
-            m_found.clear();
-        }
-        m_pieceStart = end;
+            if (*e >= m_from && *e < m_end) m_found.push_back(*e);
     };
     size_t i = m_scanPos;
     while (i < n) {
-        const size_t sliceEnd = std::min(n, i + kIndexSlice);
+        const size_t sliceEnd = std::min(n, i + kSlice);
         while (i < sliceEnd) {
             const size_t len = gbk::CharLen(text, i);
-            if (m_ix->IsCut(p + i, len)) {
-                closePiece(i + len);
-            } else {
-                m_ix->MatchAt(p + i, n - i, take);
+            if (m_ix->IsCut(p + i, len, m_charCuts)) {
+                i += len;
+                ClosePiece(i);
+                if (m_inPiece && !WorkOnPiece(deadline)) {
+                    m_scanPos = i;
+                    return false;
+                }
+                continue;
             }
+            m_ix->MatchAt(p + i, n - i, take);
             i += len;
         }
         if (i < n && Clock::now() >= deadline) {
@@ -88,82 +168,13 @@ bool PolyRun::Index(Clock::time_point deadline) {
             return false;
         }
     }
-    closePiece(n);
     m_scanPos = n;
-    FinishIndex();
+    ClosePiece(n);
+    if (m_inPiece && !WorkOnPiece(deadline)) return false;
+    m_out.append(m_base, m_copied, n - m_copied);
+    m_done = true;
+    std::string().swap(m_base);
     return true;
-}
-
-// Sorts the (entry, piece) pairs by entry, keeping piece order, into one list per entry.
-void PolyRun::FinishIndex() {
-    const size_t entries = m_queued.size();
-    m_listStart.assign(entries + 1, 0);
-    for (uint64_t pair : m_pairs) ++m_listStart[(pair >> 32) - m_from + 1];
-    for (size_t e = 0; e < entries; ++e) m_listStart[e + 1] += m_listStart[e];
-    m_list.resize(m_pairs.size());
-    std::vector<uint32_t> next(m_listStart.begin(), m_listStart.end() - 1);
-    for (uint64_t pair : m_pairs)
-        m_list[next[(pair >> 32) - m_from]++] = static_cast<uint32_t>(pair);
-    m_pairs.clear();
-    m_pairs.shrink_to_fit();
-    m_indexed = true;
-}
-
-int64_t PolyRun::Apply(uint32_t entry) {
-    if (entry < m_from || entry - m_from >= m_queued.size()) return 0;
-    const uint32_t k = entry - m_from;
-    const uint32_t* listBegin = m_list.data() + m_listStart[k];
-    const uint32_t* listEnd = m_list.data() + m_listStart[k + 1];
-    std::vector<uint32_t>& queued = m_queued[k];
-    if (listBegin == listEnd && queued.empty()) return 0;
-
-    // The pieces to visit, each once: a piece may be listed and queued, or queued twice.
-    std::vector<uint32_t> pieces;
-    if (queued.empty()) {
-        pieces.assign(listBegin, listEnd);
-    } else {
-        SortUnique(queued);
-        pieces.reserve(static_cast<size_t>(listEnd - listBegin) + queued.size());
-        std::set_union(listBegin, listEnd, queued.begin(), queued.end(),
-                       std::back_inserter(pieces));
-        std::vector<uint32_t>().swap(queued);
-    }
-
-    const std::string_view word = m_snap->Word(entry);
-    const std::string_view replacement = m_snap->Replacement(entry);
-    int64_t total = 0;
-    for (uint32_t id : pieces) {
-        Piece& piece = m_pieces[id];
-        const int count = ReplaceWordInto(Content(piece), word, replacement, m_scratch);
-        if (count == 0) continue;
-        total += count;
-        if (piece.own < 0) {
-            piece.own = static_cast<int32_t>(m_own.size());
-            m_own.emplace_back();
-        }
-        std::swap(m_own[static_cast<size_t>(piece.own)], m_scratch);
-        // The changed piece may now hold words of later entries: queue it for them.
-        EntriesIn(m_own[static_cast<size_t>(piece.own)], entry + 1, m_work);
-        for (uint32_t later : m_work) m_queued[later - m_from].push_back(id);
-    }
-    return total;
-}
-
-std::string PolyRun::Text() const {
-    size_t size = m_base.size();
-    for (const Piece& p : m_pieces)
-        if (p.own >= 0) size = size - (p.end - p.start) + m_own[static_cast<size_t>(p.own)].size();
-    std::string out;
-    out.reserve(size);
-    size_t at = 0;
-    for (const Piece& p : m_pieces) {
-        if (p.own < 0) continue;
-        out.append(m_base, at, p.start - at);
-        out.append(m_own[static_cast<size_t>(p.own)]);
-        at = p.end;
-    }
-    out.append(m_base, at, m_base.size() - at);
-    return out;
 }
 
 }  // namespace qdm

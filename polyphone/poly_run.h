@@ -3,15 +3,15 @@
 // entry scanning the whole text in turn).
 //
 // The text is cut into pieces at cut characters (poly_match.h): no entry can ever match
-// across a cut or jump over one, so each piece goes through the entries on its own and the
-// pieces, put back together, give the literal loop's text and counts exactly. One indexing
-// pass records, for every entry, the pieces its word occurs in; pieces without any word
-// are never looked at again. Applying an entry runs the literal replacement over just its
-// pieces; a piece that changed is scanned again at once, and the later entries found in it
-// are queued for that piece, so an occurrence that a replacement creates is never missed.
-// Entries whose word occurs nowhere cost nothing.
+// across a cut or jump over one, so each piece can go through all the entries on its own, and
+// the pieces put back together give the literal loop's text and counts exactly. One pass
+// streams through the text: it finds the words that occur in each piece and applies just
+// those entries, in dictionary order, with the literal replacement; when a replacement
+// changes the piece, the piece is searched again and the later entries found in it join the
+// ones still to come. Entries whose word occurs nowhere cost nothing, and every piece is
+// handled while it is in the cache.
 //
-// The work is sliced by deadlines so a caller can spread it over timer ticks.
+// The pass is sliced by deadlines so a caller can spread it over timer ticks.
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -28,51 +28,61 @@ class PolyRun {
   public:
     using Clock = std::chrono::steady_clock;
 
-    // A run over `text` that will apply entries from `from` on with the snapshot's entries.
+    // A run over `text` that applies entries [from, snap->RunEnd(from)).
     PolyRun(std::string text, PolyDictRef snap, int from);
 
     const PolyDictRef& Snap() const { return m_snap; }
+    int From() const { return static_cast<int>(m_from); }
+    int End() const { return static_cast<int>(m_end); }
 
-    // Indexes the text until done (true) or the deadline passes (false).
-    bool Index(Clock::time_point deadline);
-    bool Indexed() const { return m_indexed; }
+    // Works until the pass is done (true) or the deadline has passed (false).
+    bool Work(Clock::time_point deadline);
+    bool Done() const { return m_done; }
+    // How much of the text the pass has gone through, 0 to 1.
+    double Fraction() const;
+    int64_t Replacements() const { return m_replacements; }
 
-    // Applies entry `entry` (>= from, in increasing order, after Index) to every piece its
-    // word may occur in; returns the replacements made.
-    int64_t Apply(uint32_t entry);
-
-    // The text as it stands (pieces put back together).
-    std::string Text() const;
+    // The processed text once Done(); before that, the text as it was given.
+    std::string TakeText();
 
   private:
-    struct Piece {
-        uint32_t start, end;  // in the indexed text
-        int32_t own = -1;     // index in m_own once the piece changed
-    };
-    std::string_view Content(const Piece& p) const;
-    // The entries >= minEntry whose word occurs in `s` (an independent piece), ascending.
-    void EntriesIn(std::string_view s, uint32_t minEntry, std::vector<uint32_t>& out) const;
-    void FinishIndex();
+    // Applies the entries of the piece in hand (from m_pending) until none is left (true) or
+    // the deadline passes between two entries of a large piece (false).
+    bool WorkOnPiece(Clock::time_point deadline);
+    void ClosePiece(size_t end);
+    // Adds the entries > `after` whose word occurs in m_piece (around `spots`, or everywhere
+    // when `spots` is null) to m_pending.
+    void FindLater(uint32_t after, const std::vector<size_t>* spots, size_t insertedLen);
+    // Looks for a lead byte standing alone in the text; false when the deadline came first.
+    bool CheckForLoneLeads(Clock::time_point deadline);
 
     std::string m_base;
     PolyDictRef m_snap;
     const PolyMatchIndex* m_ix = nullptr;
     uint32_t m_from;
+    uint32_t m_end;  // entries [m_from, m_end) are applied
+    size_t m_maxWord = 0;
 
-    // Indexing state.
-    bool m_indexed = false;
-    size_t m_scanPos = 0;
-    size_t m_pieceStart = 0;
+    // Character cuts are used unless an entry or the text holds a lone lead byte (see
+    // poly_match.h); the text is checked before the pass starts.
+    bool m_charCuts = false;
+    size_t m_checkPos = 0;
+    bool m_done = false;
+    size_t m_scanPos = 0;     // next byte of m_base to scan
+    size_t m_pieceStart = 0;  // start of the piece being scanned
+    size_t m_copied = 0;      // m_base[0, m_copied) is accounted for in m_out
     std::vector<uint32_t> m_found;
-    std::vector<uint64_t> m_pairs;  // entry << 32 | piece, in piece order
+    std::string m_out;
+    int64_t m_replacements = 0;
 
-    std::vector<Piece> m_pieces;
-    std::vector<std::string> m_own;
-    // Pieces per entry: from the indexing pass (ascending, m_listStart indexed by entry -
-    // m_from) and queued later by rescans of changed pieces.
-    std::vector<uint32_t> m_listStart, m_list;
-    std::vector<std::vector<uint32_t>> m_queued;
-    std::string m_scratch;
+    // The piece in hand.
+    bool m_inPiece = false;
+    size_t m_pieceEnd = 0;
+    bool m_changed = false;
+    std::string_view m_view;  // its content: in m_base until it changes, then in m_piece
+    std::string m_piece, m_scratch;
+    std::vector<uint32_t> m_pending;  // entries still to apply to it, descending
+    std::vector<size_t> m_spots;
     std::vector<uint32_t> m_work;
 };
 

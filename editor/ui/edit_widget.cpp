@@ -11,13 +11,15 @@
 namespace qdm::ui {
 namespace {
 
-QColor FromRgb(uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb | 0xFF000000u)); }
+QColor FromRgb(uint32_t rgb) {
+    return QColor::fromRgb(static_cast<QRgb>(rgb | 0xFF000000u));
+}
 
 // Text a key event types into the widget: printable characters (or TAB), no command modifier.
 bool TypesText(const QKeyEvent* e) {
     const QString text = e->text();
-    if (text.isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier |
-                                             Qt::MetaModifier)))
+    if (text.isEmpty() ||
+        (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
     for (QChar c : text)
         if (!c.isPrint() && c != u'\t' && !c.isSurrogate()) return false;

@@ -12,7 +12,7 @@ namespace qdm::ui {
 
 class EditWidget : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     explicit EditWidget(CEditBox& model, QWidget* parent = nullptr);
     ~EditWidget() override;
 
@@ -21,17 +21,17 @@ public:
     // Draws with the model's font and colours again (after its text colour was set).
     void ApplyAppearance();
 
-signals:
+  signals:
     // A character GBK cannot hold was refused; the message says which.
     void refused(const QString& message);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     void insertFromMimeData(const QMimeData* source) override;
     void dropEvent(QDropEvent* e) override;
 
-private:
+  private:
     void PressDelete();
     void PressBackspace();
     void TypeLineBreak();

@@ -43,7 +43,9 @@ ModelMirror::ModelMirror(CEditBox& model, QPlainTextEdit& view) : m_model(model)
     ResetWidget();
 }
 
-ModelMirror::~ModelMirror() { m_model.SetObserver(nullptr); }
+ModelMirror::~ModelMirror() {
+    m_model.SetObserver(nullptr);
+}
 
 int32_t ModelMirror::ByteOfUnit(int32_t unit) const {
     return m_index.ByteOfUnit(m_model.Text(), unit);
@@ -63,7 +65,9 @@ QString ModelMirror::WidgetChars(int from, int to) const {
 
 // ---- batches ---------------------------------------------------------------------------------
 
-void ModelMirror::Begin() { ++m_batch; }
+void ModelMirror::Begin() {
+    ++m_batch;
+}
 
 void ModelMirror::End() {
     if (--m_batch > 0) return;
@@ -122,7 +126,9 @@ void ModelMirror::OnScrollToCaret() {
     Settle();
 }
 
-void ModelMirror::OnAppearanceChanged() { emit appearanceChanged(); }
+void ModelMirror::OnAppearanceChanged() {
+    emit appearanceChanged();
+}
 
 void ModelMirror::Replace(int from, int to, const QString& chars) {
     QTextCursor c(m_view.document());

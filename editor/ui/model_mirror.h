@@ -18,7 +18,7 @@ namespace qdm::ui {
 
 class ModelMirror : public QObject, private IEditObserver {
     Q_OBJECT
-public:
+  public:
     ModelMirror(CEditBox& model, QPlainTextEdit& view);
     ~ModelMirror() override;
 
@@ -37,7 +37,7 @@ public:
     int32_t ByteOfUnit(int32_t unit) const;
     int32_t UnitOfByte(int32_t byte) const;
 
-signals:
+  signals:
     // The widget showed a character GBK cannot hold; the message says which.
     void refused(const QString& message);
     // The model's text changed, by either side.
@@ -45,7 +45,7 @@ signals:
     // The model's font or colours changed.
     void appearanceChanged();
 
-private:
+  private:
     struct Resync {
         int32_t unit;
         int32_t widgetChars;  // characters the widget shows there now
@@ -89,13 +89,13 @@ private:
 
 // Begin/End of ModelMirror for one scope.
 class MirrorBatch {
-public:
+  public:
     explicit MirrorBatch(ModelMirror& mirror) : m_mirror(mirror) { m_mirror.Begin(); }
     ~MirrorBatch() { m_mirror.End(); }
     MirrorBatch(const MirrorBatch&) = delete;
     MirrorBatch& operator=(const MirrorBatch&) = delete;
 
-private:
+  private:
     ModelMirror& m_mirror;
 };
 

@@ -6,7 +6,7 @@
 namespace qdm::ui {
 
 class SystemClipboard : public IClipboard {
-public:
+  public:
     void SetText(std::string_view gbk) override;
     // The clipboard's text as GBK; empty when it holds none, or a character GBK cannot hold.
     std::string Text() const override;

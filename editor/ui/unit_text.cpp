@@ -32,8 +32,7 @@ QString DecodeUnits(std::string_view bytes) {
 namespace {
 
 bool IsLineBreak(char16_t c) {
-    return c == u'\n' || c == u'\r' || c == kLineBreak.unicode() ||
-           c == QChar::LineSeparator;
+    return c == u'\n' || c == u'\r' || c == kLineBreak.unicode() || c == QChar::LineSeparator;
 }
 
 }  // namespace

@@ -159,8 +159,8 @@ TEST(Deleting, TheCharacterTypedRightAfterDeleteIsNotRecordedTheNextOneIs) {
 }
 
 TEST(Refusal, ACharacterGbkCannotHoldLeavesTextAndWidgetAsTheyWere) {
-    const QString refused[] = {QStringLiteral("😀"), QStringLiteral("가"),
-                               QString(QChar(0x00A0)), QString(QChar(0x200B))};
+    const QString refused[] = {QStringLiteral("😀"), QStringLiteral("가"), QString(QChar(0x00A0)),
+                               QString(QChar(0x200B))};
     for (const QString& ch : refused) {
         SCOPED_TRACE(ch.toStdString());
         Editor ed;
@@ -228,10 +228,18 @@ TEST(Mirror, RandomEditingKeepsTheWidgetShowingTheModelsText) {
         c.setPosition(ed.widget().Mirror().UnitOfByte(at));
         ed.widget().setTextCursor(c);
         switch (rng() % 4) {
-            case 0: ed.Key(Qt::Key_Delete); break;
-            case 1: ed.Key(Qt::Key_Backspace); break;
-            case 2: ed.Key(Qt::Key_Return); break;
-            default: ed.Type(typed[rng() % 3]); break;
+            case 0:
+                ed.Key(Qt::Key_Delete);
+                break;
+            case 1:
+                ed.Key(Qt::Key_Backspace);
+                break;
+            case 2:
+                ed.Key(Qt::Key_Return);
+                break;
+            default:
+                ed.Type(typed[rng() % 3]);
+                break;
         }
         ASSERT_EQ(ed.Shown(), ed.ModelShown()) << "step " << step;
     }

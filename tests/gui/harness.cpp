@@ -41,10 +41,18 @@ Editor::Editor(const QStringList& args) : m_app(mked::Dialogs{&prompter, &files,
 
 Editor::~Editor() = default;
 
-mked::CMainFrame& Editor::frame() { return m_app.MainFrame(); }
-mked::CmkedView& Editor::view() { return m_app.View(); }
-qdm::ui::EditWidget& Editor::widget() { return view().Editor(); }
-qdm::CEditBox& Editor::model() { return view().m_edit; }
+mked::CMainFrame& Editor::frame() {
+    return m_app.MainFrame();
+}
+mked::CmkedView& Editor::view() {
+    return m_app.View();
+}
+qdm::ui::EditWidget& Editor::widget() {
+    return view().Editor();
+}
+qdm::CEditBox& Editor::model() {
+    return view().m_edit;
+}
 
 void Editor::SetText(const std::string& gbk, int32_t start, int32_t end) {
     qdm::ui::MirrorBatch batch(widget().Mirror());
@@ -70,8 +78,7 @@ void Editor::Key(int key, Qt::KeyboardModifiers mods) {
 
 void Editor::Type(const QString& text) {
     for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, &widget(), Qt::Key_unknown, QString(c),
-                            Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, &widget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
     QApplication::processEvents();
 }
 
@@ -97,15 +104,25 @@ bool Editor::Enabled(int id) {
     return a && a->isEnabled();
 }
 
-QString Editor::Shown() { return widget().document()->toRawText(); }
+QString Editor::Shown() {
+    return widget().document()->toRawText();
+}
 
-QString Editor::ModelShown() { return qdm::ui::DecodeUnits(model().Text()); }
+QString Editor::ModelShown() {
+    return qdm::ui::DecodeUnits(model().Text());
+}
 
-QString Editor::Status() { return frame().statusBar()->currentMessage(); }
+QString Editor::Status() {
+    return frame().statusBar()->currentMessage();
+}
 
-std::string G(const char* utf8) { return gbk::Lit(utf8); }
+std::string G(const char* utf8) {
+    return gbk::Lit(utf8);
+}
 
-QString U(const std::string& gbk) { return QString::fromStdString(gbk::ToUtf8(gbk)); }
+QString U(const std::string& gbk) {
+    return QString::fromStdString(gbk::ToUtf8(gbk));
+}
 
 std::string ReadFile(const QString& path) {
     QFile f(path);

@@ -54,7 +54,7 @@ struct AppearanceDialogs : mked::IAppearanceDialogs {
 };
 
 class Editor {
-public:
+  public:
     explicit Editor(const QStringList& args = {});
     ~Editor();
 
@@ -85,7 +85,7 @@ public:
     FileDialogs files;
     AppearanceDialogs appearance;
 
-private:
+  private:
     QTemporaryDir m_dir;
     mked::CmkedApp m_app;
 };

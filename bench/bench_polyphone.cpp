@@ -1,0 +1,123 @@
+// Polyphone processing on generated books: one 20 MB file with 10 000 and 50 000 entries,
+// file to file, and a directory of 2 000 files of 10 KB.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "bench/common/poly_corpus.h"
+#include "editor/file_io.h"
+#include "polyphone/poly_dir.h"
+#include "polyphone/poly_engine.h"
+#include "polyphone/poly_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kBookBytes = 20u << 20;
+
+fs::path Scratch() {
+    static const fs::path dir = [] {
+        fs::path d = fs::temp_directory_path() / ("qdm-bench-poly-" + std::to_string(::getpid()));
+        fs::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+const polybench::Dictionary& Dict(int entries) {
+    static std::map<int, polybench::Dictionary> dicts;
+    auto it = dicts.find(entries);
+    if (it == dicts.end()) it = dicts.emplace(entries, polybench::MakeDictionary(entries, 7)).first;
+    return it->second;
+}
+
+// Reads the book, applies a freshly read dictionary, writes the result to another file.
+void BM_PolyphoneFileToFile(benchmark::State& state) {
+    const int entries = static_cast<int>(state.range(0));
+    const fs::path dictPath = Scratch() / ("dict" + std::to_string(entries) + ".ini");
+    const fs::path in = Scratch() / ("book" + std::to_string(entries) + ".txt");
+    const fs::path out = Scratch() / ("out" + std::to_string(entries) + ".txt");
+    WriteBytes(dictPath, Dict(entries).FileBytes());
+    WriteBytes(in, polybench::MakeBook(Dict(entries), kBookBytes, 11));
+    int64_t replacements = 0;
+    for (auto _ : state) {
+        qdm::CPolyDict dict(dictPath.string());
+        std::string text, reason;
+        if (!qdm::LoadFileForPolyphone(in.string(), text, reason))
+            state.SkipWithError(reason.c_str());
+        replacements = qdm::ApplyDictionary(dict, text);
+        if (!qdm::WriteFileAtomic(out.string(), text)) state.SkipWithError("write failed");
+    }
+    state.counters["replacements"] = static_cast<double>(replacements);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(kBookBytes));
+}
+BENCHMARK(BM_PolyphoneFileToFile)
+    ->Arg(10000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// How many entries of the dictionary occur in the book at all.
+void BM_PolyphoneCorpusShape(benchmark::State& state) {
+    const polybench::Dictionary& d = Dict(10000);
+    const std::string book = polybench::MakeBook(d, kBookBytes, 11);
+    size_t occurring = 0;
+    for (auto _ : state) {
+        occurring = 0;
+        for (const std::string& w : d.words) occurring += book.find(w) != std::string::npos;
+    }
+    state.counters["entries_occurring"] = static_cast<double>(occurring);
+}
+BENCHMARK(BM_PolyphoneCorpusShape)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The whole directory batch as the dialog and `qdm polyphone DIR` drive it, writes included.
+void BM_PolyphoneDirectory(benchmark::State& state) {
+    const fs::path root = Scratch() / "library";
+    const fs::path dictPath = Scratch() / "dict-dir.ini";
+    WriteBytes(dictPath, Dict(10000).FileBytes());
+    std::vector<std::string> originals;
+    const std::string book = polybench::MakeBook(Dict(10000), 2000 * 10240 + 20480, 13);
+    for (int i = 0; i < 2000; ++i)
+        originals.push_back(book.substr(static_cast<size_t>(i) * 10240, 10240));
+    int64_t replacements = 0;
+    int done = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(root);
+        for (int i = 0; i < 2000; ++i) {
+            const fs::path dir = root / ("shelf" + std::to_string(i / 100));
+            fs::create_directories(dir);
+            WriteBytes(dir / ("book" + std::to_string(i) + ".txt"),
+                       originals[static_cast<size_t>(i)]);
+        }
+        state.ResumeTiming();
+        qdm::CPolyDict dict(dictPath.string());
+        qdm::CPolyDirBatch batch(dict, root.string());
+        batch.Start();
+        while (batch.Tick(std::chrono::milliseconds(10))) {
+        }
+        replacements = batch.Progress().wordsReplaced;
+        done = batch.Progress().filesDone;
+    }
+    state.counters["files"] = done;
+    state.counters["replacements"] = static_cast<double>(replacements);
+}
+BENCHMARK(BM_PolyphoneDirectory)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::remove_all(Scratch());
+    return 0;
+}
