@@ -22,22 +22,47 @@ TEST_F(PolyProcing, EachTickShowsTheEntryAppliedThePercentAndTheRunningCount) {
     EXPECT_EQ(Field(dialog, "percent"), "0%");
     const struct {
         const char *percent, *word, *replacement, *count;
-        bool ok;
-    } ticks[] = {{"33%", "行", "航", "1", false},
-                 {"66%", "重", "众", "3", false},
-                 {"100%", "长", "常", "4", true}};
+    } ticks[] = {{"33%", "行", "航", "1"}, {"66%", "重", "众", "3"}, {"100%", "长", "常", "4"}};
     for (const auto& e : ticks) {
         dialog.OnTimer();
         EXPECT_EQ(Field(dialog, "percent"), e.percent);
         EXPECT_EQ(Field(dialog, "word"), qdm::QLit(e.word));
         EXPECT_EQ(Field(dialog, "replacement"), qdm::QLit(e.replacement));
         EXPECT_EQ(Field(dialog, "count"), e.count);
-        EXPECT_EQ(Enabled(dialog, "ok"), e.ok) << e.percent;
+        EXPECT_FALSE(Enabled(dialog, "ok")) << e.percent;
     }
     EXPECT_EQ(dialog.findChild<QProgressBar*>()->value(), 100);
+    dialog.OnTimer();  // finds the dictionary exhausted
+    EXPECT_TRUE(Enabled(dialog, "ok"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(text, gbk::Lit("银航众众常"));
+}
+
+TEST_F(PolyProcing, BudgetedTicksGiveTheTextAndCountOfOneEntryPerTick) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::string text;
+    for (int i = 0; i < 300; ++i) {
+        std::string w = std::to_string(i % 37);
+        w.insert(0, 1, 'w').append(1, 'x').append(std::to_string(i % 11));
+        entries.push_back({w, i % 3 ? w + "!" : std::string(1, 'z').append(w)});
+        for (int k = 0; k < 200; ++k)
+            text.append(w).append(k % 5 ? " " : "\r\n").append(gbk::Lit("中")).append(w, 1);
+    }
+    WriteDict(entries);
+    const qdm::CPolyDict dict(Path("kolb_polyphone.ini"));
+    std::string results[2] = {text, text};
+    int64_t counts[2] = {};
+    for (int budgeted = 0; budgeted < 2; ++budgeted) {
+        CDialogPOLYP_PROCING dialog(&results[budgeted], dict);
+        if (!budgeted) dialog.SetTickBudget(qdm::PolyBudget::zero());
+        while (!dialog.IsFinished()) dialog.OnTimer();
+        counts[budgeted] = dialog.Count();
+        EXPECT_EQ(Field(dialog, "count"), QString::number(dialog.Count()));
+    }
+    EXPECT_GT(counts[0], 0);
+    EXPECT_EQ(counts[1], counts[0]);
+    EXPECT_EQ(results[1], results[0]);
 }
 
 TEST_F(PolyProcing, OkRefusesAFieldOutOfBoundsAndEscapeStillCloses) {
