@@ -1,6 +1,6 @@
 #pragma once
-// Command ids of menus, accelerators and toolbar buttons. The framework's own commands keep
-// their customary numbers; the editor's commands start at 32780.
+// Command ids of menu items, accelerator keys and toolbar buttons: the window's own commands
+// (files, editing, bars, help) from 57600 up, the editor's QDM commands from 32780 up.
 
 namespace mked {
 

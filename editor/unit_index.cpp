@@ -7,25 +7,44 @@
 namespace qdm {
 void UnitIndex::ScanTo(std::string_view text, int32_t until, Scan& scan) {
     std::vector<Chunk>& chunks = scan.chunks;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    const int32_t size = static_cast<int32_t>(text.size());
     int32_t pos = scan.end;
-    int32_t chunkStart = pos, chunkUnits = 0;
-    // A short last chunk of the scan so far grows on.
+    int32_t chunkStart = pos, chunkUnits = 0, units = 0;
+    // A short last chunk of the scan so far grows on; its units are counted already.
     if (!chunks.empty() && chunks.back().bytes < kChunkBytes) {
         chunkStart -= chunks.back().bytes;
         chunkUnits = chunks.back().units;
+        units = -chunkUnits;
         chunks.pop_back();
     }
+    // gbk::UnitLen, spelled out: this loop walks whole books.
     while (pos < until) {
-        pos += static_cast<int32_t>(gbk::UnitLen(text, static_cast<size_t>(pos)));
-        ++chunkUnits;
-        ++scan.units;
+        const int32_t chunkEnd = std::min(until, chunkStart + kChunkBytes);
+        while (pos < chunkEnd) {
+            const unsigned char b = p[pos];
+            int32_t len = 1;
+            if (b == '\r') {
+                len = (pos + 1 < size && p[pos + 1] == '\n') ? 2 : 1;
+            } else if (b >= 0x81 && b <= 0xFE && pos + 1 < size && p[pos + 1] >= 0x40 &&
+                       p[pos + 1] <= 0xFE) {
+                len = 2;
+            }
+            pos += len;
+            ++chunkUnits;
+        }
         if (pos - chunkStart >= kChunkBytes) {
             chunks.push_back({pos - chunkStart, chunkUnits});
+            units += chunkUnits;
             chunkStart = pos;
             chunkUnits = 0;
         }
     }
-    if (pos > chunkStart) chunks.push_back({pos - chunkStart, chunkUnits});
+    if (pos > chunkStart) {
+        chunks.push_back({pos - chunkStart, chunkUnits});
+        units += chunkUnits;
+    }
+    scan.units += units;
     scan.end = pos;
 }
 

@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "app/prompter.h"
-#include "bench/common/poly_dialog_corpus.h"
+#include "bench/common/poly_corpus.h"
 #include "editor/edit_box.h"
 #include "polyphone/ui/polyphone_commands.h"
 
@@ -21,11 +21,12 @@ namespace {
 void BM_TextCommandUntilOkEnabled(benchmark::State& state) {
     const auto bytes = static_cast<size_t>(state.range(0)) << 20;
     const int entries = static_cast<int>(state.range(1));
-    const dialogbench::PolyCorpus corpus = dialogbench::MakePolyCorpus(bytes, entries);
+    const polybench::Dictionary dict = polybench::MakeDictionary(entries, 7);
+    const std::string book = polybench::MakeBook(dict, bytes, 11);
     const std::string dictPath = (std::filesystem::temp_directory_path() /
                                   ("mked-bench-dict-" + std::to_string(::getpid()) + ".ini"))
                                      .string();
-    std::ofstream(dictPath, std::ios::binary) << corpus.dictionary;
+    std::ofstream(dictPath, std::ios::binary) << dict.FileBytes();
 
     qdm::CEditBox edit;
     qdm::PolyCommandHost host;
@@ -38,7 +39,7 @@ void BM_TextCommandUntilOkEnabled(benchmark::State& state) {
     host.prompter = &prompter;
 
     for (auto _ : state) {
-        edit.SetText(corpus.book);
+        edit.SetText(book);
         QElapsedTimer clock;
         double seconds = 0;
         QTimer watcher;
@@ -57,7 +58,7 @@ void BM_TextCommandUntilOkEnabled(benchmark::State& state) {
         state.SetIterationTime(seconds);
     }
     state.SetLabel(prompter.last.toStdString());
-    state.counters["MB"] = static_cast<double>(corpus.book.size()) / (1 << 20);
+    state.counters["MB"] = static_cast<double>(book.size()) / (1 << 20);
     std::filesystem::remove(dictPath);
 }
 BENCHMARK(BM_TextCommandUntilOkEnabled)

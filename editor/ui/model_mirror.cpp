@@ -6,7 +6,10 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <thread>
 
+#include "editor/ui/streamed_insert.h"
+#include "editor/ui/text_diff.h"
 #include "editor/ui/unit_text.h"
 
 namespace qdm::ui {
@@ -153,13 +156,44 @@ void ModelMirror::Rewrite(int32_t unit, int32_t widgetChars, int32_t byteFrom, i
 
 void ModelMirror::ResetWidget() {
     const std::string_view text = m_model.Text();
-    m_index.Reset(text);
-    const QString now = DecodeUnits(text);
-    const QString was = m_view.document()->toRawText();
-    const Trim t = CommonEnds(was, now);
-    if (t.prefix == was.size() && t.prefix == now.size()) return;
-    Replace(static_cast<int>(t.prefix), static_cast<int>(was.size() - t.suffix),
-            now.mid(t.prefix, now.size() - t.prefix - t.suffix));
+    // The index and the comparison of the starts both walk the text; on a big book they
+    // share the work between two cores.
+    std::thread indexing;
+    if (text.size() > kRewriteLimit)
+        indexing = std::thread([this, text] { m_index.Reset(text); });
+    else
+        m_index.Reset(text);
+
+    QTextDocument* doc = m_view.document();
+    QString was = doc->toRawText();
+    const qsizetype prefix = CommonPrefix(was, text);
+    if (indexing.joinable()) indexing.join();
+    const qsizetype suffix = CommonSuffix(was, text, m_index, prefix);
+    const int oldEnd = static_cast<int>(was.size() - suffix);
+    const int32_t newEnd = static_cast<int32_t>(m_index.Units() - suffix);
+    was = QString();  // gone before the widget grows
+    if (prefix == oldEnd && prefix == newEnd) return;
+
+    const int32_t b0 = ByteOfUnit(static_cast<int32_t>(prefix)), b1 = ByteOfUnit(newEnd);
+    m_writing = true;
+    QTextCursor c(doc);
+    if (b1 - b0 > kRewriteLimit && (prefix + suffix) * 16 < newEnd) {
+        // Next to nothing to keep: clearing frees the old text before the new one is built.
+        doc->clear();
+        InsertUnitsStreamed(c, text);
+    } else if (b1 - b0 > kRewriteLimit) {
+        c.setPosition(static_cast<int>(prefix));
+        c.setPosition(oldEnd, QTextCursor::KeepAnchor);
+        InsertUnitsStreamed(c, text.substr(b0, b1 - b0));
+    } else {
+        c.setPosition(static_cast<int>(prefix));
+        c.setPosition(oldEnd, QTextCursor::KeepAnchor);
+        if (b1 > b0)
+            c.insertText(DecodeUnits(text.substr(b0, b1 - b0)));
+        else
+            c.removeSelectedText();
+    }
+    m_writing = false;
 }
 
 void ModelMirror::ShowModelSelection() {

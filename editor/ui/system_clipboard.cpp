@@ -4,12 +4,14 @@
 #include <QGuiApplication>
 
 #include "editor/codec.h"
+#include "editor/ui/unit_text.h"
 
 namespace qdm::ui {
 
 void SystemClipboard::SetText(std::string_view gbk) {
-    QString text = QString::fromStdString(gbk::ToUtf8(gbk));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // A tag insertion around a whole book puts the book here: decoded once, in place.
+    QString text = DecodeUnits(gbk);
+    text.replace(kLineBreak, u'\n');
     QGuiApplication::clipboard()->setText(text);
 }
 

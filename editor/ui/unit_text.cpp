@@ -1,32 +1,64 @@
 #include "editor/ui/unit_text.h"
 
+#include <array>
+
 #include "editor/codec.h"
 #include "editor/gbk.h"
 
 namespace qdm::ui {
 
-QString DecodeUnits(std::string_view bytes) {
-    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* o = out.data();
+namespace {
+
+// Every unit's character by its bytes, looked up directly: decoding walks whole books.
+struct Tables {
+    std::array<char16_t, 256> single{};
+    std::array<char16_t, 65536> pair{};  // lead << 8 | trail
+    Tables() {
+        for (int b = 0; b < 256; ++b) single[b] = gbk::DecodeSingle(static_cast<unsigned char>(b));
+        for (int lead = 0x81; lead <= 0xFE; ++lead)
+            for (int trail = 0x40; trail <= 0xFE; ++trail)
+                pair[lead << 8 | trail] = gbk::DecodePair(static_cast<unsigned char>(lead),
+                                                          static_cast<unsigned char>(trail));
+    }
+};
+
+const Tables& DecodeTables() {
+    static const Tables tables;
+    return tables;
+}
+
+}  // namespace
+
+QString DecodeUnitsFrom(std::string_view bytes, size_t& pos, size_t until) {
+    const Tables& t = DecodeTables();
     const size_t n = bytes.size();
-    for (size_t i = 0; i < n;) {
-        const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80 && b != '\r' && b != '\n') {
-            *o++ = QChar(b);
-            ++i;
-        } else if (b == '\r' || b == '\n') {
-            *o++ = kLineBreak;
-            i += (b == '\r' && i + 1 < n && bytes[i + 1] == '\n') ? 2 : 1;
-        } else if (gbk::CharLen(bytes, i) == 2) {
-            *o++ = QChar(gbk::DecodePair(b, static_cast<unsigned char>(bytes[i + 1])));
+    until = std::min(until, n);
+    QString out(static_cast<qsizetype>(until > pos ? until - pos : 0), Qt::Uninitialized);
+    char16_t* o = reinterpret_cast<char16_t*>(out.data());
+    char16_t* const start = o;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t i = pos;
+    while (i < until) {
+        const unsigned char b = p[i];
+        if (b == '\r' || b == '\n') {
+            *o++ = kLineBreak.unicode();
+            i += (b == '\r' && i + 1 < n && p[i + 1] == '\n') ? 2 : 1;
+        } else if (b >= 0x81 && b <= 0xFE && i + 1 < n && p[i + 1] >= 0x40 && p[i + 1] <= 0xFE) {
+            *o++ = t.pair[b << 8 | p[i + 1]];
             i += 2;
         } else {
-            *o++ = QChar(gbk::DecodeSingle(b));
+            *o++ = t.single[b];
             ++i;
         }
     }
-    out.truncate(o - out.data());
+    pos = i;
+    out.truncate(o - start);
     return out;
+}
+
+QString DecodeUnits(std::string_view bytes) {
+    size_t pos = 0;
+    return DecodeUnitsFrom(bytes, pos, bytes.size());
 }
 
 namespace {

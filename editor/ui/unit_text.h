@@ -14,6 +14,10 @@ constexpr QChar kLineBreak = QChar::ParagraphSeparator;
 // lone CR, lone LF) becomes kLineBreak, a code GBK does not map becomes U+FFFD.
 QString DecodeUnits(std::string_view bytes);
 
+// Decodes the units that start in [pos, until) of `bytes`, where pos is a unit boundary, and
+// moves pos past them (past `until` when the last unit straddles it).
+QString DecodeUnitsFrom(std::string_view bytes, size_t& pos, size_t until);
+
 struct Encoded {
     std::string bytes;
     qsizetype refusedAt = -1;  // index of the first character GBK cannot hold, or -1

@@ -8,9 +8,9 @@
 #include <new>
 
 #include "polyphone/poly_rows.h"
-#include "polyphone/ui/template_layout.h"
 #include "polyphone/ui/gbk_limit_validator.h"
 #include "polyphone/ui/poly_ui_text.h"
+#include "polyphone/ui/template_layout.h"
 
 namespace qdm {
 namespace {

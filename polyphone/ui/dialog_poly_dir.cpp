@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <chrono>
 
-#include "polyphone/ui/template_layout.h"
 #include "polyphone/ui/poly_ui_text.h"
+#include "polyphone/ui/template_layout.h"
 
 namespace qdm {
 namespace {

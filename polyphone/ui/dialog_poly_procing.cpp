@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <chrono>
 
-#include "polyphone/ui/template_layout.h"
 #include "polyphone/ui/poly_ui_text.h"
+#include "polyphone/ui/template_layout.h"
 
 namespace qdm {
 namespace {
@@ -35,7 +35,6 @@ CDialogPOLYP_PROCING::CDialogPOLYP_PROCING(std::string* text, const CPolyDict& d
       m_stepper(dict),
       m_budget(std::chrono::milliseconds(10)),
       m_box(OrRealBox(std::move(box))) {
-    m_stepper.Begin(std::move(*m_text));
     BuildControls();
     m_timer = new QTimer(this);
     m_timer->setTimerType(Qt::PreciseTimer);
@@ -95,7 +94,15 @@ void CDialogPOLYP_PROCING::showEvent(QShowEvent* event) {
 
 void CDialogPOLYP_PROCING::OnTimer() {
     if (m_finished) return;
-    const PolyStepReport report = m_stepper.StepFor(m_budget);
+    PolyStepReport report;
+    if (m_budget == PolyBudget::zero()) {
+        report.exhausted = !m_stepper.Step(*m_text);
+        report.applied = report.exhausted ? 0 : 1;
+        report.replacements = report.exhausted ? 0 : m_stepper.LastCount();
+    } else {
+        if (!m_stepper.Running()) m_stepper.Begin(std::move(*m_text));
+        report = m_stepper.StepFor(m_budget);
+    }
     m_count += report.replacements;
     if (report.applied > 0) {
         if (m_entryTotal > 0) {

@@ -36,8 +36,9 @@ class CDialogPOLYP_PROCING : public QDialog {
     bool IsFinished() const { return m_finished; }   // the dictionary is exhausted
     int EntryTotal() const { return m_entryTotal; }  // entries counted at construction
 
-    // How long one tick may work. Zero makes each tick apply a single entry that occurs in
-    // the text (entries that occur nowhere cost nothing and go along with it).
+    // How long one tick may work; set before the first tick. Zero makes each tick apply
+    // exactly one entry over the whole text, the slow step-by-step run whose results the
+    // budgeted ticks reproduce.
     void SetTickBudget(PolyBudget budget) { m_budget = budget; }
 
     // One timer tick; public so that a test can step the run without a timer.

@@ -7,11 +7,6 @@
 
 namespace qdm {
 
-QString QFromGbk(std::string_view gbkText) {
-    const std::string utf8 = gbk::ToUtf8(gbkText);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
 QString QLit(std::string_view utf8) {
     return QFromGbk(gbk::Lit(utf8));
 }

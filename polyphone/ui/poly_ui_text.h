@@ -5,10 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "app/prompter.h"
+
 namespace qdm {
 
 // GBK bytes as shown on screen (unmapped units as U+FFFD).
-QString QFromGbk(std::string_view gbkText);
+inline QString QFromGbk(std::string_view gbkText) {
+    return mked::FromGbk(gbkText);
+}
 // A system text written as a UTF-8 literal, taken through its exact GBK bytes.
 QString QLit(std::string_view utf8);
 // GBK bytes of an on-screen text; characters GBK cannot hold are dropped.

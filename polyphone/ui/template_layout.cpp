@@ -1,10 +1,10 @@
 #include "polyphone/ui/template_layout.h"
 
 #include <QAbstractButton>
-#include <algorithm>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QWidget>
+#include <algorithm>
 
 #include "app/dialog_units.h"
 

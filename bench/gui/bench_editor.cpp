@@ -1,0 +1,298 @@
+// The editor window on big books, driven offscreen: opening and showing, a keystroke in the
+// middle, Check, Save and automatic sectioning, with the peak memory of each.
+//
+//   build/bench_editor                                  all of them
+//   build/bench_editor --benchmark_filter=Open100MB     one
+//
+// Each step reports its wall time (`ms`, or `median_ms` for keystrokes) and the CPU time of
+// the whole process during it (`cpu_ms`): on a machine shared with other work the first
+// grows, the second does not. `peak_MB` is the peak resident memory from the window's
+// creation to the end of the step; the books are written to disk and dropped before.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/appearance_dialogs.h"
+#include "app/file_dialogs.h"
+#include "app/main_frame.h"
+#include "app/prompter.h"
+#include "app/resources.h"
+#include "app/view.h"
+#include "editor/edit_box.h"
+#include "editor/ui/edit_widget.h"
+#include "markup/auto_section.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double CpuMs() {
+    rusage u;
+    getrusage(RUSAGE_SELF, &u);
+    auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return ms(u.ru_utime) + ms(u.ru_stime);
+}
+
+struct Timer {
+    Clock::time_point wall = Clock::now();
+    double cpu = CpuMs();
+    double WallMs() const { return Ms(Clock::now() - wall); }
+    double CpuSpent() const { return CpuMs() - cpu; }
+};
+
+// Peak resident memory since the last ResetPeak, in MB.
+double PeakMb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+void ResetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// A GBK book: chapter titles and paragraphs of 20-400 common characters with full-width
+// punctuation, CR LF line ends; or paragraphs of exactly `paragraphChars` characters.
+std::string Book(size_t bytes, size_t paragraphChars = 0) {
+    std::mt19937 rng(42);
+    std::string text;
+    text.reserve(bytes + 1024);
+    int chapter = 0;
+    while (text.size() < bytes) {
+        if (paragraphChars == 0 && rng() % 40 == 0)
+            text += "\xB5\xDA" + std::to_string(++chapter) + "\xD5\xC2\r\n";  // 第N章
+        const size_t n = paragraphChars ? paragraphChars : 20 + rng() % 380;
+        text += "\xA1\xA1\xA1\xA1";  // two ideographic spaces
+        for (size_t i = 0; i < n; ++i) {
+            if (i % 17 == 16) {
+                text += (i % 51 == 50) ? "\xA1\xA3" : "\xA3\xAC";  // 。，
+                continue;
+            }
+            text += static_cast<char>(0xB0 + rng() % 40);
+            text += static_cast<char>(0xA1 + rng() % 94);
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string Sectioned(const std::string& book) {
+    qdm::CEditBox box;
+    box.SetHistoryEnabled(false);
+    box.SetText(book);
+    qdm::AutoSection(box);
+    return std::string(box.Text());
+}
+
+QTemporaryDir& Dir() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// Writes the book once per run and hands back its path and size.
+struct Corpus {
+    QString path;
+    size_t bytes;
+};
+Corpus Write(const char* name, const std::string& bytes) {
+    const QString path = Dir().filePath(QString::fromLatin1(name));
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return {path, bytes.size()};
+}
+
+struct Prompter : mked::IPrompter {
+    int boxes = 0;
+    void Message(const QString&, const QString&) override { ++boxes; }
+};
+struct NoFileDialogs : mked::IFileDialogs {
+    std::optional<QString> Choose(const mked::FileDialogRequest&) override { return {}; }
+};
+struct NoAppearanceDialogs : mked::IAppearanceDialogs {
+    std::optional<mked::FontChoice> ChooseFont(const mked::FontRequest&) override { return {}; }
+    std::optional<uint32_t> ChooseColor(uint32_t) override { return {}; }
+};
+
+// A shown editor window of a usual size.
+struct Window {
+    Prompter prompter;
+    NoFileDialogs files;
+    NoAppearanceDialogs appearance;
+    mked::CmkedApp app{mked::Dialogs{&prompter, &files, &appearance}};
+
+    Window() {
+        ResetPeak();
+        app.InitInstance({});
+        app.MainFrame().resize(1000, 800);
+        Paint();
+    }
+    mked::CmkedView& view() { return app.View(); }
+    qdm::ui::EditWidget& widget() { return view().Editor(); }
+    void Paint() {
+        QApplication::processEvents();
+        app.MainFrame().repaint();
+    }
+    // After a keystroke the event loop paints what the edit made dirty: the changed line, or
+    // the whole text area when lines moved.
+    void PaintDirty() {
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+    }
+    void CaretToMiddle() {
+        QTextCursor c = widget().textCursor();
+        c.setPosition(widget().document()->characterCount() / 2);
+        widget().setTextCursor(c);
+        widget().centerCursor();
+        Paint();
+    }
+    bool CaretVisible() { return widget().viewport()->rect().intersects(widget().cursorRect()); }
+};
+
+void Report(benchmark::State& state, const Timer& t, size_t fileBytes) {
+    const double ms = t.WallMs();
+    state.SetIterationTime(ms / 1000.0);
+    state.counters["ms"] = ms;
+    state.counters["cpu_ms"] = t.CpuSpent();
+    state.counters["file_MB"] = fileBytes / 1e6;
+    state.counters["peak_MB"] = PeakMb();
+    state.counters["peak_limit_MB"] = 8 * fileBytes / 1e6 + 100;
+}
+
+void Open100MB(benchmark::State& state) {
+    const Corpus book = Write("book100.txt", Book(100'000'000));
+    for (auto _ : state) {
+        Window w;
+        const Timer t;
+        w.view().OpenPath(book.path);
+        w.Paint();
+        Report(state, t, book.bytes);
+    }
+}
+
+// Typing a character and painting, then taking it out again, in the middle of the book.
+void Keystrokes(benchmark::State& state, const Corpus& book) {
+    for (auto _ : state) {
+        Window w;
+        w.view().OpenPath(book.path);
+        w.CaretToMiddle();
+        std::vector<double> wall, cpu;
+        for (int i = 0; i < 41; ++i) {
+            const bool type = i % 2 == 0;
+            QKeyEvent press(QEvent::KeyPress, type ? Qt::Key_unknown : Qt::Key_Backspace,
+                            Qt::NoModifier, type ? QStringLiteral("字") : QString());
+            const Timer t;
+            QApplication::sendEvent(&w.widget(), &press);
+            w.PaintDirty();
+            // The first insertion grows the model's buffer once; it is reported on its own.
+            if (i == 0) {
+                state.counters["first_ms"] = t.WallMs();
+                continue;
+            }
+            wall.push_back(t.WallMs());
+            cpu.push_back(t.CpuSpent());
+        }
+        std::sort(wall.begin(), wall.end());
+        std::sort(cpu.begin(), cpu.end());
+        state.SetIterationTime(wall[wall.size() / 2] / 1000.0);
+        state.counters["median_ms"] = wall[wall.size() / 2];
+        state.counters["median_cpu_ms"] = cpu[cpu.size() / 2];
+        state.counters["max_ms"] = wall.back();
+        state.counters["file_MB"] = book.bytes / 1e6;
+        state.counters["peak_MB"] = PeakMb();
+    }
+}
+
+void Keystroke100MB(benchmark::State& state) {
+    Keystrokes(state, Write("book100.txt", Book(100'000'000)));
+}
+
+// One paragraph of N characters, laid out again whole at every keystroke.
+void KeystrokeGiantLine(benchmark::State& state) {
+    Keystrokes(state, Write("giant.txt", Book(1'000'000, static_cast<size_t>(state.range(0)))));
+}
+
+void Check20MB(benchmark::State& state) {
+    const Corpus book = Write("sectioned.qdm", Sectioned(Book(20'000'000)));
+    for (auto _ : state) {
+        Window w;
+        w.view().OpenPath(book.path);
+        w.CaretToMiddle();
+        const Timer t;
+        w.view().OnCheckMarkup();
+        w.Paint();
+        Report(state, t, book.bytes);
+        state.counters["caret_visible"] = w.CaretVisible();
+        state.counters["boxes"] = w.prompter.boxes;
+    }
+}
+
+void Save20MB(benchmark::State& state) {
+    const Corpus book = Write("sectioned.txt", Sectioned(Book(20'000'000)));
+    for (auto _ : state) {
+        Window w;
+        w.view().OpenPath(book.path);
+        w.CaretToMiddle();
+        const Timer t;
+        w.view().OnFileSave();  // checks, then writes sectioned.qdm
+        w.Paint();
+        Report(state, t, book.bytes);
+        state.counters["caret_visible"] = w.CaretVisible();
+        state.counters["written_MB"] = QFile(Dir().filePath("sectioned.qdm")).size() / 1e6;
+    }
+}
+
+void AutoProcess20MB(benchmark::State& state) {
+    const Corpus book = Write("plain20.txt", Book(20'000'000));
+    for (auto _ : state) {
+        Window w;
+        w.view().OpenPath(book.path);
+        const Timer t;
+        w.view().OnAutoProcess();
+        w.Paint();
+        Report(state, t, book.bytes);
+    }
+}
+
+BENCHMARK(Open100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Keystroke100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(KeystrokeGiantLine)
+    ->Arg(64 * 1024)
+    ->Arg(512 * 1024)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(Check20MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Save20MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(AutoProcess20MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    mked::UseBundledFontConfig();
+    QTemporaryDir settings;  // the recent-file list of these runs stays out of the user's
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
