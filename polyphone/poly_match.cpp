@@ -68,6 +68,7 @@ PolyMatchIndex::PolyMatchIndex(const PolyDictSnapshot& snap) {
 
 void PolyMatchIndex::BuildMatcher() {
     m_len1.fill(-1);
+    m_first2.assign(65536 / 64, 0);
     m_len2Bits.assign(65536 / 64, 0);
     m_len3Bits.assign((1u << 20) / 64, 0);
     std::vector<std::pair<uint32_t, uint32_t>> len2, len3, longKeys;
@@ -75,6 +76,7 @@ void PolyMatchIndex::BuildMatcher() {
     for (uint32_t id = 0; id < m_words.size(); ++id) {
         const auto* p = reinterpret_cast<const unsigned char*>(m_words[id].data);
         m_firstByte[p[0]] = true;
+        if (m_words[id].len >= 2) SetBit(m_first2, unsigned{p[0]} | unsigned{p[1]} << 8);
         switch (m_words[id].len) {
             case 1:
                 m_len1[p[0]] = static_cast<int32_t>(id);

@@ -89,6 +89,7 @@ class PolyMatchIndex {
     std::vector<uint32_t> m_entryStart, m_entries;
 
     std::array<bool, 256> m_firstByte{};  // some word begins with this byte
+    std::vector<uint64_t> m_first2;       // some word of 2 bytes or more begins with these two
     std::array<int32_t, 256> m_len1;      // 1-byte words by their byte
     std::vector<uint64_t> m_len2Bits;     // 2-byte words present (65536 bits)
     FlatMap m_len2, m_len3;               // 2-, 3-byte words: first bytes -> word id
@@ -121,9 +122,10 @@ void PolyMatchIndex::MatchAt(const unsigned char* p, size_t avail, F&& f) const 
         if (id >= 0) f(static_cast<uint32_t>(id));
     }
     if (avail < 2) return;
+    const unsigned first2 = unsigned{p[0]} | unsigned{p[1]} << 8;
+    if (!((m_first2[first2 >> 6] >> (first2 & 63)) & 1)) return;
     if (m_hasLen2) {
-        const unsigned key = unsigned{p[0]} | unsigned{p[1]} << 8;
-        if ((m_len2Bits[key >> 6] >> (key & 63)) & 1) f(m_len2.Find(key));
+        if ((m_len2Bits[first2 >> 6] >> (first2 & 63)) & 1) f(m_len2.Find(first2));
     }
     if (avail < 3) return;
     if (m_hasLen3) {

@@ -8,9 +8,12 @@
 namespace polybench {
 namespace {
 
-// A common Chinese character (GB2312 level 1: leads 0xB0-0xD7, trails 0xA1-0xFE).
-std::string Han(std::mt19937& rng) {
-    std::uniform_int_distribution<int> lead(0xB0, 0xD7), trail(0xA1, 0xFE);
+// A Chinese character: dictionary words are made of GB2312 level-1 characters (leads
+// 0xB0-0xD7) and the filler between them of level-2 ones (0xD8-0xF7), so that the words
+// occur where the generator puts them and not by chance.
+std::string Han(std::mt19937& rng, bool filler = false) {
+    std::uniform_int_distribution<int> lead(filler ? 0xD8 : 0xB0, filler ? 0xF7 : 0xD7),
+        trail(0xA1, 0xFE);
     return {static_cast<char>(lead(rng)), static_cast<char>(trail(rng))};
 }
 
@@ -72,7 +75,7 @@ std::string MakeBook(const Dictionary& dict, size_t bytes, uint32_t seed, size_t
     int inSentence = 0, sentences = 0, sentenceLen = sentence(rng), paragraphLen = paragraph(rng);
     while (book.size() < bytes) {
         for (int i = gap(rng); i > 0; --i) {
-            book += Han(rng);
+            book += Han(rng, true);
             if (++inSentence >= sentenceLen) {
                 inSentence = 0;
                 sentenceLen = sentence(rng);
