@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/target.h"
 #include "editor/clipboard.h"
 #include "editor/edit_box.h"
 
@@ -37,5 +38,15 @@ class BatchText {
     CEditBox m_edit;
     bool m_hadNul = false;
 };
+
+// Loads the input of a command that writes a result: reports a file error, and refuses a text
+// cut at a NUL byte that would be written back over its own file.
+inline bool LoadForRewrite(BatchText& doc, const std::string& in, const Target& target) {
+    if (IoStatus status = doc.Load(in); !status) {
+        PrintIoError(status);
+        return false;
+    }
+    return !doc.HadNul() || AcceptNulText(in, target);
+}
 
 }  // namespace qdm::cli

@@ -49,11 +49,7 @@ int Run(const Args& words) {
     const bool json = args.Has("--json");
 
     BatchText doc;
-    if (IoStatus status = doc.Load(in); !status) {
-        PrintIoError(status);
-        return kExitUsage;
-    }
-    if (doc.HadNul() && !AcceptNulText(in, target)) return kExitUsage;
+    if (!LoadForRewrite(doc, in, target)) return kExitUsage;
     std::string message;
     if (!AutoSection(doc.Edit(), message)) return Refuse(in, json, message, doc, target);
     if (!CheckDocument(doc.Edit(), message)) return Refuse(in, json, message, doc, target);

@@ -58,11 +58,7 @@ int Run(const Args& words) {
     const bool json = args.Has("--json");
 
     BatchText doc;
-    if (IoStatus status = doc.Load(in); !status) {
-        PrintIoError(status);
-        return kExitUsage;
-    }
-    if (doc.HadNul() && !AcceptNulText(in, target)) return kExitUsage;
+    if (!LoadForRewrite(doc, in, target)) return kExitUsage;
     doc.Edit().SetSelection(start, end);
     std::string message;
     const bool ok = kind == kSectionCommand ? InsertSection(doc.Edit(), message)

@@ -17,11 +17,7 @@ int Run(const Args& words) {
     if (!ResolveTarget(args, in, "", target, error)) return UsageError("number", error);
 
     BatchText doc;
-    if (IoStatus status = doc.Load(in); !status) {
-        PrintIoError(status);
-        return kExitUsage;
-    }
-    if (doc.HadNul() && !AcceptNulText(in, target)) return kExitUsage;
+    if (!LoadForRewrite(doc, in, target)) return kExitUsage;
     RenumberSections(doc.Edit());
     return WriteTarget(target, doc.Text()) ? kExitOk : kExitUsage;
 }
