@@ -36,17 +36,17 @@ int Refuse(const std::string& in, bool json, const std::string& message, BatchTe
 }
 
 int Run(const Args& words) {
-    ParsedArgs args;
+    OneInput cmd;
     std::string error;
-    if (!ParseArgs(words, {"--json"}, {"-o"}, args, error)) return UsageError("auto", error);
-    if (args.operands.size() != 1) return UsageError("auto", "需要正好一个输入文件");
-    const std::string& in = args.operands[0];
+    if (!ParseOneInput(words, {{{"--json"}, {}, {}, {}}}, cmd, error))
+        return UsageError("auto", error);
+    const std::string& in = cmd.in;
     const std::string saveRule = QdmSavePath(in);
-    Target target;
-    if (!ResolveTarget(args, in, saveRule == in ? "" : saveRule, target, error))
+    if (!ResolveTarget(cmd, saveRule == in ? "" : saveRule, error))
         return UsageError("auto",
                           saveRule == in ? in + " 不以 .txt 结尾, 请用 -o 指定输出文件" : error);
-    const bool json = args.Has("--json");
+    const Target& target = cmd.target;
+    const bool json = cmd.args.Has("--json");
 
     BatchText doc;
     if (!LoadForRewrite(doc, in, target)) return kExitUsage;

@@ -93,12 +93,15 @@ int Remove(const CPolyDict& dict, const std::string& indexText) {
     return kExitOk;
 }
 
-int Run(const Args& argsIn) {
-    Args args = argsIn;
-    std::string dictPath, error;
-    if (!TakeDictOption(args, dictPath, error)) return UsageError(kName, error);
+int Run(const Args& words) {
+    ArgSpec spec;
+    AddDictOption(spec);
+    ParsedArgs parsed;
+    std::string error;
+    if (!ParseArgs(words, spec, parsed, error)) return UsageError(kName, error);
+    const Args& args = parsed.operands;
     if (args.empty()) return UsageError(kName, "缺少子命令: list、add、remove 或 count");
-    const CPolyDict dict(DictPathOrDefault(dictPath));
+    const CPolyDict dict(DictPath(parsed));
     const std::string& sub = args[0];
     const size_t operands = args.size() - 1;
     if (sub == "list" && operands == 0) return List(dict);

@@ -15,6 +15,7 @@
 #include "polyphone/poly_dir.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_file.h"
+#include "polyphone/poly_order.h"
 #include "polyphone/poly_writer.h"
 
 namespace qdm::cli {
@@ -170,7 +171,10 @@ class InPlaceFiles {
     void Finish(uint64_t seq, PolyFileResult r) {
         r.status = r.reason.empty() ? PolyFileStatus::Done : PolyFileStatus::Skipped;
         if (!r.reason.empty()) r.replacements = 0;
-        m_ready.emplace(seq, std::move(r));
+        m_ready.Put(seq, std::move(r), [&](const PolyFileResult& ready) {
+            m_report.File(ready, std::cout);
+            m_report.Bar(m_report.Handled());
+        });
     }
     void Collect() {
         for (PolyWriter::Done& done : m_writer.TakeDone()) {
@@ -180,19 +184,15 @@ class InPlaceFiles {
             if (!done.status) r.reason = poly_reason::CannotWrite(done.status);
             Finish(done.seq, std::move(r));
         }
-        for (auto it = m_ready.begin(); it != m_ready.end() && it->first == m_next;
-             it = m_ready.erase(it), ++m_next) {
-            m_report.File(it->second, std::cout);
-            m_report.Bar(m_report.Handled());
-        }
     }
 
     const CPolyDict& m_dict;
     const Options& m_opt;
     Report& m_report;
     PolyWriter m_writer;
-    uint64_t m_seq = 0, m_next = 0;
-    std::map<uint64_t, PolyFileResult> m_writing, m_ready;
+    uint64_t m_seq = 0;
+    std::map<uint64_t, PolyFileResult> m_writing;
+    PolyInOrder<PolyFileResult> m_ready;
 };
 
 void RunTree(const CPolyDict& dict, const std::string& dir, const Options& o, Report& report) {
@@ -237,39 +237,30 @@ int RunToOutput(const CPolyDict& dict, const Options& o) {
     return kExitOk;
 }
 
-bool Parse(Args args, Options& o, std::string& dictPath, std::string& error) {
-    if (!TakeDictOption(args, dictPath, error)) return false;
-    bool operandsOnly = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (operandsOnly || a.empty() || a[0] != '-' || a == "-") {
-            o.paths.push_back(a);
-        } else if (a == "--") {
-            operandsOnly = true;
-        } else if (a == "--json") {
-            o.json = true;
-        } else if (a == "--dry-run" || a == "-n") {
-            o.dryRun = true;
-        } else if (a == "-o" || a == "--output") {
-            if (i + 1 >= args.size())
-                return error = "-o 后面要有输出文件 (或 - 表示标准输出)", false;
-            o.hasOutput = true;
-            o.output = args[++i];
-        } else {
-            return error = "不认识的选项: " + a, false;
-        }
-    }
+bool Parse(const Args& words, Options& o, ParsedArgs& args, std::string& error) {
+    ArgSpec spec{{"--json", "--dry-run"},
+                 {"-o"},
+                 {{"-n", "--dry-run"}, {"--output", "-o"}},
+                 {{"-o", "-o 后面要有输出文件 (或 - 表示标准输出)"}}};
+    AddDictOption(spec);
+    if (!ParseArgs(words, spec, args, error)) return false;
+    o.json = args.Has("--json");
+    o.dryRun = args.Has("--dry-run");
+    o.hasOutput = args.Has("-o");
+    o.output = args.Value("-o");
+    o.paths = args.operands;
     if (o.paths.empty()) return error = "缺少要处理的文件或目录", false;
     if (o.hasOutput && (o.paths.size() != 1 || IsDir(o.paths[0])))
         return error = "-o 只能用于一个输入文件", false;
     return true;
 }
 
-int Run(const Args& args) {
+int Run(const Args& words) {
     Options o;
-    std::string dictPath, error;
-    if (!Parse(args, o, dictPath, error)) return UsageError(kName, error);
-    const CPolyDict dict(DictPathOrDefault(dictPath));
+    ParsedArgs args;
+    std::string error;
+    if (!Parse(words, o, args, error)) return UsageError(kName, error);
+    const CPolyDict dict(DictPath(args));
     if (std::string problem = DictReadProblem(dict); !problem.empty()) {
         std::cerr << "qdm: 无法读取多音字词典 " << problem << "\n";
         return kExitUsage;

@@ -9,29 +9,15 @@
 
 namespace qdm::cli {
 
-bool TakeDictOption(Args& args, std::string& dictPath, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--") break;
-        if (args[i].rfind("--dict=", 0) == 0) {
-            dictPath = args[i].substr(7);
-            args.erase(args.begin() + static_cast<long>(i));
-            --i;
-        } else if (args[i] == "--dict") {
-            if (i + 1 >= args.size()) {
-                error = "--dict 后面要有词典文件的路径";
-                return false;
-            }
-            dictPath = args[i + 1];
-            args.erase(args.begin() + static_cast<long>(i),
-                       args.begin() + static_cast<long>(i) + 2);
-            --i;
-        }
-    }
-    return true;
+void AddDictOption(ArgSpec& spec) {
+    spec.values.insert("--dict");
+    spec.missingValue["--dict"] = "--dict 后面要有词典文件的路径";
 }
 
-std::string DictPathOrDefault(const std::string& dictPath) {
-    return dictPath.empty() ? CPolyDict::ExecutableDictPath() : dictPath;
+std::string DictPath(const ParsedArgs& args) {
+    const auto it = args.values.find("--dict");
+    return it == args.values.end() || it->second.empty() ? CPolyDict::ExecutableDictPath()
+                                                         : it->second;
 }
 
 std::string DictReadProblem(const CPolyDict& dict) {

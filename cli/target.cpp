@@ -9,31 +9,6 @@
 
 namespace qdm::cli {
 
-bool ResolveTarget(const ParsedArgs& args, const std::string& in, const std::string& fallback,
-                   Target& out, std::string& error) {
-    const bool inPlace = args.flags.count("-i") > 0;
-    const auto o = args.values.find("-o");
-    if (inPlace && o != args.values.end()) {
-        error = "-o 和 -i 只能选一个";
-        return false;
-    }
-    if (o != args.values.end()) {
-        if (o->second.empty()) {
-            error = "-o 需要一个文件名 (或 - 表示标准输出)";
-            return false;
-        }
-        out.path = o->second;
-    } else if (inPlace) {
-        out.path = in;
-    } else if (!fallback.empty()) {
-        out.path = fallback;
-    } else {
-        error = "需要 -o 输出文件 或 -i 就地修改";
-        return false;
-    }
-    return true;
-}
-
 bool WriteTarget(const Target& target, std::string_view text) {
     if (target.ToStdout()) {
         std::cout.flush();

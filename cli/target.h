@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "cli/args.h"
 #include "editor/file_io.h"
 
 namespace qdm::cli {
@@ -14,11 +13,6 @@ struct Target {
     std::string path;  // "-": standard output
     bool ToStdout() const { return path == "-"; }
 };
-
-// From -o or -i (exactly one of them). `fallback` is used when neither is given and it is
-// not empty. On failure `error` says why (UTF-8).
-bool ResolveTarget(const ParsedArgs& args, const std::string& in, const std::string& fallback,
-                   Target& out, std::string& error);
 
 // Writes the text (atomically to a file); prints the failure and returns false.
 bool WriteTarget(const Target& target, std::string_view text);

@@ -161,10 +161,8 @@ bool CPolyDirBatch::TakeFile() {
 }
 
 void CPolyDirBatch::Record(uint64_t seq, PolyFileResult result) {
-    m_finished.emplace(seq, std::move(result));
-    for (auto it = m_finished.begin(); it != m_finished.end() && it->first == m_nextToReport;
-         it = m_finished.erase(it), ++m_nextToReport)
-        m_results.push_back(std::move(it->second));
+    m_finished.Put(seq, std::move(result),
+                   [&](PolyFileResult& r) { m_results.push_back(std::move(r)); });
 }
 
 void CPolyDirBatch::Skip(std::string reason) {
@@ -249,9 +247,7 @@ bool CPolyDirBatch::Tick(PolyBudget budget) {
     using Clock = std::chrono::steady_clock;
     if (m_progress.state == PolyDirState::Ready) Start();
     if (m_progress.state != PolyDirState::Running) return false;
-    const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline =
-        budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
+    const Clock::time_point deadline = PolyDeadline(budget);
     do {
         CollectWrites();
         if (m_inHand) {

@@ -39,6 +39,7 @@
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_file.h"
+#include "polyphone/poly_order.h"
 #include "polyphone/poly_writer.h"
 
 namespace qdm {
@@ -138,9 +139,8 @@ class CPolyDirBatch {
     int64_t m_fileReplacements = 0;
     PolyDirProgress m_progress;
     PolyWriter m_writer;
-    std::map<uint64_t, PolyFileResult> m_writing;   // handed to the writers, by number
-    std::map<uint64_t, PolyFileResult> m_finished;  // final, waiting for earlier numbers
-    uint64_t m_nextToReport = 0;
+    std::map<uint64_t, PolyFileResult> m_writing;  // handed to the writers, by number
+    PolyInOrder<PolyFileResult> m_finished;        // final records, waiting for earlier numbers
     std::vector<PolyFileResult> m_results;
 };
 

@@ -106,6 +106,12 @@ int ReplaceWordInText(std::string& text, std::string_view word, std::string_view
     return count;
 }
 
+std::chrono::steady_clock::time_point PolyDeadline(PolyBudget budget) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    return budget >= Clock::time_point::max() - now ? Clock::time_point::max() : now + budget;
+}
+
 // ---- the stepper ----------------------------------------------------------------------------
 
 CPolyStepper::CPolyStepper(const CPolyDict& dict) : m_dict(dict) {}
@@ -140,9 +146,7 @@ PolyStepReport CPolyStepper::StepFor(PolyBudget budget) {
         return report;
     }
     if (!m_run && budget <= PolyBudget::zero()) return StepOne();
-    const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline =
-        budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
+    const Clock::time_point deadline = PolyDeadline(budget);
     if (!m_run) {
         // A pass starts with the dictionary file as it is now.
         PolyDictRef snap = m_dict.Snapshot();

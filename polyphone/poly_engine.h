@@ -46,6 +46,9 @@ int ReplaceWordInto(std::string_view text, std::string_view word, std::string_vi
 
 using PolyBudget = std::chrono::steady_clock::duration;
 inline constexpr PolyBudget kPolyNoLimit = PolyBudget::max();
+// Now plus `budget`; a budget that reaches past the clock's range (kPolyNoLimit) gives
+// time_point::max(), which never expires.
+std::chrono::steady_clock::time_point PolyDeadline(PolyBudget budget);
 
 // What one StepFor call did.
 struct PolyStepReport {
