@@ -51,7 +51,11 @@ int Run(const Args& words) {
     BatchText doc;
     if (!LoadForRewrite(doc, in, target)) return kExitUsage;
     std::string message;
-    if (!AutoSection(doc.Edit(), message)) return Refuse(in, json, message, doc, target);
+    if (!AutoSection(doc.Edit(), message)) {
+        if (message == AutoSectionTooLargeMessage())
+            return ResultFits(in, kMaxFileSize), kExitUsage;
+        return Refuse(in, json, message, doc, target);
+    }
     if (!CheckDocument(doc.Edit(), message)) return Refuse(in, json, message, doc, target);
     if (!WriteTarget(target, doc.Text())) return kExitUsage;
 
@@ -60,7 +64,7 @@ int Run(const Args& words) {
     if (json)
         out << JsonLine()
                    .Bool("ok", true)
-                   .Str("output", target.path)
+                   .Path("output", target.path)
                    .Int("sections", sections)
                    .Text()
             << "\n";

@@ -17,6 +17,7 @@ int Run(const Args& words) {
 
     BatchText doc;
     if (!LoadForRewrite(doc, in, target)) return kExitUsage;
+    if (!ResultFits(in, NumberedSize(doc.Text()))) return kExitUsage;
     RenumberSections(doc.Edit());
     return WriteTarget(target, doc.Text()) ? kExitOk : kExitUsage;
 }

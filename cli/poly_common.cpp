@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 
 #include "editor/file_io.h"
 
@@ -18,6 +19,12 @@ std::string DictPath(const ParsedArgs& args) {
     const auto it = args.values.find("--dict");
     return it == args.values.end() || it->second.empty() ? CPolyDict::ExecutableDictPath()
                                                          : it->second;
+}
+
+void NoteCrEntries(const PolyDictSnapshot& snap) {
+    if (snap.CrEndedCount() > 0)
+        std::cerr << "qdm: 注意: " << snap.CrEndedCount()
+                  << " 个条目以回车符结尾 (回车符会成为替换文本的一部分)\n";
 }
 
 std::string DictReadProblem(const CPolyDict& dict) {

@@ -14,6 +14,9 @@ void AddDictOption(ArgSpec& spec);
 // The dictionary file named by --dict, or the one beside the executable.
 std::string DictPath(const ParsedArgs& args);
 
+// "qdm: 注意: N 个条目以回车符结尾" on standard error when entries end in CR.
+void NoteCrEntries(const PolyDictSnapshot& snap);
+
 // Empty when the dictionary file can be read, else "PATH: REASON".
 std::string DictReadProblem(const CPolyDict& dict);
 

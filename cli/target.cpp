@@ -9,15 +9,22 @@
 
 namespace qdm::cli {
 
+IoStatus ReadInputText(const std::string& path, FileText& out) {
+    return path == "-" ? ReadTextFd(0, "标准输入", out) : ReadTextFile(path, out);
+}
+
+bool ResultFits(const std::string& in, int64_t size) {
+    if (size < kMaxFileSize) return true;
+    std::cerr << "qdm: " << (in == "-" ? "标准输入" : in) << ": 结果超过 2 GiB\n";
+    return false;
+}
+
 bool WriteTarget(const Target& target, std::string_view text) {
     if (target.ToStdout()) {
         std::cout.flush();
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-            std::fflush(stdout) != 0) {
-            std::cerr << "qdm: 无法写到标准输出\n";
-            return false;
-        }
-        return true;
+        // A failure is reported once, with its reason, when qdm checks its output at the end.
+        return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+               std::fflush(stdout) == 0;
     }
     IoStatus status = WriteFileAtomic(target.path, text);
     if (!status) PrintIoError(status);

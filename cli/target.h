@@ -14,7 +14,15 @@ struct Target {
     bool ToStdout() const { return path == "-"; }
 };
 
-// Writes the text (atomically to a file); prints the failure and returns false.
+// Reads an input text whole, whatever it is; "-" is standard input.
+IoStatus ReadInputText(const std::string& path, FileText& out);
+
+// A result of 2 GiB or more cannot be held with 32-bit positions: prints
+// "qdm: IN: 结果超过 2 GiB" and returns false.
+bool ResultFits(const std::string& in, int64_t size);
+
+// Writes the text (atomically to a file); false on failure, printed for a file (a failure of
+// standard output is reported as qdm ends).
 bool WriteTarget(const Target& target, std::string_view text);
 
 // Standard output, unless the text itself goes there.

@@ -55,6 +55,9 @@ struct PolyStepReport {
     int applied = 0;           // entries counted as applied by this call (see above)
     int64_t replacements = 0;  // replacements made in this call
     bool exhausted = false;    // the dictionary is exhausted: the run is complete
+    // The dictionary file could not be read when a pass was to start: the run ends with
+    // `exhausted` set, but the text did not get the dictionary.
+    bool dictUnreadable = false;
 };
 
 class PolyRun;  // poly_run.h
@@ -107,6 +110,7 @@ class CPolyStepper {
 };
 
 // The whole dictionary over a text in one go (the fast path); returns the replacements made.
-int64_t ApplyDictionary(const CPolyDict& dict, std::string& text);
+// `dictUnreadable` (when given) says the file could not be read when a pass was to start.
+int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, bool* dictUnreadable = nullptr);
 
 }  // namespace qdm
