@@ -17,7 +17,7 @@ namespace qdm {
 // Told about every change made by the model, so a view can update just that range.
 // Changes that arrive through ApplyWidgetEdit are not echoed back.
 class IEditObserver {
-public:
+  public:
     virtual ~IEditObserver() = default;
     // Bytes [pos, pos + removedLen) of the old text were replaced by insertedLen new bytes.
     virtual void OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedLen) = 0;
@@ -38,7 +38,7 @@ struct UndoResult {
 };
 
 class CEditBox {
-public:
+  public:
     CEditBox();
 
     // ---- text and selection --------------------------------------------------------------
@@ -66,11 +66,16 @@ public:
     void GetTextAndSelection(std::string& text, int32_t& start, std::string& selected,
                              int32_t& length) const;
     void ReplaceSelection(std::string_view newText);
+    // Bytes [pos, pos + length) become `inserted`, recorded as one ReplaceSelection step (so
+    // one Undo restores them); the caret goes after the inserted bytes.
+    void ReplaceRange(int32_t pos, int32_t length, std::string inserted);
     void CutSelection();
     bool IsModified() const { return m_modified; }
     void ClearModified() { m_modified = false; }
 
-    void SetClipboard(IClipboard* clipboard) { m_clipboard = clipboard ? clipboard : &m_ownClipboard; }
+    void SetClipboard(IClipboard* clipboard) {
+        m_clipboard = clipboard ? clipboard : &m_ownClipboard;
+    }
     IClipboard& Clipboard() { return *m_clipboard; }
     void SetObserver(IEditObserver* observer) { m_observer = observer; }
 
@@ -107,6 +112,10 @@ public:
     // unrecorded change came after it and the text still holds what it inserted.
     bool CanUndo(std::string* why = nullptr) const;
     UndoResult Undo();
+    // Makes again what the newest Undo took back, under the same rule: no unrecorded change
+    // since, and the text holds what the Undo put back. A new recorded edit clears the list.
+    bool CanRedo(std::string* why = nullptr) const;
+    UndoResult Redo();
     // Advances the change generation: the text changed in a way no record describes.
     void NoteUnrecordedChange() { ++m_generation; }
 
@@ -118,11 +127,11 @@ public:
     // ---- appearance --------------------------------------------------------------------------
     void SetEditFont(int32_t sizeTenths, std::string face);
     std::string GetFontFace() const { return m_fontFace; }
-    int32_t m_fontSize = 150;                 // tenths of a point
-    uint32_t m_textColor = 0x000000;          // 0xRRGGBB
-    const uint32_t m_bgColor = 0xFFFFFF;      // never changed
+    int32_t m_fontSize = 150;             // tenths of a point
+    uint32_t m_textColor = 0x000000;      // 0xRRGGBB
+    const uint32_t m_bgColor = 0xFFFFFF;  // never changed
 
-private:
+  private:
     // The edit the newest record announced, by position and sizes: the record itself holds
     // the bytes, and a huge insertion need not be copied a second time to be recognised.
     struct Expected {
@@ -160,6 +169,8 @@ private:
 };
 
 // Height of the font description the font dialog is opened with, from a size in tenths.
-inline int32_t FontDialogHeight(int32_t sizeTenths) { return -((sizeTenths - 16) / 6); }
+inline int32_t FontDialogHeight(int32_t sizeTenths) {
+    return -((sizeTenths - 16) / 6);
+}
 
 }  // namespace qdm
