@@ -8,6 +8,8 @@
 
 namespace {
 
+namespace gbk = qdm::gbk;
+
 using qdm::CTextFinder;
 using qdm::FindOptions;
 constexpr size_t npos = CTextFinder::npos;

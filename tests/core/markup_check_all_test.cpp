@@ -11,6 +11,8 @@
 
 namespace {
 
+namespace gbk = qdm::gbk;
+
 using gbk::Lit;
 constexpr size_t npos = std::string::npos;
 

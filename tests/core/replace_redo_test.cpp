@@ -7,6 +7,8 @@
 
 namespace {
 
+namespace gbk = qdm::gbk;
+
 using qdm::CEditBox;
 using qdm::CTextFinder;
 
