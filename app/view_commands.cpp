@@ -38,6 +38,7 @@ void CmkedView::RegisterCommands() {
         emit statusMessage(FromGbk(why));
     };
 
+    RegisterFindCommands();
     RegisterPolyphoneCommands(m_commands, *this, m_services.prompter, m_services.fileDialogs);
 }
 
