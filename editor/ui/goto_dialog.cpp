@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -35,9 +36,15 @@ GoToDialog::GoToDialog(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    auto* label = new QLabel(QStringLiteral("编号(&N):"));
+    label->setBuddy(m_number);
+    auto* number = new QHBoxLayout;
+    number->addWidget(label);
+    number->addWidget(m_number, 1);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(kinds);
-    layout->addWidget(m_number);
+    layout->addLayout(number);
     layout->addWidget(buttons);
     m_number->setFocus();
     m_number->selectAll();
