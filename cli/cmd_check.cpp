@@ -16,7 +16,7 @@ namespace {
 
 void PrintSound(const std::string& path, bool json) {
     if (json)
-        std::cout << JsonLine().Str("file", path).Bool("ok", true).Text() << "\n";
+        std::cout << JsonLine().Path("file", path).Bool("ok", true).Text() << "\n";
     else
         std::cout << path << ": QDM文件检查正确\n";
 }
@@ -26,7 +26,7 @@ void PrintFault(const std::string& path, int32_t offset, LineColumn at,
     const std::string text = ToTerminal(gbkMessage);
     if (json)
         std::cout << JsonLine()
-                         .Str("file", path)
+                         .Path("file", path)
                          .Bool("ok", false)
                          .Int("offset", offset)
                          .Int("line", at.line)

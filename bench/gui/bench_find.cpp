@@ -90,7 +90,7 @@ void ReplaceAll20MB(benchmark::State& state) {
     Prompter prompter;
     NoFileDialogs files;
     NoAppearanceDialogs appearance;
-    qdm::ui::CmkedApp app{qdm::ui::Dialogs{&prompter, &files, &appearance}};
+    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance}};
     app.InitInstance({});
     app.MainFrame().resize(1000, 800);
     app.View().OpenPath(path);
