@@ -15,7 +15,7 @@ std::optional<std::string> ToGbk(std::string_view utf8);
 
 // One JSON object written field by field, in insertion order, on one line.
 class JsonLine {
-public:
+  public:
     JsonLine& Str(std::string_view key, std::string_view utf8);
     // A file name: as a string (bytes that are not UTF-8 shown as U+FFFD), followed, when it
     // is not valid UTF-8, by "path_hex" with its exact bytes.
@@ -26,7 +26,7 @@ public:
     JsonLine& IntArray(std::string_view key, const std::vector<int64_t>& values);
     std::string Text() const { return "{" + m_body + "}"; }
 
-private:
+  private:
     void Key(std::string_view key);
     std::string m_body;
 };

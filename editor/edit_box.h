@@ -2,6 +2,7 @@
 // CEditBox: the document's whole text as GBK bytes with a byte-offset selection, its edit
 // history, the file it came from and its appearance values. It is the one truth about the
 // text; an on-screen widget only mirrors it (see IEditObserver) and feeds edits back.
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -17,7 +18,7 @@ namespace qdm {
 // Told about every change made by the model, so a view can update just that range.
 // Changes that arrive through ApplyWidgetEdit are not echoed back.
 class IEditObserver {
-public:
+  public:
     virtual ~IEditObserver() = default;
     // Bytes [pos, pos + removedLen) of the old text were replaced by insertedLen new bytes.
     virtual void OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedLen) = 0;
@@ -38,7 +39,7 @@ struct UndoResult {
 };
 
 class CEditBox {
-public:
+  public:
     CEditBox();
 
     // ---- text and selection --------------------------------------------------------------
@@ -70,7 +71,9 @@ public:
     bool IsModified() const { return m_modified; }
     void ClearModified() { m_modified = false; }
 
-    void SetClipboard(IClipboard* clipboard) { m_clipboard = clipboard ? clipboard : &m_ownClipboard; }
+    void SetClipboard(IClipboard* clipboard) {
+        m_clipboard = clipboard ? clipboard : &m_ownClipboard;
+    }
     IClipboard& Clipboard() { return *m_clipboard; }
     void SetObserver(IEditObserver* observer) { m_observer = observer; }
 
@@ -118,11 +121,11 @@ public:
     // ---- appearance --------------------------------------------------------------------------
     void SetEditFont(int32_t sizeTenths, std::string face);
     std::string GetFontFace() const { return m_fontFace; }
-    int32_t m_fontSize = 150;                 // tenths of a point
-    uint32_t m_textColor = 0x000000;          // 0xRRGGBB
-    const uint32_t m_bgColor = 0xFFFFFF;      // never changed
+    int32_t m_fontSize = 150;             // tenths of a point
+    uint32_t m_textColor = 0x000000;      // 0xRRGGBB
+    const uint32_t m_bgColor = 0xFFFFFF;  // never changed
 
-private:
+  private:
     // The edit the newest record announced, by position and sizes: the record itself holds
     // the bytes, and a huge insertion need not be copied a second time to be recognised.
     struct Expected {
@@ -135,6 +138,11 @@ private:
     void Change(int32_t pos, int32_t removedLen, std::string_view inserted, bool notify,
                 bool covered = false);
     bool ConsumeExpected(int32_t pos, int32_t removedLen, size_t insertedLen);
+    // Debug builds: the selection lies in the text, in order, and the text fits an int32_t.
+    void AssertInvariants() const {
+        assert(0 <= m_selStart && m_selStart <= m_selEnd && m_selEnd <= Length());
+        assert(m_text.size() <= size_t{INT32_MAX});
+    }
     void NotifySelection();
 
     std::string m_text;
@@ -160,6 +168,8 @@ private:
 };
 
 // Height of the font description the font dialog is opened with, from a size in tenths.
-inline int32_t FontDialogHeight(int32_t sizeTenths) { return -((sizeTenths - 16) / 6); }
+inline int32_t FontDialogHeight(int32_t sizeTenths) {
+    return -((sizeTenths - 16) / 6);
+}
 
 }  // namespace qdm

@@ -8,6 +8,7 @@ namespace {
 
 using qdm::CEditBox;
 using qdm::UndoRecord;
+namespace gbk = qdm::gbk;
 
 CEditBox Box(std::string text, int32_t start, int32_t end) {
     CEditBox box;
@@ -105,10 +106,10 @@ TEST(EditHistory, DeleteKeyRecordsWhatItRemoves) {
     const Case cases[] = {
         {"\xB0\xA1z", "\xB0\xA1"},  // double-byte character
         {"\x81\x41z", "\x81\x41"},  // second byte in the ASCII range
-        {"\r\nz", "\r\n"},           // CR LF
-        {"\nz", "\n"},               // lone LF
-        {"\rz", "\r"},               // lone CR
-        {"\x80z", "\x80"},           // single-byte 0x80
+        {"\r\nz", "\r\n"},          // CR LF
+        {"\nz", "\n"},              // lone LF
+        {"\rz", "\r"},              // lone CR
+        {"\x80z", "\x80"},          // single-byte 0x80
         {"\xFFz", "\xFF"},
     };
     for (const Case& c : cases) {
@@ -235,18 +236,6 @@ TEST(EditUndo, RefusesAfterAnUnrecordedChange) {
     loaded.SetText("other");
     EXPECT_FALSE(loaded.Undo().ok);
     EXPECT_EQ(loaded.Text(), "other");
-}
-
-TEST(EditAppearance, StartsWithTheDefaultFaceAndSize) {
-    CEditBox box;
-    EXPECT_EQ(box.m_fontSize, 150);
-    EXPECT_EQ(box.GetFontFace(), gbk::Lit("宋体"));
-    EXPECT_EQ(box.m_textColor, 0x000000u);
-    EXPECT_EQ(box.m_bgColor, 0xFFFFFFu);
-    EXPECT_EQ(qdm::FontDialogHeight(150), -22);
-    box.SetEditFont(120, "X");
-    EXPECT_EQ(box.m_fontSize, 120);
-    EXPECT_EQ(box.GetFontFace(), "X");
 }
 
 }  // namespace
