@@ -20,6 +20,18 @@ bool HasLoneLead(std::string_view s) {
     return false;
 }
 
+bool IsWholePairs(std::string_view s) {
+    if (s.empty() || s.size() % 2 != 0) return false;
+    for (size_t i = 0; i < s.size(); i += 2)
+        if (gbk::CharLen(s, i) != 2) return false;
+    return true;
+}
+
+bool HasNoLead(std::string_view s) {
+    return std::none_of(s.begin(), s.end(),
+                        [](char c) { return gbk::IsLead(static_cast<unsigned char>(c)); });
+}
+
 }  // namespace
 
 void PolyMatchIndex::FlatMap::Build(const std::vector<std::pair<uint32_t, uint32_t>>& items) {
@@ -131,6 +143,7 @@ void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
     std::array<bool, 256> usedByte{}, usedSingle{};
     std::vector<uint64_t> usedPair(65536 / 64, 0);
     bool loneLead = false;
+    m_inert = true;
     auto note = [&](std::string_view s) {
         for (unsigned char b : s) usedByte[b] = true;
         for (size_t i = 0; i < s.size();) {
@@ -148,6 +161,8 @@ void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
         if (!snap.IsEntry(n)) continue;
         note(snap.Word(n));
         note(snap.Replacement(n));
+        m_inert = m_inert && IsWholePairs(snap.Word(n)) && !snap.Replacement(n).empty() &&
+                  HasNoLead(snap.Replacement(n));
     }
     m_charCuts = !loneLead;
     for (unsigned b = 0; b < 256; ++b) {

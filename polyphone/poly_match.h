@@ -46,11 +46,16 @@ class PolyMatchIndex {
     }
     size_t WordCount() const { return m_words.size(); }
     size_t MaxWordLen() const { return m_maxWordLen; }
+    size_t WordLen(uint32_t wordId) const { return m_words[wordId].len; }
     bool Empty() const { return m_words.empty(); }
 
     // Calls f(wordId) for every word that `p[0 .. avail)` begins with.
     template <class F>
     void MatchAt(const unsigned char* p, size_t avail, F&& f) const;
+
+    // Whether every word is whole double-byte characters and every replacement is non-empty
+    // and holds no lead byte: the shape poly_inert.h resolves in one scan.
+    bool InertReplacements() const { return m_inert; }
 
     // Whether character cuts may be used at all (no lone lead byte in the entries).
     bool CharCutsAllowed() const { return m_charCuts; }
@@ -109,6 +114,7 @@ class PolyMatchIndex {
     std::vector<LongWord> m_long;
 
     bool m_charCuts = false;
+    bool m_inert = false;
     std::array<bool, 256> m_strictCut{};
     std::array<bool, 256> m_cutSingle{};
     std::vector<uint64_t> m_cutPair;  // 65536 bits, by lead << 8 | trail

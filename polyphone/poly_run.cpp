@@ -5,6 +5,7 @@
 
 #include "editor/gbk.h"
 #include "polyphone/poly_engine.h"
+#include "polyphone/poly_inert.h"
 #include "polyphone/poly_match.h"
 
 namespace qdm {
@@ -28,7 +29,18 @@ PolyRun::PolyRun(std::string text, PolyDictRef snap, int from)
     for (uint32_t e = m_from; e < m_end; ++e)
         m_maxWord = std::max(m_maxWord, m_snap->Word(e).size());
     m_out.reserve(m_base.size() + m_base.size() / 4);
+    if (m_ix->InertReplacements()) {
+        m_inert = std::make_unique<InertResolver>(m_base);
+        m_firstEntry.assign(m_ix->WordCount(), ~0u);
+        for (uint32_t w = 0; w < m_firstEntry.size(); ++w) {
+            auto range = m_ix->EntriesOf(w);
+            const uint32_t* e = std::lower_bound(range.begin, range.end, m_from);
+            if (e != range.end && *e < m_end) m_firstEntry[w] = *e;
+        }
+    }
 }
+
+PolyRun::~PolyRun() = default;
 
 double PolyRun::Fraction() const {
     if (m_done || m_base.empty()) return 1.0;
@@ -134,8 +146,48 @@ bool PolyRun::WorkOnPiece(Clock::time_point deadline) {
     return true;
 }
 
+bool PolyRun::WorkInert(Clock::time_point deadline) {
+    const std::string_view text = m_base;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    auto replacement = [&](uint32_t entry) { return m_snap->Replacement(entry); };
+    size_t i = m_scanPos;
+    auto take = [&](uint32_t word) {
+        const uint32_t entry = m_firstEntry[word];
+        if (entry != ~0u) m_inert->Add(i, m_ix->WordLen(word), entry, replacement, m_out);
+    };
+    while (i < n) {
+        const size_t sliceEnd = std::min(n, i + kSlice);
+        while (i < sliceEnd) {
+            // Every word begins with a lead byte; whatever else stands here is one byte.
+            if (!gbk::IsLead(p[i])) {
+                ++i;
+                continue;
+            }
+            m_ix->MatchAt(p + i, n - i, take);
+            i += gbk::CharLen(text, i);
+        }
+        if (i < n && Clock::now() >= deadline) {
+            m_scanPos = i;
+            return false;
+        }
+    }
+    m_scanPos = n;
+    m_inert->Flush(replacement, m_out);
+    m_out.append(m_base, m_inert->Copied(), n - m_inert->Copied());
+    m_replacements = m_inert->Replacements();
+    m_done = true;
+    std::string().swap(m_base);
+    return true;
+}
+
 bool PolyRun::Work(Clock::time_point deadline) {
     if (m_done) return true;
+    if (m_inert) {
+        const bool done = WorkInert(deadline);
+        m_replacements = m_inert->Replacements();
+        return done;
+    }
     if (m_charCuts && !CheckForLoneLeads(deadline)) return false;
     if (m_inPiece && !WorkOnPiece(deadline)) return false;
     const std::string_view text = m_base;

@@ -9,6 +9,7 @@
 #include "editor/gbk.h"
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_engine.h"
+#include "polyphone/poly_match.h"
 
 namespace {
 
@@ -113,6 +114,24 @@ class Gen {
         if (Pick(8) == 0) dict += "a======>>b";  // no LF: not a line
         return dict;
     }
+    // The shape of a pinyin dictionary: words of whole double-byte characters from a few, so
+    // that they overlap and repeat; replacements of single bytes, never empty.
+    std::string InertDictionary(std::vector<std::string>& words) {
+        static const std::vector<std::string> kPairs = {"\xB0\x61", "\xB0\xA1", "\xD2\xF8",
+                                                        "\x81\x41", "\xC4\xE3"};
+        static const std::string kBytes = "a1=>( )\r\xFF\x80";
+        std::string dict;
+        for (int i = 0, n = 1 + Pick(10); i < n; ++i) {
+            std::string word, rep;
+            for (int j = 0, len = 1 + Pick(3); j < len; ++j)
+                word += kPairs[static_cast<size_t>(Pick(static_cast<int>(kPairs.size())))];
+            for (int j = 0, len = 1 + Pick(3); j < len; ++j)
+                rep += kBytes[static_cast<size_t>(Pick(static_cast<int>(kBytes.size())))];
+            words.push_back(word);
+            dict += word + "======>>" + rep + (Pick(5) == 0 ? "\r\n" : "\n");
+        }
+        return dict;
+    }
     std::string Text(const std::vector<std::string>& words) {
         std::string text;
         for (int i = 0, n = Pick(24); i < n; ++i)
@@ -197,6 +216,21 @@ TEST_F(PolyRandom, LongTextsWithManyPiecesMatchTheLiteralLoop) {
     }
 }
 
+TEST_F(PolyRandom, PinyinShapedDictionariesTakeTheOneScanPathWithTheLiteralResult) {
+    qdm::CPolyDict dict(m_path);
+    for (uint32_t seed = 200000; seed < 201000; ++seed) {
+        Gen g(seed);
+        std::vector<std::string> words;
+        const std::string dictBytes = g.InertDictionary(words);
+        WriteDict(dictBytes);
+        ASSERT_TRUE(dict.Snapshot()->MatchIndex().InertReplacements()) << "seed " << seed;
+        std::string text;
+        for (int i = 0, n = 1 + g.Pick(8); i < n; ++i) text += g.Text(words);
+        CheckCase(dict, dictBytes, text, seed);
+        if (HasFatalFailure()) return;
+    }
+}
+
 TEST_F(PolyRandom, APassSlicedOverManyCallsMatchesTheLiteralLoop) {
     qdm::CPolyDict dict(m_path);
     for (uint32_t seed = 7; seed < 9; ++seed) {  // one case with lone lead bytes, one without
@@ -209,6 +243,13 @@ TEST_F(PolyRandom, APassSlicedOverManyCallsMatchesTheLiteralLoop) {
         CheckCase(dict, dictBytes, text, seed);
         if (HasFatalFailure()) return;
     }
+    Gen g(11);  // the one-scan path, with overlapping words across slice ends
+    std::vector<std::string> words;
+    const std::string dictBytes = g.InertDictionary(words);
+    WriteDict(dictBytes);
+    std::string text;
+    while (text.size() < 300000) text += g.Text(words);
+    CheckCase(dict, dictBytes, text, 11);
 }
 
 }  // namespace
