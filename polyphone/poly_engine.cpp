@@ -34,25 +34,25 @@ size_t WalkTo(const Rebuilt& t, size_t k, size_t end, bool& lastIsLoneLead) {
     return k;
 }
 
-// The first occurrence of `word` at a character start at or after `from` (itself one). Short
-// stretches of text, the usual case in the fast run's pieces, are searched byte by byte for
-// the word's first byte; a library search has more setup than that costs.
-size_t FindWord(std::string_view text, std::string_view word, size_t from) {
+}  // namespace
+
+// Short stretches of text, the usual case in the fast run's pieces, are searched byte by byte
+// for the word's first byte; a library search has more setup than that costs.
+size_t FindWordFrom(std::string_view text, std::string_view word, size_t from) {
     if (from >= text.size() || text.size() - from > 256) return gbk::Find(text, word, from, true);
     const char* base = text.data();
     const char* end = base + text.size() - word.size() + 1;
     for (const char* at = base + from; at < end; ++at) {
         at = static_cast<const char*>(std::memchr(at, word[0], static_cast<size_t>(end - at)));
         if (!at) return gbk::npos;
+        if (word.size() > 1 && at[1] != word[1]) continue;
         const auto i = static_cast<size_t>(at - base);
-        if (std::memcmp(at + 1, word.data() + 1, word.size() - 1) == 0 &&
+        if ((word.size() <= 2 || std::memcmp(at + 2, word.data() + 2, word.size() - 2) == 0) &&
             gbk::IsBoundary(text, i, from))
             return i;
     }
     return gbk::npos;
 }
-
-}  // namespace
 
 // The literal pass, with the result built in a new buffer. Every search starts where a
 // character of the text as it stands begins. A replacement can move that grid: a lead byte
@@ -68,7 +68,7 @@ int ReplaceWordInto(std::string_view text, std::string_view word, std::string_vi
     size_t from = 0;              // where the last search started: a character start
     bool loneLeadBefore = false;  // the character that ends at `from` is a lone lead byte
     std::string built;
-    size_t pos = FindWord(text, word, 0);
+    size_t pos = FindWordFrom(text, word, 0);
     while (pos != gbk::npos) {
         const bool lone = pos == from ? loneLeadBefore
                                       : gbk::IsLead(static_cast<unsigned char>(text[pos - 1])) &&
@@ -91,7 +91,7 @@ int ReplaceWordInto(std::string_view text, std::string_view word, std::string_vi
             loneLeadBefore = reached > (lone ? at - 1 : at) ? walkedLone : lone;
             from = rest + (reached - built.size());
         }
-        pos = FindWord(text, word, from);
+        pos = FindWordFrom(text, word, from);
     }
     if (count == 0) return 0;
     built.append(text.substr(rest));
@@ -193,14 +193,24 @@ std::string CPolyStepper::TakeText() {
     return std::move(m_text);
 }
 
+double CPolyStepper::Share() const {
+    return m_run ? m_run->Fraction() : 1.0;
+}
+
 int64_t ApplyDictionary(const CPolyDict& dict, std::string& text) {
+    return ApplyDictionary(dict, text, nullptr);
+}
+
+int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, const PolyProgress& progress) {
     CPolyStepper stepper(dict);
     stepper.Begin(std::move(text));
+    const PolyBudget budget = progress ? PolyBudget(std::chrono::milliseconds(100)) : kPolyNoLimit;
     int64_t total = 0;
     for (;;) {
-        PolyStepReport r = stepper.StepFor(kPolyNoLimit);
+        PolyStepReport r = stepper.StepFor(budget);
         total += r.replacements;
         if (r.exhausted) break;
+        if (progress) progress(stepper.Share(), total);
     }
     text = stepper.TakeText();
     return total;

@@ -13,6 +13,10 @@ void SetBit(std::vector<uint64_t>& bits, uint32_t i) {
     bits[i >> 6] |= uint64_t{1} << (i & 63);
 }
 
+bool TestBit(const std::vector<uint64_t>& bits, uint32_t i) {
+    return (bits[i >> 6] >> (i & 63)) & 1;
+}
+
 // Whether a lead byte stands alone somewhere in `s`: not followed by a byte that trails it.
 bool HasLoneLead(std::string_view s) {
     for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i))
@@ -171,6 +175,44 @@ void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
     }
     m_cutPair.assign(65536 / 64, 0);
     for (size_t i = 0; i < m_cutPair.size(); ++i) m_cutPair[i] = ~usedPair[i];
+    if (m_charCuts) BuildQuiet(snap);
+}
+
+// With no lone lead byte about, characters are never re-divided, so a match is made of whole
+// characters of the text. A replacement that is its word followed by characters found in no
+// word (or only such characters) leaves every match either inside what was there before or
+// clear of the change: it can bring no word into the text.
+void PolyMatchIndex::BuildQuiet(const PolyDictSnapshot& snap) {
+    std::array<bool, 256> inWordSingle{};
+    std::vector<uint64_t> inWordPair(65536 / 64, 0);
+    for (const Word& w : m_words) {
+        const std::string_view s(w.data, w.len);
+        for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i)) {
+            const auto* p = reinterpret_cast<const unsigned char*>(s.data() + i);
+            if (gbk::CharLen(s, i) == 1)
+                inWordSingle[p[0]] = true;
+            else
+                SetBit(inWordPair, unsigned{p[0]} << 8 | p[1]);
+        }
+    }
+    auto inNoWord = [&](std::string_view s) {
+        for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i)) {
+            const auto* p = reinterpret_cast<const unsigned char*>(s.data() + i);
+            if (gbk::CharLen(s, i) == 1 ? inWordSingle[p[0]]
+                                        : TestBit(inWordPair, unsigned{p[0]} << 8 | p[1]))
+                return false;
+        }
+        return true;
+    };
+    m_quiet.assign(snap.LineCount(), 0);
+    for (size_t n = 0; n < snap.LineCount(); ++n) {
+        if (!snap.IsEntry(n)) continue;
+        const std::string_view word = snap.Word(n);
+        std::string_view rest = snap.Replacement(n);
+        if (rest.empty()) continue;  // a deletion joins its neighbours
+        if (rest.substr(0, word.size()) == word) rest.remove_prefix(word.size());
+        m_quiet[n] = inNoWord(rest);
+    }
 }
 
 }  // namespace qdm

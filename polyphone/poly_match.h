@@ -57,6 +57,10 @@ class PolyMatchIndex {
     // and holds no lead byte: the shape poly_inert.h resolves in one scan.
     bool InertReplacements() const { return m_inert; }
 
+    // Whether a replacement made by entry `entry` can bring no word into the text that was not
+    // there before (only known, and only ever true, when character cuts are allowed).
+    bool QuietReplacement(size_t entry) const { return entry < m_quiet.size() && m_quiet[entry]; }
+
     // Whether character cuts may be used at all (no lone lead byte in the entries).
     bool CharCutsAllowed() const { return m_charCuts; }
     // Whether the character of `len` bytes at p is a cut: a character cut when `charCuts`,
@@ -88,6 +92,7 @@ class PolyMatchIndex {
     }
     void BuildCuts(const PolyDictSnapshot& snap);
     void BuildMatcher();
+    void BuildQuiet(const PolyDictSnapshot& snap);
 
     std::vector<Word> m_words;  // distinct words
     size_t m_maxWordLen = 0;
@@ -115,6 +120,7 @@ class PolyMatchIndex {
 
     bool m_charCuts = false;
     bool m_inert = false;
+    std::vector<uint8_t> m_quiet;  // per line
     std::array<bool, 256> m_strictCut{};
     std::array<bool, 256> m_cutSingle{};
     std::vector<uint64_t> m_cutPair;  // 65536 bits, by lead << 8 | trail

@@ -61,6 +61,10 @@ class PolyRun {
     void FindLater(uint32_t after, const std::vector<size_t>* spots, size_t insertedLen);
     // The pass of a dictionary whose replacements cannot meet a word.
     bool WorkInert(Clock::time_point deadline);
+    // Marks `word` as found in the piece in hand; false when it was already.
+    bool Register(uint32_t word);
+    void NextPiece();
+    int ReplaceInPiece(std::string_view word, std::string_view replacement);
     // Looks for a lead byte standing alone in the text; false when the deadline came first.
     bool CheckForLoneLeads(Clock::time_point deadline);
 
@@ -92,6 +96,8 @@ class PolyRun {
     std::vector<uint32_t> m_pending;  // entries still to apply to it, descending
     std::vector<size_t> m_spots;
     std::vector<uint32_t> m_work;
+    std::vector<uint32_t> m_stamp;  // per word: the piece it was last found in
+    uint32_t m_serial = 1;          // the piece in hand
 
     // The inert pass: per word, the first entry of the run that carries it (~0u: none).
     std::unique_ptr<InertResolver> m_inert;
