@@ -1,8 +1,10 @@
 #include "polyphone/poly_engine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include "editor/gbk.h"
 #include "polyphone/poly_run.h"
@@ -201,11 +203,64 @@ int64_t ApplyDictionary(const CPolyDict& dict, std::string& text) {
     return ApplyDictionary(dict, text, nullptr);
 }
 
+namespace {
+
+// A text above this size is cut in two at a line break and the halves take the first pass on
+// two threads: no entry reaches across a line break (poly_run.h), so the two results put
+// together are the whole text's, counts included.
+constexpr size_t kSplitBytes = 4u << 20;
+constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+
+// The first pass (entries 0 to RunEnd(0) of `snap`) in two halves; false, with the text
+// untouched, when there is no second core or no line break to cut at.
+bool FirstPassInHalves(const PolyDictRef& snap, std::string& text, int64_t& total,
+                       const PolyProgress& progress) {
+    if (text.size() < kSplitBytes || std::thread::hardware_concurrency() < 2) return false;
+    const size_t lf = text.find('\n', text.size() / 2);
+    if (lf == std::string::npos) return false;
+    const double firstShare = static_cast<double>(lf + 1) / static_cast<double>(text.size());
+    PolyRun second(text.substr(lf + 1), snap, 0);
+    text.resize(lf + 1);
+    PolyRun first(std::move(text), snap, 0);
+    std::atomic<double> secondShare{0};
+    std::atomic<int64_t> secondCount{0};
+    std::atomic<bool> secondDone{false};
+    std::thread worker([&] {
+        while (!second.Work(PolyRun::Clock::now() + kProgressEvery)) {
+            secondShare = second.Fraction();
+            secondCount = second.Replacements();
+        }
+        secondShare = 1.0;
+        secondDone = true;
+    });
+    bool firstDone = false;
+    while (!firstDone || !secondDone) {
+        if (!firstDone)
+            firstDone = first.Work(PolyRun::Clock::now() + kProgressEvery);
+        else
+            std::this_thread::sleep_for(kProgressEvery / 4);
+        if (progress)
+            progress(first.Fraction() * firstShare + secondShare * (1 - firstShare),
+                     first.Replacements() + secondCount);
+    }
+    worker.join();
+    total = first.Replacements() + second.Replacements();
+    text = first.TakeText();
+    text += second.TakeText();
+    return true;
+}
+
+}  // namespace
+
 int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, const PolyProgress& progress) {
     CPolyStepper stepper(dict);
-    stepper.Begin(std::move(text));
-    const PolyBudget budget = progress ? PolyBudget(std::chrono::milliseconds(100)) : kPolyNoLimit;
     int64_t total = 0;
+    const PolyDictRef snap = dict.Snapshot();
+    const bool halved = FirstPassInHalves(snap, text, total, progress);
+    stepper.Begin(std::move(text));
+    // Entries the file gained meanwhile make further passes, as in a run on one thread.
+    if (halved) stepper.SetIndex(snap->RunEnd(0));
+    const PolyBudget budget = progress ? PolyBudget(kProgressEvery) : kPolyNoLimit;
     for (;;) {
         PolyStepReport r = stepper.StepFor(budget);
         total += r.replacements;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -250,6 +251,34 @@ TEST_F(PolyRandom, APassSlicedOverManyCallsMatchesTheLiteralLoop) {
     std::string text;
     while (text.size() < 300000) text += g.Text(words);
     CheckCase(dict, dictBytes, text, 11);
+}
+
+// A text of several MB is cut at a line break and its halves run on two threads; put together
+// they must give what one pass over the whole text gives.
+TEST_F(PolyRandom, ALargeTextRunInTwoHalvesMatchesOnePass) {
+    qdm::CPolyDict dict(m_path);
+    for (uint32_t seed : {8u, 9u, 12u}) {  // clean, with lone lead bytes, pinyin-shaped
+        Gen g(seed);
+        std::vector<std::string> words;
+        const std::string dictBytes = seed == 12 ? g.InertDictionary(words) : g.Dictionary(words);
+        WriteDict(dictBytes);
+        std::string text;
+        while (text.size() < (5u << 20)) text += g.Text(words) + "\n";
+        qdm::CPolyStepper whole(dict);
+        whole.Begin(text);
+        int64_t expectedTotal = 0;
+        for (qdm::PolyStepReport r; !r.exhausted;) {
+            r = whole.StepFor(qdm::kPolyNoLimit);
+            expectedTotal += r.replacements;
+        }
+        const std::string expected = whole.TakeText();
+        std::vector<double> shares;
+        const int64_t total = qdm::ApplyDictionary(
+            dict, text, [&](double share, int64_t) { shares.push_back(share); });
+        ASSERT_EQ(total, expectedTotal) << "seed " << seed;
+        ASSERT_EQ(text, expected) << "seed " << seed;
+        ASSERT_TRUE(std::is_sorted(shares.begin(), shares.end())) << "seed " << seed;
+    }
 }
 
 }  // namespace
