@@ -12,6 +12,8 @@
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_match.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 // The literal definition: the text changed in place, every search from the start of the
