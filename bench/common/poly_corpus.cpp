@@ -101,7 +101,7 @@ DenseCase MakeDenseCase(size_t bytes, int entries, uint32_t seed) {
         "两高间由问很最重并物手应战向头文体政美相见被利什二等产或新己制身果加西斯月话合回特代内信"
         "表化老给世位次度门任常先海通教儿原东声提立及比员解水名真论处走义各入几口认条平系气题活尔"
         "更别打女变四神总何电数";
-    const std::string chars = gbk::FromUtf8(kCommon).value_or("");
+    const std::string chars = qdm::gbk::FromUtf8(kCommon).value_or("");
     const size_t count = chars.size() / 2;  // 230
     std::mt19937 rng(seed);
     std::uniform_int_distribution<size_t> pick(0, count - 1);
