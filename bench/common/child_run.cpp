@@ -24,6 +24,7 @@ ChildRun RunAndMeasure(char** argv) {
     if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
+        dup2(null, 2);
         execv(argv[0], argv);
         _exit(127);
     }

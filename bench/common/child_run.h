@@ -12,7 +12,7 @@ struct ChildRun {
     int status = -1;
 };
 
-// Runs `args` (args[0] is the program's path) with standard output thrown away. A child's peak
+// Runs `args` (args[0] is the program's path) with its output thrown away. A child's peak
 // memory counts what its parent held when it was started, so the program is started by a
 // fresh, small copy of the benchmark (see MeasureChildMain), which reports the figures back.
 ChildRun RunMeasured(const std::vector<std::string>& args);
