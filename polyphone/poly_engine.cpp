@@ -108,6 +108,12 @@ int ReplaceWordInText(std::string& text, std::string_view word, std::string_view
     return count;
 }
 
+std::chrono::steady_clock::time_point PolyDeadline(PolyBudget budget) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    return budget >= Clock::time_point::max() - now ? Clock::time_point::max() : now + budget;
+}
+
 // ---- the stepper ----------------------------------------------------------------------------
 
 CPolyStepper::CPolyStepper(const CPolyDict& dict) : m_dict(dict) {}
@@ -142,14 +148,13 @@ PolyStepReport CPolyStepper::StepFor(PolyBudget budget) {
         return report;
     }
     if (!m_run && budget <= PolyBudget::zero()) return StepOne();
-    const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline =
-        budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
+    const Clock::time_point deadline = PolyDeadline(budget);
     if (!m_run) {
         // A pass starts with the dictionary file as it is now.
         PolyDictRef snap = m_dict.Snapshot();
-        if (snap->RunEnd(m_index) <= m_index) {
+        if (!snap->Readable() || snap->RunEnd(m_index) <= m_index) {
             report.exhausted = true;
+            report.dictUnreadable = !snap->Readable();
             return report;
         }
         m_run = std::make_unique<PolyRun>(std::move(m_text), snap, m_index);
@@ -184,7 +189,9 @@ PolyStepReport CPolyStepper::StepOne() {
         report.applied = 1;
         report.replacements = m_lastCount;
     }
-    report.exhausted = !m_dict.Snapshot()->IsEntry(static_cast<size_t>(m_index));
+    const PolyDictRef snap = m_dict.Snapshot();
+    report.exhausted = !snap->IsEntry(static_cast<size_t>(m_index));
+    report.dictUnreadable = !snap->Readable();
     return report;
 }
 
@@ -199,10 +206,6 @@ double CPolyStepper::Share() const {
     return m_run ? m_run->Fraction() : 1.0;
 }
 
-int64_t ApplyDictionary(const CPolyDict& dict, std::string& text) {
-    return ApplyDictionary(dict, text, nullptr);
-}
-
 namespace {
 
 // A text above this size is cut in two at a line break and the halves take the first pass on
@@ -215,7 +218,9 @@ constexpr auto kProgressEvery = std::chrono::milliseconds(100);
 // untouched, when there is no second core or no line break to cut at.
 bool FirstPassInHalves(const PolyDictRef& snap, std::string& text, int64_t& total,
                        const PolyProgress& progress) {
-    if (text.size() < kSplitBytes || std::thread::hardware_concurrency() < 2) return false;
+    if (text.size() < kSplitBytes || std::thread::hardware_concurrency() < 2 ||
+        snap->RunEnd(0) <= 0)
+        return false;
     const size_t lf = text.find('\n', text.size() / 2);
     if (lf == std::string::npos) return false;
     const double firstShare = static_cast<double>(lf + 1) / static_cast<double>(text.size());
@@ -252,19 +257,28 @@ bool FirstPassInHalves(const PolyDictRef& snap, std::string& text, int64_t& tota
 
 }  // namespace
 
-int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, const PolyProgress& progress) {
+int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, bool* dictUnreadable,
+                        const PolyProgress& progress) {
     CPolyStepper stepper(dict);
     int64_t total = 0;
     const PolyDictRef snap = dict.Snapshot();
-    const bool halved = FirstPassInHalves(snap, text, total, progress);
-    stepper.Begin(std::move(text));
-    // Entries the file gained meanwhile make further passes, as in a run on one thread.
-    if (halved) stepper.SetIndex(snap->RunEnd(0));
+    if (FirstPassInHalves(snap, text, total, progress)) {
+        // As at the end of any pass: entries the file gained meanwhile make further passes.
+        const int end = snap->RunEnd(0);
+        if (dict.Snapshot()->RunEnd(end) <= end) return total;
+        stepper.Begin(std::move(text));
+        stepper.SetIndex(end);
+    } else {
+        stepper.Begin(std::move(text));
+    }
     const PolyBudget budget = progress ? PolyBudget(kProgressEvery) : kPolyNoLimit;
     for (;;) {
         PolyStepReport r = stepper.StepFor(budget);
         total += r.replacements;
-        if (r.exhausted) break;
+        if (r.exhausted) {
+            if (dictUnreadable) *dictUnreadable = r.dictUnreadable;
+            break;
+        }
         if (progress) progress(stepper.Share(), total);
     }
     text = stepper.TakeText();

@@ -276,7 +276,7 @@ TEST_F(PolyRandom, ALargeTextRunInTwoHalvesMatchesOnePass) {
         const std::string expected = whole.TakeText();
         std::vector<double> shares;
         const int64_t total = qdm::ApplyDictionary(
-            dict, text, [&](double share, int64_t) { shares.push_back(share); });
+            dict, text, nullptr, [&](double share, int64_t) { shares.push_back(share); });
         ASSERT_EQ(total, expectedTotal) << "seed " << seed;
         ASSERT_EQ(text, expected) << "seed " << seed;
         ASSERT_TRUE(std::is_sorted(shares.begin(), shares.end())) << "seed " << seed;
