@@ -40,11 +40,15 @@ bool HasNoLead(std::string_view s) {
 
 void PolyMatchIndex::FlatMap::Build(const std::vector<std::pair<uint32_t, uint32_t>>& items) {
     size_t cap = 16;
-    while (cap < items.size() * 2) cap <<= 1;
+    shift = 28;
+    while (cap < items.size() * 2) {
+        cap <<= 1;
+        --shift;
+    }
     slots.assign(cap, ~uint64_t{0});
     mask = static_cast<uint32_t>(cap - 1);
     for (const auto& [key, value] : items) {
-        uint32_t i = Hash(key) & mask;
+        uint32_t i = Home(key);
         while ((slots[i] & 0xFFFFFFFFu) != 0xFFFFFFFFu) i = (i + 1) & mask;
         slots[i] = uint64_t{key} << 32 | value;
     }
@@ -52,7 +56,7 @@ void PolyMatchIndex::FlatMap::Build(const std::vector<std::pair<uint32_t, uint32
 
 uint32_t PolyMatchIndex::FlatMap::Find(uint32_t key) const {
     if (slots.empty()) return ~0u;
-    for (uint32_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+    for (uint32_t i = Home(key);; i = (i + 1) & mask) {
         const uint64_t s = slots[i];
         const uint32_t value = static_cast<uint32_t>(s);
         if (value == ~0u) return ~0u;

@@ -81,6 +81,10 @@ class PolyMatchIndex {
     struct FlatMap {
         std::vector<uint64_t> slots;  // key << 32 | value
         uint32_t mask = 0;
+        unsigned shift = 32;
+        // The hash's top bits: its low bits depend on the key's low bytes only, and keys that
+        // share their first character would crowd into one run of slots.
+        uint32_t Home(uint32_t key) const { return Hash(key) >> shift; }
         void Build(const std::vector<std::pair<uint32_t, uint32_t>>& items);
         uint32_t Find(uint32_t key) const;  // ~0u when missing
     };
