@@ -127,6 +127,7 @@ const polyphonic = (ch) => (tableReadings.get(ch) || []).length >= 2;
 // The homophone for a reading: the most common character whose only reading, in everything the
 // package knows, is exactly that reading; only the COMMON most common characters qualify.
 const COMMON = 3500;
+const COMMON_WORD_CHARS = 5000;
 const homophone = new Map();
 {
     const byCommonness = [...allReadings.keys()].filter(isHan)
@@ -141,8 +142,18 @@ const homophone = new Map();
 // A word qualifies when one of its polyphonic characters is read, with a full tone, otherwise
 // than on its own. Every polyphonic character with a full tone is then spelled by its homophone;
 // a neutral-tone character keeps its spelling (no character is read in the neutral tone alone).
+// Words of common characters only, each read by one of its known readings (tone changes in
+// context, 一 yi4 and 不 bu2, and the neutral tone aside).
+const commonChars = new Set([...weight.keys()].filter(isHan)
+    .sort((a, b) => weight.get(b) - weight.get(a)).slice(0, COMMON_WORD_CHARS));
+const base = (r) => r.replace(/[1-5]$/, '');
+function consistent(w) {
+    return w.chars.every((ch, i) => commonChars.has(ch) &&
+        (tableReadings.get(ch) || []).some((r) => base(r) === base(w.syllables[i])));
+}
+
 function entryFor(w) {
-    if (w.chars.length < 2 || !w.chars.every(isHan)) return null;
+    if (w.chars.length < 2 || !w.chars.every(isHan) || !consistent(w)) return null;
     let misread = false;
     const replaced = [];
     for (let i = 0; i < w.chars.length; ++i) {

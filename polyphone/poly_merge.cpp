@@ -1,0 +1,101 @@
+#include "polyphone/poly_merge.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <unordered_set>
+
+#include "editor/gbk.h"
+#include "polyphone/poly_dict.h"
+#include "polyphone/poly_rows.h"
+
+namespace qdm {
+namespace {
+
+// The dictionary's text ends at the first NUL byte; its lines end at LFs.
+std::vector<std::string_view> Lines(std::string_view content) {
+    content = content.substr(0, content.find('\0'));
+    std::vector<std::string_view> lines;
+    for (size_t start = 0, lf; (lf = content.find('\n', start)) != content.npos; start = lf + 1)
+        lines.push_back(content.substr(start, lf - start));
+    return lines;
+}
+
+bool SplitEntry(std::string_view line, std::string_view& word, std::string_view& replacement) {
+    const size_t sep = gbk::Find(line, kPolySeparator, 0, true);
+    if (sep == gbk::npos || sep == 0) return false;
+    word = line.substr(0, sep);
+    replacement = line.substr(sep + kPolySeparator.size());
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string_view> PolyWords(const std::vector<std::string_view>& lines) {
+    std::vector<std::string_view> words;
+    std::string_view word, replacement;
+    for (std::string_view line : lines)
+        if (SplitEntry(line, word, replacement)) words.push_back(word);
+    return words;
+}
+
+std::vector<std::string> NewPolyRows(const std::vector<std::string_view>& have,
+                                     std::string_view incoming, PolyMergeCount& count) {
+    std::unordered_set<std::string_view> words(have.begin(), have.end());
+    std::vector<std::string> rows;
+    std::string_view word, replacement;
+    for (std::string_view line : Lines(incoming)) {
+        if (!SplitEntry(line, word, replacement)) continue;
+        if (!replacement.empty() && replacement.back() == '\r') replacement.remove_suffix(1);
+        if (!words.insert(word).second) {
+            ++count.skipped;
+            continue;
+        }
+        rows.push_back(BuildPolyRow(word, replacement));
+        ++count.added;
+    }
+    return rows;
+}
+
+std::string InsertPolyRows(std::string_view content, const std::vector<std::string>& rows) {
+    const size_t textEnd = std::min(content.find('\0'), content.size());
+    const size_t lastLf = content.substr(0, textEnd).rfind('\n');
+    const size_t at = lastLf == content.npos ? 0 : lastLf + 1;
+    std::string out;
+    size_t added = 0;
+    for (const std::string& row : rows) added += row.size() + 1;
+    out.reserve(content.size() + added);
+    out.append(content.substr(0, at));
+    for (const std::string& row : rows) out.append(row).push_back('\n');
+    out.append(content.substr(at));
+    return out;
+}
+
+IoStatus MergeIntoPolyFile(const std::string& path, std::string_view incoming,
+                           PolyMergeCount& count) {
+    std::string content;
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (in) {
+            content.assign(std::istreambuf_iterator<char>(in), {});
+            if (in.bad()) return IoStatus::Fail(path, std::strerror(errno));
+        } else if (errno != ENOENT) {
+            return IoStatus::Fail(path, std::strerror(errno));
+        }
+    }
+    const std::vector<std::string_view> lines = Lines(content);
+    const std::vector<std::string> rows = NewPolyRows(PolyWords(lines), incoming, count);
+    if (rows.empty()) return {};
+    return WriteFileAtomic(path, InsertPolyRows(content, rows));
+}
+
+std::string ExportPolyEntries(std::string_view content) {
+    std::string out;
+    std::string_view word, replacement;
+    for (std::string_view line : Lines(content))
+        if (SplitEntry(line, word, replacement)) out.append(line).push_back('\n');
+    return out;
+}
+
+}  // namespace qdm
