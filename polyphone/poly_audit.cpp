@@ -77,51 +77,48 @@ int WindowLen(const Window& w) {
 uint16_t CharAt(const Window& w, int i) {  // i from the left
     return static_cast<uint16_t>(w.codes >> (16 * (WindowLen(w) - 1 - i)));
 }
-uint16_t Focal(const Window& w) {
-    return CharAt(w, w.before);
-}
 
-// Open addressing, Window -> count.
+// Open addressing, Window -> count, 16 bytes a slot.
 class WindowCounts {
   public:
-    WindowCounts() { m_slots.resize(1 << 12); }
+    WindowCounts() { m_slots.resize(1 << 8); }
     void Add(const Window& w) { ++Slot(w).count; }
     int64_t Get(const Window& w) const {
-        const Entry* e = Find(w);
-        return e ? e->count : 0;
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = Hash(w) & mask;; i = (i + 1) & mask) {
+            if (!m_slots[i].count) return 0;
+            if (m_slots[i].codes == w.codes && m_slots[i].before == w.before)
+                return m_slots[i].count;
+        }
     }
     template <class F>
     void ForEach(F&& f) const {
         for (const Entry& e : m_slots)
-            if (e.count) f(e.w, e.count);
+            if (e.count) f(Window{e.codes, e.before}, int64_t{e.count});
     }
 
   private:
     struct Entry {
-        Window w{0, 0};
-        int64_t count = 0;
+        uint64_t codes = 0;
+        uint32_t count = 0;  // 0: empty
+        uint8_t before = 0;
     };
     static size_t Hash(const Window& w) {
         uint64_t h = (w.codes ^ (uint64_t{w.before} << 62)) * 0x9E3779B97F4A7C15ull;
         return static_cast<size_t>(h ^ (h >> 29));
     }
-    const Entry* Find(const Window& w) const {
-        const size_t mask = m_slots.size() - 1;
-        for (size_t i = Hash(w) & mask;; i = (i + 1) & mask) {
-            if (!m_slots[i].count) return nullptr;
-            if (m_slots[i].w == w) return &m_slots[i];
-        }
-    }
     Entry& Slot(const Window& w) {
         if (2 * (m_used + 1) > m_slots.size()) Grow();
         const size_t mask = m_slots.size() - 1;
         for (size_t i = Hash(w) & mask;; i = (i + 1) & mask) {
-            if (!m_slots[i].count) {
+            Entry& e = m_slots[i];
+            if (!e.count) {
                 ++m_used;
-                m_slots[i].w = w;
-                return m_slots[i];
+                e.codes = w.codes;
+                e.before = w.before;
+                return e;
             }
-            if (m_slots[i].w == w) return m_slots[i];
+            if (e.codes == w.codes && e.before == w.before) return e;
         }
     }
     void Grow() {
@@ -130,7 +127,7 @@ class WindowCounts {
         const size_t mask = m_slots.size() - 1;
         for (const Entry& e : old) {
             if (!e.count) continue;
-            size_t i = Hash(e.w) & mask;
+            size_t i = Hash(Window{e.codes, e.before}) & mask;
             while (m_slots[i].count) i = (i + 1) & mask;
             m_slots[i] = e;
         }
@@ -177,15 +174,38 @@ bool Inside(const Window& inner, const Window& outer) {
     return true;
 }
 
-std::vector<Candidate> Choose(std::vector<Candidate> all) {
-    std::sort(all.begin(), all.end(), [](const Candidate& a, const Candidate& b) {
-        if (a.count != b.count) return a.count > b.count;
-        const int la = WindowLen(a.w), lb = WindowLen(b.w);
-        if (la != lb) return la > lb;
-        return WindowBytes(a.w) < WindowBytes(b.w);
-    });
+// The order contexts are chosen in: by count, then the longer, then by bytes (for windows of
+// one length the packed codes compare as their bytes do).
+bool Before(const Candidate& a, const Candidate& b) {
+    if (a.count != b.count) return a.count > b.count;
+    const int la = WindowLen(a.w), lb = WindowLen(b.w);
+    if (la != lb) return la > lb;
+    return a.w.codes < b.w.codes;
+}
+
+// The best few candidates of one character, kept while the counts stream by.
+class Best {
+  public:
+    static constexpr size_t kKeep = 8;
+    void Offer(const Candidate& c) {
+        if (m_items.size() == kKeep && !Before(c, m_items.back())) return;
+        auto at = std::upper_bound(m_items.begin(), m_items.end(), c, Before);
+        m_items.insert(at, c);
+        if (m_items.size() > kKeep) m_items.pop_back();
+        ++m_offered;
+    }
+    const std::vector<Candidate>& Items() const { return m_items; }
+    bool Complete() const { return m_offered <= kKeep; }  // nothing was dropped
+
+  private:
+    std::vector<Candidate> m_items;
+    size_t m_offered = 0;
+};
+
+// Picks from candidates in order; false when `sorted` ran out while more were dropped.
+std::vector<Candidate> Choose(const std::vector<Candidate>& sorted) {
     std::vector<Candidate> chosen;
-    for (const Candidate& c : all) {
+    for (const Candidate& c : sorted) {
         if (chosen.size() == kPolyAuditContexts) break;
         bool redundant = false;
         for (const Candidate& x : chosen) redundant |= x.count == c.count && Inside(c.w, x.w);
@@ -194,10 +214,10 @@ std::vector<Candidate> Choose(std::vector<Candidate> all) {
     return chosen;
 }
 
-std::vector<Candidate> ChooseUnpruned(const std::vector<Spot>& spots, uint16_t focal) {
+std::vector<Candidate> ChooseUnpruned(const Spot* begin, const Spot* end) {
     std::map<std::pair<uint64_t, uint8_t>, int64_t> counts;
-    for (const Spot& s : spots) {
-        if (s.c[3] != focal) continue;
+    for (const Spot* sp = begin; sp != end; ++sp) {
+        const Spot& s = *sp;
         ForEachWindow(s, [&](int before, int after) {
             const Window w = MakeWindow(s, before, after);
             ++counts[{w.codes, w.before}];
@@ -205,7 +225,8 @@ std::vector<Candidate> ChooseUnpruned(const std::vector<Spot>& spots, uint16_t f
     }
     std::vector<Candidate> all;
     for (const auto& [key, count] : counts) all.push_back({{key.first, key.second}, count});
-    return Choose(std::move(all));
+    std::sort(all.begin(), all.end(), Before);
+    return Choose(all);
 }
 
 void CollectSpots(std::string_view text, const PolyDictSnapshot& dict,
@@ -241,6 +262,43 @@ void CollectSpots(std::string_view text, const PolyDictSnapshot& dict,
     }
 }
 
+// The contexts of one character from its spots.
+std::vector<Candidate> ContextsOf(const Spot* begin, const Spot* end) {
+    // Two-character windows first: a longer window is never more frequent than the
+    // two-character windows inside it that hold the focal character, so it can be among the
+    // three chosen only when those reach the third best two-character count.
+    WindowCounts pairs;
+    for (const Spot* s = begin; s != end; ++s) {
+        if (s->c[2]) pairs.Add(MakeWindow(*s, 1, 0));
+        if (s->c[4]) pairs.Add(MakeWindow(*s, 0, 1));
+    }
+    std::array<int64_t, 3> top{0, 0, 0};
+    pairs.ForEach([&](const Window&, int64_t count) {
+        if (count > top[2]) {
+            top[2] = count;
+            std::sort(top.begin(), top.end(), std::greater<>());
+        }
+    });
+    const int64_t floor = top[2];
+    WindowCounts longer;
+    for (const Spot* s = begin; s != end; ++s) {
+        const int64_t left = s->c[2] ? pairs.Get(MakeWindow(*s, 1, 0)) : 0;
+        const int64_t right = s->c[4] ? pairs.Get(MakeWindow(*s, 0, 1)) : 0;
+        ForEachWindow(*s, [&](int before, int after) {
+            if (before + after + 1 == 2) return;
+            if ((before > 0 && left < floor) || (after > 0 && right < floor)) return;
+            longer.Add(MakeWindow(*s, before, after));
+        });
+    }
+    Best best;
+    pairs.ForEach([&](const Window& w, int64_t count) { best.Offer({w, count}); });
+    longer.ForEach([&](const Window& w, int64_t count) { best.Offer({w, count}); });
+    std::vector<Candidate> chosen = Choose(best.Items());
+    const bool exact = chosen.size() == kPolyAuditContexts ? chosen.back().count >= floor
+                                                           : floor == 0 && best.Complete();
+    return exact ? chosen : ChooseUnpruned(begin, end);  // passing over left the range kept
+}
+
 }  // namespace
 
 std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& texts,
@@ -248,58 +306,28 @@ std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& 
                                            const PolyReadingTable& table) {
     std::vector<Spot> spots;
     for (std::string_view text : texts) CollectSpots(text, dict, table, spots);
-
-    // Two-character windows first: a longer window is never more frequent than the
-    // two-character windows inside it that hold the focal character, so it can be among the
-    // three chosen only when those reach the third best two-character count.
-    WindowCounts pairs;
-    std::vector<int64_t> uncovered(65536, 0);
-    for (const Spot& s : spots) {
-        ++uncovered[s.c[3]];
-        if (s.c[2]) pairs.Add(MakeWindow(s, 1, 0));
-        if (s.c[4]) pairs.Add(MakeWindow(s, 0, 1));
+    // Grouped by character (a counting sort), so each character's counts stay small and hot.
+    std::vector<uint32_t> start(65537, 0);
+    for (const Spot& s : spots) ++start[s.c[3] + 1u];
+    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    std::vector<Spot> grouped(spots.size());
+    {
+        std::vector<uint32_t> next(start.begin(), start.end() - 1);
+        for (const Spot& s : spots) grouped[next[s.c[3]]++] = s;
     }
-    std::vector<std::array<int64_t, 3>> top(65536, std::array<int64_t, 3>{0, 0, 0});
-    pairs.ForEach([&](const Window& w, int64_t count) {
-        std::array<int64_t, 3>& t = top[Focal(w)];
-        if (count > t[2]) {
-            t[2] = count;
-            std::sort(t.begin(), t.end(), std::greater<>());
-        }
-    });
-    WindowCounts longer;
-    for (const Spot& s : spots) {
-        const int64_t floor = top[s.c[3]][2];
-        const int64_t left = s.c[2] ? pairs.Get(MakeWindow(s, 1, 0)) : 0;
-        const int64_t right = s.c[4] ? pairs.Get(MakeWindow(s, 0, 1)) : 0;
-        ForEachWindow(s, [&](int before, int after) {
-            if (before + after + 1 == 2) return;
-            if ((before > 0 && left < floor) || (after > 0 && right < floor)) return;
-            longer.Add(MakeWindow(s, before, after));
-        });
-    }
-
-    std::vector<std::vector<Candidate>> candidates(65536);
-    pairs.ForEach([&](const Window& w, int64_t count) {
-        candidates[Focal(w)].push_back({w, count});
-    });
-    longer.ForEach([&](const Window& w, int64_t count) {
-        candidates[Focal(w)].push_back({w, count});
-    });
+    spots = {};
 
     std::vector<PolyAuditChar> result;
     for (uint32_t c = 0; c < 65536; ++c) {
-        if (!uncovered[c]) continue;
-        const uint16_t code = static_cast<uint16_t>(c);
-        std::vector<Candidate> chosen = Choose(std::move(candidates[c]));
-        const int64_t floor = top[c][2];
-        if (floor > 0 && (chosen.size() < kPolyAuditContexts || chosen.back().count < floor))
-            chosen = ChooseUnpruned(spots, code);  // passing over left the pruned range
+        if (start[c] == start[c + 1]) continue;
+        const Spot* begin = grouped.data() + start[c];
+        const Spot* end = grouped.data() + start[c + 1];
         PolyAuditChar out;
         out.ch = {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
-        out.readings = table.JoinedReadings(code);
-        out.count = uncovered[c];
-        for (const Candidate& k : chosen) out.contexts.push_back({WindowBytes(k.w), k.count});
+        out.readings = table.JoinedReadings(static_cast<uint16_t>(c));
+        out.count = end - begin;
+        for (const Candidate& k : ContextsOf(begin, end))
+            out.contexts.push_back({WindowBytes(k.w), k.count});
         result.push_back(std::move(out));
     }
     std::stable_sort(
