@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "cli/dict_tools.h"
 #include "cli/output.h"
 #include "cli/poly_common.h"
 #include "polyphone/poly_rows.h"
@@ -98,8 +99,12 @@ int Run(const Args& argsIn) {
     std::string dictPath, error;
     if (!TakeDictOption(args, dictPath, error)) return UsageError(kName, error);
     if (args.empty()) return UsageError(kName, "缺少子命令: list、add、remove 或 count");
-    const CPolyDict dict(DictPathOrDefault(dictPath));
     const std::string& sub = args[0];
+    const Args rest(args.begin() + 1, args.end());
+    if (sub == "import") return DictImport(dictPath, rest);
+    if (sub == "export") return DictExport(dictPath, rest);
+    if (sub == "lint") return DictLint(dictPath, rest);
+    const CPolyDict dict(DictPathOrDefault(dictPath));
     const size_t operands = args.size() - 1;
     if (sub == "list" && operands == 0) return List(dict);
     if (sub == "count" && operands == 0) return Count(dict);
@@ -110,16 +115,17 @@ int Run(const Args& argsIn) {
     return UsageError(kName, "没有这个子命令: " + sub);
 }
 
-const Registrar reg(kName,
-                    {"查看和编辑多音字词典 kolb_polyphone.ini",
-                     "用法: qdm dict [--dict 词典] list | add 词组 拼音 | remove 行号 | count\n"
-                     "  list    按行列出词典(从 1 编号)，与多音字设置对话框一致\n"
-                     "  add     追加一行 词组======>>拼音 (词组最多15字节，拼音最多20字节)\n"
-                     "  remove  删除第几行\n"
-                     "  count   处理时实际应用的条目数(遇到第一条格式不对的行为止)\n"
-                     "词典默认在程序所在目录。\n"
-                     "例: qdm dict add 银行 yin2hang2\n",
-                     Run});
+const Registrar reg(kName, {"查看和编辑多音字词典 kolb_polyphone.ini",
+                            "用法: qdm dict [--dict 词典] list | add 词组 拼音 | remove 行号 | "
+                            "count | import | export | lint\n"
+                            "  list    按行列出词典(从 1 编号)，与多音字设置对话框一致\n"
+                            "  add     追加一行 词组======>>拼音 (词组最多15字节，拼音最多20字节)\n"
+                            "  remove  删除第几行\n"
+                            "  count   处理时实际应用的条目数(遇到第一条格式不对的行为止)\n" +
+                                std::string(kDictToolsUsage) +
+                                "词典默认在程序所在目录。\n"
+                                "例: qdm dict add 银行 yin2hang2\n    qdm dict import --starter\n",
+                            Run});
 
 }  // namespace
 }  // namespace qdm::cli

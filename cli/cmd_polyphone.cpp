@@ -3,12 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <map>
 
 #include "cli/command.h"
+#include "cli/dict_tools.h"
 #include "cli/output.h"
 #include "cli/poly_common.h"
 #include "editor/gbk.h"
@@ -268,6 +270,11 @@ bool Parse(Args args, Options& o, std::string& dictPath, std::string& error) {
 int Run(const Args& args) {
     Options o;
     std::string dictPath, error;
+    if (std::find(args.begin(), args.end(), "--audit") != args.end()) {
+        Args rest = args;
+        if (!TakeDictOption(rest, dictPath, error)) return UsageError(kName, error);
+        return PolyphoneAudit(dictPath, rest);
+    }
     if (!Parse(args, o, dictPath, error)) return UsageError(kName, error);
     const CPolyDict dict(DictPathOrDefault(dictPath));
     if (std::string problem = DictReadProblem(dict); !problem.empty()) {
@@ -306,19 +313,20 @@ int Run(const Args& args) {
     return report.Failed() ? kExitFault : kExitOk;
 }
 
-const Registrar reg(kName,
-                    {"用多音字词典替换文件或整个目录中的多音字",
-                     "用法: qdm polyphone [--dict 词典] [--json] [--dry-run] 路径...\n"
-                     "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n"
-                     "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
-                     "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
-                     "  --dry-run 不写入任何文件，只报告会替换多少\n"
-                     "  --json    每个文件一行 JSON，最后一行是汇总\n"
-                     "  含 NUL 字节的文件(不是文本)、无法读写的文件会被跳过并报告，不会被改动。\n"
-                     "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在或词典无法读取。\n"
-                     "例: qdm polyphone ~/books\n"
-                     "    qdm polyphone book.txt -o out.txt\n",
-                     Run});
+const Registrar reg(
+    kName, {"用多音字词典替换文件或整个目录中的多音字",
+            "用法: qdm polyphone [--dict 词典] [--json] [--dry-run] 路径...\n"
+            "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n" +
+                std::string(kAuditUsage) +
+                "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
+                "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
+                "  --dry-run 不写入任何文件，只报告会替换多少\n"
+                "  --json    每个文件一行 JSON，最后一行是汇总\n"
+                "  含 NUL 字节的文件(不是文本)、无法读写的文件会被跳过并报告，不会被改动。\n"
+                "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在或词典无法读取。\n"
+                "例: qdm polyphone ~/books\n"
+                "    qdm polyphone book.txt -o out.txt\n",
+            Run});
 
 }  // namespace
 }  // namespace qdm::cli
