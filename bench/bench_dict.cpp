@@ -1,5 +1,5 @@
-// The dictionary tools at scale: the audit of a 20 MB book against 10 000 entries, and the
-// lint of 50 000 entries.
+// The dictionary tools at scale: the audit of a 20 MB book against 10 000 entries, the lint of
+// 50 000 entries and the settings list's search over as many rows.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include "bench/common/poly_corpus.h"
 #include "polyphone/poly_audit.h"
 #include "polyphone/poly_lint.h"
+#include "polyphone/poly_list.h"
 #include "polyphone/poly_readings.h"
 
 namespace {
@@ -80,6 +81,19 @@ void BM_LintDictionary(benchmark::State& state) {
     state.counters["findings"] = static_cast<double>(findings);
 }
 BENCHMARK(BM_LintDictionary)->Unit(benchmark::kMillisecond);
+
+// One keystroke of the settings list's search: a character that many rows hold.
+void BM_FilterRows(benchmark::State& state) {
+    const polybench::Dictionary dict = polybench::MakeDictionary(50000, 7);
+    std::vector<std::string> rows;
+    for (size_t i = 0; i < dict.words.size(); ++i)
+        rows.push_back(dict.words[i] + "======>>" + dict.replacements[i]);
+    const std::string needle = dict.words[0].substr(0, 2);
+    size_t shown = 0;
+    for (auto _ : state) shown = qdm::FilterPolyRows(rows, needle).size();
+    state.counters["shown"] = static_cast<double>(shown);
+}
+BENCHMARK(BM_FilterRows)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

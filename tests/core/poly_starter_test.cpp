@@ -10,6 +10,7 @@
 #include "editor/gbk.h"
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_lint.h"
+#include "polyphone/poly_list.h"
 #include "polyphone/poly_merge.h"
 #include "polyphone/poly_readings.h"
 #include "polyphone/poly_rows.h"
@@ -149,6 +150,39 @@ TEST_F(PolyMerge, CreatesAMissingDictionaryAndExportsOnlyValidEntries) {
     EXPECT_EQ(gbk::Lit("长大======>>掌大\n"), Read());
     EXPECT_EQ(gbk::Lit("a======>>b\nc======>>\n"),
               qdm::ExportPolyEntries(gbk::Lit("a======>>b\n======>>x\nbad\nc======>>\ntail")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PolyList, SearchLooksInWordAndReplacementAtCharacterStarts) {
+    const std::vector<std::string> rows = {gbk::Lit("银行======>>yin2hang2"),
+                                           gbk::Lit("行长======>>航长"), gbk::Lit("坏行没有分隔"),
+                                           "\xB0\xA1\xB0\xA1======>>x"};
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3}), qdm::FilterPolyRows(rows, ""));
+    EXPECT_EQ((std::vector<int>{0, 1, 2}), qdm::FilterPolyRows(rows, gbk::Lit("行")));
+    EXPECT_EQ((std::vector<int>{1}), qdm::FilterPolyRows(rows, gbk::Lit("航")));
+    EXPECT_EQ((std::vector<int>{0}), qdm::FilterPolyRows(rows, "hang2"));
+    EXPECT_EQ((std::vector<int>{}), qdm::FilterPolyRows(rows, "======>>"));
+    EXPECT_EQ((std::vector<int>{}), qdm::FilterPolyRows(rows, "\xA1\xB0"));  // across a boundary
+}
+
+TEST(PolyList, EditingARowChecksAsAddingDoesExceptAgainstItself) {
+    const std::vector<std::string> rows = {gbk::Lit("银行======>>a"), gbk::Lit("长大======>>b")};
+    EXPECT_EQ(qdm::PolyRowCheck::Ok, qdm::CheckEditedPolyRow(rows, 0, gbk::Lit("银行"), "a"));
+    EXPECT_EQ(qdm::PolyRowCheck::Exists, qdm::CheckEditedPolyRow(rows, 1, gbk::Lit("银行"), "a"));
+    EXPECT_EQ(qdm::PolyRowCheck::EmptyReplacement, qdm::CheckEditedPolyRow(rows, 0, "x", ""));
+    EXPECT_EQ(qdm::PolyRowCheck::WordTooLong,
+              qdm::CheckEditedPolyRow(rows, 0, std::string(16, 'x'), "a"));
+}
+
+TEST(PolyList, ProposalTakesTheStarterEntryFirstThenTheRule) {
+    const std::string starter = gbk::Lit("银行======>>银航\n");
+    EXPECT_EQ(gbk::Lit("银航"), qdm::ProposePolyReplacement(
+                                    gbk::Lit("银行"), qdm::PolyStyle::Homophone, Table(), starter));
+    EXPECT_EQ("xing2dong4", qdm::ProposePolyReplacement(gbk::Lit("行动"), qdm::PolyStyle::Pinyin,
+                                                        Table(), starter));
 }
 
 }  // namespace
