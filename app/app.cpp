@@ -7,13 +7,13 @@
 #include "app/about_dialog.h"
 #include "app/appearance_dialogs.h"
 #include "app/command_ids.h"
-#include "app/file_dialogs.h"
 #include "app/main_frame.h"
-#include "app/prompter.h"
 #include "app/recent_files.h"
 #include "app/view.h"
+#include "uikit/file_dialogs.h"
+#include "uikit/prompter.h"
 
-namespace mked {
+namespace qdm::ui {
 
 CmkedApp::CmkedApp(const Dialogs& dialogs) : m_dialogs(dialogs) {}
 
@@ -98,4 +98,4 @@ void CmkedApp::OnOpenRecentFile(int index) {
     if (!View().OpenPath(path)) m_recent->Remove(path);
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -7,7 +7,7 @@
 
 #include "app/command_router.h"
 
-namespace mked {
+namespace qdm::ui {
 
 class CMainFrame;
 class CmkedView;
@@ -59,4 +59,4 @@ class CmkedApp : public QObject {
     std::unique_ptr<CMainFrame> m_frame;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

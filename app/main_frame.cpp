@@ -14,7 +14,7 @@
 #include "app/toolbar_icons.h"
 #include "app/view.h"
 
-namespace mked {
+namespace qdm::ui {
 
 CMainFrame::CMainFrame(const ViewServices& services, const CommandRouter& router,
                        RecentFiles& recent)
@@ -106,4 +106,4 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

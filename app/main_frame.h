@@ -10,7 +10,7 @@ class QLabel;
 class QMenu;
 class QToolBar;
 
-namespace mked {
+namespace qdm::ui {
 
 class CmkedView;
 class RecentFiles;
@@ -62,4 +62,4 @@ class CMainFrame : public QMainWindow {
     QList<QAction*> m_recentActions;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

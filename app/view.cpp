@@ -3,13 +3,13 @@
 #include <QFile>
 #include <QVBoxLayout>
 
-#include "app/dialog_units.h"
 #include "app/intro_text.h"
-#include "app/prompter.h"
 #include "editor/gbk.h"
 #include "editor/ui/edit_widget.h"
+#include "uikit/dialog_units.h"
+#include "uikit/prompter.h"
 
-namespace mked {
+namespace qdm::ui {
 
 CmkedView::CmkedView(const ViewServices& services, QWidget* parent)
     : QWidget(parent), m_services(services) {
@@ -54,4 +54,4 @@ void CmkedView::Box(const QString& text, const QString& caption) {
     m_services.prompter->Message(text, caption);
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -14,7 +14,7 @@ namespace qdm::ui {
 class EditWidget;
 }
 
-namespace mked {
+namespace qdm::ui {
 
 class IPrompter;
 class IFileDialogs;
@@ -98,4 +98,4 @@ class CmkedView : public QWidget {
     QString m_lastDialogDir;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

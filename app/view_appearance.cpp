@@ -1,12 +1,12 @@
 // The View menu's font and colour commands: only the face, the size and the text colour are
 // taken from the dialogs; nothing is stored.
 #include "app/appearance_dialogs.h"
-#include "app/prompter.h"
 #include "app/view.h"
 #include "editor/codec.h"
 #include "editor/ui/edit_widget.h"
+#include "uikit/prompter.h"
 
-namespace mked {
+namespace qdm::ui {
 
 void CmkedView::OnFont() {
     const FontRequest request{FromGbk(m_edit.GetFontFace()),
@@ -29,4 +29,4 @@ void CmkedView::OnColor() {
     m_editor->ApplyAppearance();
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -1,6 +1,6 @@
 // The commands the view serves, and the markup and undo commands themselves.
 #include "app/command_ids.h"
-#include "app/prompter.h"
+#include "app/polyphone_commands.h"
 #include "app/view.h"
 #include "editor/gbk.h"
 #include "editor/ui/edit_widget.h"
@@ -8,9 +8,9 @@
 #include "markup/check.h"
 #include "markup/insert.h"
 #include "markup/tags.h"
-#include "polyphone/ui/polyphone_commands.h"
+#include "uikit/prompter.h"
 
-namespace mked {
+namespace qdm::ui {
 
 void CmkedView::RegisterCommands() {
     auto on = [this](int id, void (CmkedView::*handler)()) {
@@ -102,4 +102,4 @@ void CmkedView::OnEditUndo() {
     if (!result.ok) emit statusMessage(FromGbk(result.message));
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -3,15 +3,15 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/file_dialogs.h"
-#include "app/prompter.h"
 #include "app/recent_files.h"
 #include "app/view.h"
 #include "editor/ui/edit_widget.h"
 #include "markup/check.h"
 #include "markup/qdm_path.h"
+#include "uikit/file_dialogs.h"
+#include "uikit/prompter.h"
 
-namespace mked {
+namespace qdm::ui {
 namespace {
 
 std::string PathBytes(const QString& path) {
@@ -129,4 +129,4 @@ void CmkedView::OnFileSaveAs() {
     if (path && SaveTo(*path)) SetCurrentFile(*path);
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

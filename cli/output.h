@@ -15,7 +15,7 @@ std::optional<std::string> ToGbk(std::string_view utf8);
 
 // One JSON object written field by field, in insertion order, on one line.
 class JsonLine {
-public:
+  public:
     JsonLine& Str(std::string_view key, std::string_view utf8);
     JsonLine& Int(std::string_view key, int64_t value);
     JsonLine& Bool(std::string_view key, bool value);
@@ -23,7 +23,7 @@ public:
     JsonLine& IntArray(std::string_view key, const std::vector<int64_t>& values);
     std::string Text() const { return "{" + m_body + "}"; }
 
-private:
+  private:
     void Key(std::string_view key);
     std::string m_body;
 };

@@ -192,7 +192,8 @@ void CEditBox::TypeText(std::string_view bytes) {
     OnCharEnd();
 }
 
-// ---- undo ----------------------------------------------------------------------------------------
+// ---- undo
+// ----------------------------------------------------------------------------------------
 
 namespace {
 
@@ -244,7 +245,8 @@ UndoResult CEditBox::Undo() {
     return result;
 }
 
-// ---- files ----------------------------------------------------------------------------------------
+// ---- files
+// ----------------------------------------------------------------------------------------
 
 IoStatus CEditBox::LoadFile(const std::string& path, bool* hadNul) {
     FileText file;
@@ -267,7 +269,8 @@ IoStatus CEditBox::SaveFile(const std::string& path) {
     return status;
 }
 
-// ---- appearance ----------------------------------------------------------------------------------
+// ---- appearance
+// ----------------------------------------------------------------------------------
 
 void CEditBox::SetEditFont(int32_t sizeTenths, std::string face) {
     m_fontSize = sizeTenths;

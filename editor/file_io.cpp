@@ -15,7 +15,9 @@
 namespace qdm {
 namespace {
 
-IoStatus Errno(const std::string& path) { return IoStatus::Fail(path, std::strerror(errno)); }
+IoStatus Errno(const std::string& path) {
+    return IoStatus::Fail(path, std::strerror(errno));
+}
 
 struct Fd {
     int fd = -1;

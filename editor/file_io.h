@@ -24,9 +24,9 @@ struct IoStatus {
 constexpr int64_t kMaxFileSize = int64_t{1} << 31;
 
 struct FileText {
-    std::string text;        // the bytes up to, not including, the first NUL
-    bool hadNul = false;     // a NUL byte was found, and what followed it is not in `text`
-    int64_t fileSize = 0;    // the size of the whole file
+    std::string text;      // the bytes up to, not including, the first NUL
+    bool hadNul = false;   // a NUL byte was found, and what followed it is not in `text`
+    int64_t fileSize = 0;  // the size of the whole file
 };
 
 // Reads the whole file in one piece; the text ends before the first NUL byte.

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace mked {
+namespace qdm::ui {
 
 struct FileFilter {
     QString name;      // shown to the user, e.g. "文本文件(*.txt;*.qdm)"
@@ -41,4 +41,4 @@ class QtFileDialogs : public IFileDialogs {
     QWidget* m_owner;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

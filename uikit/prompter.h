@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace mked {
+namespace qdm::ui {
 
 class IPrompter {
   public:
@@ -27,4 +27,4 @@ class QtPrompter : public IPrompter {
 // A GBK text of the engine, for the screen.
 QString FromGbk(std::string_view gbk);
 
-}  // namespace mked
+}  // namespace qdm::ui

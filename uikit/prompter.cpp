@@ -1,11 +1,11 @@
-#include "app/prompter.h"
+#include "uikit/prompter.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
 
 #include "editor/codec.h"
 
-namespace mked {
+namespace qdm::ui {
 
 QString FromGbk(std::string_view gbk) {
     return QString::fromStdString(gbk::ToUtf8(gbk));
@@ -17,4 +17,4 @@ void QtPrompter::Message(const QString& text, const QString& caption) {
     box.exec();
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -1,8 +1,8 @@
-#include "app/file_dialogs.h"
+#include "uikit/file_dialogs.h"
 
 #include <QFileDialog>
 
-namespace mked {
+namespace qdm::ui {
 
 std::optional<QString> QtFileDialogs::Choose(const FileDialogRequest& request) {
     QFileDialog dialog(m_owner);
@@ -30,4 +30,4 @@ std::optional<QString> QtFileDialogs::Choose(const FileDialogRequest& request) {
     return dialog.selectedFiles().first();
 }
 
-}  // namespace mked
+}  // namespace qdm::ui
