@@ -10,6 +10,8 @@
 #include "editor/codec.h"
 #include "editor/gbk.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 using qdm::PolyAuditChar;

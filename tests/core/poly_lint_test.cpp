@@ -6,6 +6,8 @@
 #include "editor/codec.h"
 #include "editor/gbk.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 struct LintCase {

@@ -17,6 +17,8 @@
 
 namespace fs = std::filesystem;
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 std::string Resource(std::string_view name) {
