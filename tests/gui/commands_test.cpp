@@ -52,7 +52,7 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
         {"插入SECTION\tAlt+S", "反向SECTION\tAlt+F", "插入读者注\tAlt+R", "插入作者注\tAlt+A",
          "插入译文\tAlt+T", "插入重点\tAlt+E", "QDM文件检查\tAlt+C", "自动处理", "-",
          "撤消(&U)\tCtrl+Z", "-", "剪切(&T)\tCtrl+X", "复制(&C)\tCtrl+C", "粘贴(&P)\tCtrl+V"},
-        {"多音字设置", "本文多音字处理", "工具>", "单文件", "目录"},
+        {"多音字设置", "本文多音字处理", "多音字检查", "工具>", "单文件", "目录"},
         {"工具栏(&T)", "状态栏(&S)", "字体", "颜色"},
         {"关于 QDM智能编辑器(&A)..."},
     };
@@ -89,7 +89,8 @@ TEST(Menus, ACommandWithoutAHandlerIsDisabled) {
                            ID_POLYPHONE_SETTINGS,
                            ID_POLYPHONE_TEXT,
                            ID_POLYPHONE_FILE,
-                           ID_POLYPHONE_DIR};
+                           ID_POLYPHONE_DIR,
+                           ID_POLYPHONE_AUDIT};
     for (int id : disabled) EXPECT_FALSE(ed.Enabled(id)) << id;
     for (int id : enabled) EXPECT_TRUE(ed.Enabled(id)) << id;
 }
