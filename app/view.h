@@ -3,16 +3,21 @@
 // through the edit area that covers the whole view) and the name of the current file, and it
 // serves the editor's own commands.
 #include <QWidget>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "app/command_router.h"
+#include "app/services.h"
 #include "editor/edit_box.h"
 #include "editor/ui/system_clipboard.h"
 
 namespace qdm::ui {
 class EditWidget;
-}
+class FindSession;
+class FindReplaceDialog;
+class GoToDialog;
+}  // namespace qdm::ui
 
 namespace qdm::ui {
 
@@ -21,18 +26,10 @@ class IFileDialogs;
 class IAppearanceDialogs;
 class RecentFiles;
 
-// The dialogs and stores a view talks to.
-struct ViewServices {
-    IPrompter* prompter = nullptr;
-    IFileDialogs* fileDialogs = nullptr;
-    IAppearanceDialogs* appearance = nullptr;
-    RecentFiles* recent = nullptr;
-};
-
 class CmkedView : public QWidget {
     Q_OBJECT
   public:
-    CmkedView(const ViewServices& services, QWidget* parent = nullptr);
+    CmkedView(const Services& services, QWidget* parent = nullptr);
     ~CmkedView() override;
 
     qdm::ui::EditWidget& Editor() { return *m_editor; }
@@ -63,6 +60,16 @@ class CmkedView : public QWidget {
     void OnFont();
     void OnColor();
     void OnEditUndo();
+    void OnEditRedo();
+    // 查找 (replace = false) and 替换: the one 查找和替换 dialog.
+    void OnEditFind(bool replace);
+    // F3 and Shift+F3: the last search again; the dialog when there was none.
+    void OnFindAgain(bool backward);
+    void OnEditGoTo();
+
+    // The dialogs while they exist (created on first use), for tests.
+    FindReplaceDialog* FindDialog() const { return m_findDialog; }
+    GoToDialog* GoTo() const { return m_goTo; }
 
   signals:
     void captionChanged(const QString& caption);
@@ -75,6 +82,8 @@ class CmkedView : public QWidget {
 
   private:
     void RegisterCommands();
+    void RegisterFindCommands();
+    void GoTo(bool section, int number);
     void InsertMarkup(int kind, const char* failureCaption);
     bool CheckBeforeSave();
     bool SaveTo(const QString& path);
@@ -83,7 +92,7 @@ class CmkedView : public QWidget {
     void Box(std::string_view gbkText, const char* captionUtf8);
     void Box(const QString& text, const QString& caption);
 
-    ViewServices m_services;
+    Services m_services;
     CommandTarget m_commands;
     qdm::ui::SystemClipboard m_clipboard;
 
@@ -96,6 +105,9 @@ class CmkedView : public QWidget {
   private:
     qdm::ui::EditWidget* m_editor = nullptr;
     QString m_lastDialogDir;
+    std::unique_ptr<FindSession> m_find;
+    FindReplaceDialog* m_findDialog = nullptr;
+    GoToDialog* m_goTo = nullptr;
 };
 
 }  // namespace qdm::ui

@@ -28,10 +28,14 @@ namespace {
 
 constexpr const char* kDict = "dict";
 
-bool Parse(const Args& args, const std::set<std::string>& flags,
+bool Parse(const Args& words, const std::set<std::string>& flags,
            const std::set<std::string>& values, ParsedArgs& out, const char* command) {
+    ArgSpec spec;
+    spec.flags = flags;
+    spec.values = values;
+    AddDictOption(spec);
     std::string error;
-    if (ParseArgs(args, flags, values, out, error)) return true;
+    if (ParseArgs(words, spec, out, error)) return true;
     UsageError(command, error);
     return false;
 }
@@ -45,7 +49,7 @@ void WarnIfCut(const CPolyDict& dict) {
 
 }  // namespace
 
-int DictImport(const std::string& dictPath, const Args& args) {
+int DictImport(const Args& args) {
     ParsedArgs p;
     if (!Parse(args, {"--starter"}, {"--style"}, p, kDict)) return kExitUsage;
     const bool starter = p.Has("--starter");
@@ -66,7 +70,7 @@ int DictImport(const std::string& dictPath, const Args& args) {
     FileText incoming;
     if (IoStatus io = ReadTextFile(source, incoming); !io)
         return UsageError("", "无法读取 " + io.Describe());
-    const std::string path = DictPathOrDefault(dictPath);
+    const std::string path = DictPath(p);
     PolyMergeCount count;
     if (IoStatus io = MergeIntoPolyFile(path, incoming.text, count); !io) {
         std::cerr << "qdm: 无法写入多音字词典 " << io.Describe() << "\n";
@@ -77,11 +81,11 @@ int DictImport(const std::string& dictPath, const Args& args) {
     return kExitOk;
 }
 
-int DictExport(const std::string& dictPath, const Args& args) {
+int DictExport(const Args& args) {
     ParsedArgs p;
     if (!Parse(args, {"--utf8"}, {"-o"}, p, kDict)) return kExitUsage;
     if (!p.operands.empty()) return UsageError(kDict, "dict export 不需要其他参数");
-    const CPolyDict dict(DictPathOrDefault(dictPath));
+    const CPolyDict dict(DictPath(p));
     if (const std::string problem = DictReadProblem(dict); !problem.empty()) {
         std::cerr << "qdm: 无法读取多音字词典 " << problem << "\n";
         return kExitUsage;
@@ -100,11 +104,11 @@ int DictExport(const std::string& dictPath, const Args& args) {
     return kExitOk;
 }
 
-int DictLint(const std::string& dictPath, const Args& args) {
+int DictLint(const Args& args) {
     ParsedArgs p;
     if (!Parse(args, {"--json"}, {}, p, kDict)) return kExitUsage;
     if (!p.operands.empty()) return UsageError(kDict, "dict lint 不需要其他参数");
-    const CPolyDict dict(DictPathOrDefault(dictPath));
+    const CPolyDict dict(DictPath(p));
     if (const std::string problem = DictReadProblem(dict); !problem.empty()) {
         std::cerr << "qdm: 无法读取多音字词典 " << problem << "\n";
         return kExitUsage;
@@ -151,7 +155,7 @@ std::string AuditJson(const PolyAuditChar& c) {
 
 }  // namespace
 
-int PolyphoneAudit(const std::string& dictPath, const Args& args) {
+int PolyphoneAudit(const Args& args) {
     constexpr const char* kName = "polyphone";
     ParsedArgs p;
     if (!Parse(args, {"--audit", "--json"}, {}, p, kName)) return kExitUsage;
@@ -167,7 +171,7 @@ int PolyphoneAudit(const std::string& dictPath, const Args& args) {
         if (IoStatus io = ReadTextFile(p.operands[i], files[i]); !io)
             return UsageError("", "无法读取 " + io.Describe());
     // A missing dictionary covers nothing: the audit then lists every polyphonic character.
-    const CPolyDict dict(DictPathOrDefault(dictPath));
+    const CPolyDict dict(DictPath(p));
     if (const std::string problem = DictReadProblem(dict); !problem.empty())
         std::cerr << "qdm: 注意: 无法读取多音字词典 " << problem << "，按空词典检查\n";
     std::vector<std::string_view> texts;

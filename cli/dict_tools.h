@@ -1,17 +1,17 @@
 #pragma once
 // The dictionary tools of qdm: `dict import`, `dict export`, `dict lint` and
-// `polyphone --audit`. Each takes the words after its subcommand (or, for the audit, after
-// "polyphone") and the dictionary path from --dict (empty: beside the executable).
+// `polyphone --audit`. Each takes the command's words without its subcommand, --dict
+// included.
 #include <string>
 
 #include "cli/command.h"
 
 namespace qdm::cli {
 
-int DictImport(const std::string& dictPath, const Args& args);
-int DictExport(const std::string& dictPath, const Args& args);
-int DictLint(const std::string& dictPath, const Args& args);
-int PolyphoneAudit(const std::string& dictPath, const Args& args);
+int DictImport(const Args& words);
+int DictExport(const Args& words);
+int DictLint(const Args& words);
+int PolyphoneAudit(const Args& words);
 
 // Usage lines for the commands' help texts.
 extern const char* const kDictToolsUsage;

@@ -1,13 +1,10 @@
 #include "polyphone/poly_merge.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <unordered_set>
 
 #include "editor/gbk.h"
 #include "polyphone/poly_dict.h"
+#include "polyphone/poly_dict_edit.h"
 #include "polyphone/poly_rows.h"
 
 namespace qdm {
@@ -58,36 +55,16 @@ std::vector<std::string> NewPolyRows(const std::vector<std::string_view>& have,
     return rows;
 }
 
-std::string InsertPolyRows(std::string_view content, const std::vector<std::string>& rows) {
-    const size_t textEnd = std::min(content.find('\0'), content.size());
-    const size_t lastLf = content.substr(0, textEnd).rfind('\n');
-    const size_t at = lastLf == content.npos ? 0 : lastLf + 1;
-    std::string out;
-    size_t added = 0;
-    for (const std::string& row : rows) added += row.size() + 1;
-    out.reserve(content.size() + added);
-    out.append(content.substr(0, at));
-    for (const std::string& row : rows) out.append(row).push_back('\n');
-    out.append(content.substr(at));
-    return out;
-}
-
 IoStatus MergeIntoPolyFile(const std::string& path, std::string_view incoming,
                            PolyMergeCount& count) {
-    std::string content;
-    {
-        std::ifstream in(path, std::ios::binary);
-        if (in) {
-            content.assign(std::istreambuf_iterator<char>(in), {});
-            if (in.bad()) return IoStatus::Fail(path, std::strerror(errno));
-        } else if (errno != ENOENT) {
-            return IoStatus::Fail(path, std::strerror(errno));
-        }
-    }
-    const std::vector<std::string_view> lines = Lines(content);
-    const std::vector<std::string> rows = NewPolyRows(PolyWords(lines), incoming, count);
-    if (rows.empty()) return {};
-    return WriteFileAtomic(path, InsertPolyRows(content, rows));
+    return EditPolyDict(path, true, [&](PolyDictText& text) {
+        count = {};
+        const std::vector<std::string> lines = text.Lines();
+        const std::vector<std::string> rows = NewPolyRows(
+            PolyWords(std::vector<std::string_view>(lines.begin(), lines.end())), incoming, count);
+        for (const std::string& row : rows) text.Add(row);
+        return !rows.empty();
+    });
 }
 
 std::string ExportPolyEntries(std::string_view content) {

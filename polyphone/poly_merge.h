@@ -1,7 +1,7 @@
 #pragma once
 // Bringing entries from another dictionary (the starter dictionary, a file of the user's)
 // into the user's own, and writing the valid entries out. The user's bytes are never
-// rewritten: new lines go in at one place, everything else stays as it was.
+// rewritten: new lines are appended as `dict add` appends one, under the same lock.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,12 +24,9 @@ std::vector<std::string> NewPolyRows(const std::vector<std::string_view>& have,
 // The words of the valid entries among `lines`.
 std::vector<std::string_view> PolyWords(const std::vector<std::string_view>& lines);
 
-// `content` (a dictionary's bytes) with `rows` inserted after its last complete line: before
-// a NUL byte, which ends the dictionary, and before a last line without LF, which is no line.
-std::string InsertPolyRows(std::string_view content, const std::vector<std::string>& rows);
-
 // Merges `incoming` into the dictionary file at `path` (created when missing) and replaces it
-// atomically when something was added.
+// atomically when something was added (poly_dict_edit.h: a file holding a NUL byte is
+// refused, a last line without LF is ended first).
 IoStatus MergeIntoPolyFile(const std::string& path, std::string_view incoming,
                            PolyMergeCount& count);
 

@@ -129,21 +129,29 @@ class PolyMerge : public ::testing::Test {
 };
 
 TEST_F(PolyMerge, AppendsNewWordsKeepsEveryOtherByteAndAddsNothingTheSecondTime) {
-    const std::string mine = gbk::Lit("银行======>>yin2hang2\r\n坏行\n");
-    const std::string tail = gbk::Lit("半行") + std::string("\0rest", 5);
-    std::ofstream(m_path, std::ios::binary) << mine << tail;
+    const std::string mine = gbk::Lit("银行======>>yin2hang2\r\n坏行\n半行");
+    std::ofstream(m_path, std::ios::binary) << mine;
     const std::string incoming =
         gbk::Lit("银行======>>银航\n长大======>>掌大\r\n无效\n长大======>>x\n");
     qdm::PolyMergeCount first;
     ASSERT_TRUE(qdm::MergeIntoPolyFile(m_path, incoming, first));
     EXPECT_EQ(1, first.added);
     EXPECT_EQ(2, first.skipped);
-    EXPECT_EQ(mine + gbk::Lit("长大======>>掌大\n") + tail, Read());
+    // The last line without LF is ended, as adding one entry ends it.
+    EXPECT_EQ(mine + "\n" + gbk::Lit("长大======>>掌大\n"), Read());
     qdm::PolyMergeCount second;
     ASSERT_TRUE(qdm::MergeIntoPolyFile(m_path, incoming, second));
     EXPECT_EQ(0, second.added);
     EXPECT_EQ(3, second.skipped);
-    EXPECT_EQ(mine + gbk::Lit("长大======>>掌大\n") + tail, Read());
+    EXPECT_EQ(mine + "\n" + gbk::Lit("长大======>>掌大\n"), Read());
+}
+
+TEST_F(PolyMerge, ADictionaryHoldingANulByteIsNotRewritten) {
+    const std::string mine = gbk::Lit("银行======>>x\n") + std::string("\0rest\n", 6);
+    std::ofstream(m_path, std::ios::binary) << mine;
+    qdm::PolyMergeCount count;
+    EXPECT_FALSE(qdm::MergeIntoPolyFile(m_path, gbk::Lit("长大======>>掌大\n"), count));
+    EXPECT_EQ(mine, Read());
 }
 
 TEST_F(PolyMerge, CreatesAMissingDictionaryAndExportsOnlyValidEntries) {
