@@ -10,6 +10,7 @@
 #include "editor/ui/goto_dialog.h"
 #include "markup/section_find.h"
 #include "uikit/prompter.h"
+#include "uikit/qt_text.h"
 
 namespace qdm::ui {
 
@@ -22,7 +23,7 @@ void CmkedView::RegisterFindCommands() {
     redo.explain = [this] {
         std::string why;
         m_edit.CanRedo(&why);
-        emit statusMessage(FromGbk(why));
+        emit statusMessage(QFromGbk(why));
     };
     m_commands.On(ID_EDIT_FIND, [this] { OnEditFind(false); });
     m_commands.On(ID_EDIT_REPLACE, [this] { OnEditFind(true); });
@@ -38,7 +39,7 @@ void CmkedView::OnEditRedo() {
         m_editor->Mirror().SyncSelectionToModel();
         result = m_edit.Redo();
     }
-    if (!result.ok) emit statusMessage(FromGbk(result.message));
+    if (!result.ok) emit statusMessage(QFromGbk(result.message));
 }
 
 void CmkedView::OnEditFind(bool replace) {
