@@ -15,7 +15,9 @@
 namespace qdm {
 namespace {
 
-IoStatus Errno(const std::string& path) { return IoStatus::Fail(path, std::strerror(errno)); }
+IoStatus Errno(const std::string& path) {
+    return IoStatus::Fail(path, std::strerror(errno));
+}
 
 struct Fd {
     int fd = -1;
@@ -58,7 +60,7 @@ bool WriteAll(int fd, std::string_view data) {
 
 }  // namespace
 
-IoStatus ReadTextFile(const std::string& path, FileText& out) {
+IoStatus ReadWholeFile(const std::string& path, std::string& out) {
     Fd f;
     f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (f.fd < 0) return Errno(path);
@@ -80,12 +82,25 @@ IoStatus ReadTextFile(const std::string& path, FileText& out) {
         got += static_cast<size_t>(n);
     }
     data.resize(got);
-    out.fileSize = static_cast<int64_t>(got);
-    size_t nul = data.find('\0');
-    out.hadNul = nul != std::string::npos;
-    if (out.hadNul) data.resize(nul);
-    out.text = std::move(data);
+    out = std::move(data);
     return {};
+}
+
+FileText TextUpToNul(std::string bytes) {
+    FileText out;
+    out.fileSize = static_cast<int64_t>(bytes.size());
+    const size_t nul = bytes.find('\0');
+    out.hadNul = nul != std::string::npos;
+    if (out.hadNul) bytes.resize(nul);
+    out.text = std::move(bytes);
+    return out;
+}
+
+IoStatus ReadTextFile(const std::string& path, FileText& out) {
+    std::string bytes;
+    IoStatus status = ReadWholeFile(path, bytes);
+    if (status) out = TextUpToNul(std::move(bytes));
+    return status;
 }
 
 IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {

@@ -24,13 +24,20 @@ struct IoStatus {
 constexpr int64_t kMaxFileSize = int64_t{1} << 31;
 
 struct FileText {
-    std::string text;        // the bytes up to, not including, the first NUL
-    bool hadNul = false;     // a NUL byte was found, and what followed it is not in `text`
-    int64_t fileSize = 0;    // the size of the whole file
+    std::string text;      // the bytes up to, not including, the first NUL
+    bool hadNul = false;   // a NUL byte was found, and what followed it is not in `text`
+    int64_t fileSize = 0;  // the size of the whole file
 };
 
 // Reads the whole file in one piece; the text ends before the first NUL byte.
 IoStatus ReadTextFile(const std::string& path, FileText& out);
+
+// Every byte of the file, NUL bytes included: the input of encoding detection and conversion,
+// since a UTF-16 text is full of them.
+IoStatus ReadWholeFile(const std::string& path, std::string& out);
+
+// The text of a file's bytes as ReadTextFile gives it: up to the first NUL.
+FileText TextUpToNul(std::string bytes);
 
 // Replaces the file's contents: a temporary file beside it is written, flushed and renamed
 // over the target, so a failure at any step leaves the old file as it was. Permissions of an
