@@ -5,6 +5,8 @@
 #include "cli/batch_text.h"
 #include "cli/output.h"
 #include "cli/target.h"
+#include "editor/encoding_detect.h"
+#include "editor/file_io.h"
 #include "markup/check.h"
 
 namespace qdm::cli {
@@ -12,12 +14,18 @@ namespace {
 
 // Checks one file; returns its exit status.
 int CheckFile(const std::string& path, bool json) {
-    BatchText doc;
-    if (IoStatus status = doc.Load(path); !status) {
+    std::string bytes;
+    if (IoStatus status = ReadWholeFile(path, bytes); !status) {
         PrintIoError(status);
         return kExitUsage;
     }
-    if (doc.HadNul()) std::cerr << "qdm: 警告: " << path << " 含有零字节, 只检查它之前的文本\n";
+    // The bytes are checked as given; a text in another encoding is only pointed out.
+    if (const Encoding encoding = DetectEncoding(bytes); encoding != Encoding::Gbk)
+        std::cerr << path << ": 警告: 文件看起来是 " << EncodingLabel(encoding) << " 编码\n";
+    FileText file = TextUpToNul(std::move(bytes));
+    BatchText doc;
+    doc.Edit().LoadText(std::move(file.text), path);
+    if (file.hadNul) std::cerr << "qdm: 警告: " << path << " 含有零字节, 只检查它之前的文本\n";
     std::string message;
     if (CheckDocument(doc.Edit(), message)) {
         if (json)

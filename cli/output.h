@@ -15,15 +15,16 @@ std::optional<std::string> ToGbk(std::string_view utf8);
 
 // One JSON object written field by field, in insertion order, on one line.
 class JsonLine {
-public:
+  public:
     JsonLine& Str(std::string_view key, std::string_view utf8);
     JsonLine& Int(std::string_view key, int64_t value);
     JsonLine& Bool(std::string_view key, bool value);
     JsonLine& Null(std::string_view key);
     JsonLine& IntArray(std::string_view key, const std::vector<int64_t>& values);
+    JsonLine& Raw(std::string_view key, std::string_view json);  // a value already in JSON
     std::string Text() const { return "{" + m_body + "}"; }
 
-private:
+  private:
     void Key(std::string_view key);
     std::string m_body;
 };

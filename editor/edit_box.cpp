@@ -192,7 +192,8 @@ void CEditBox::TypeText(std::string_view bytes) {
     OnCharEnd();
 }
 
-// ---- undo ----------------------------------------------------------------------------------------
+// ---- undo
+// ----------------------------------------------------------------------------------------
 
 namespace {
 
@@ -244,19 +245,24 @@ UndoResult CEditBox::Undo() {
     return result;
 }
 
-// ---- files ----------------------------------------------------------------------------------------
+// ---- files
+// ----------------------------------------------------------------------------------------
 
 IoStatus CEditBox::LoadFile(const std::string& path, bool* hadNul) {
     FileText file;
     IoStatus status = ReadTextFile(path, file);
     if (!status) return status;
     if (hadNul) *hadNul = file.hadNul;
-    SetText(std::move(file.text));
+    LoadText(std::move(file.text), path);
+    return status;
+}
+
+void CEditBox::LoadText(std::string text, const std::string& path) {
+    SetText(std::move(text));
     SetSelection(0, 0);
     ScrollToCaret();
     m_filePath = path;
     m_modified = false;
-    return status;
 }
 
 IoStatus CEditBox::SaveFile(const std::string& path) {
@@ -267,7 +273,8 @@ IoStatus CEditBox::SaveFile(const std::string& path) {
     return status;
 }
 
-// ---- appearance ----------------------------------------------------------------------------------
+// ---- appearance
+// ----------------------------------------------------------------------------------
 
 void CEditBox::SetEditFont(int32_t sizeTenths, std::string face) {
     m_fontSize = sizeTenths;

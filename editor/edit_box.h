@@ -17,7 +17,7 @@ namespace qdm {
 // Told about every change made by the model, so a view can update just that range.
 // Changes that arrive through ApplyWidgetEdit are not echoed back.
 class IEditObserver {
-public:
+  public:
     virtual ~IEditObserver() = default;
     // Bytes [pos, pos + removedLen) of the old text were replaced by insertedLen new bytes.
     virtual void OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedLen) = 0;
@@ -38,7 +38,7 @@ struct UndoResult {
 };
 
 class CEditBox {
-public:
+  public:
     CEditBox();
 
     // ---- text and selection --------------------------------------------------------------
@@ -70,7 +70,9 @@ public:
     bool IsModified() const { return m_modified; }
     void ClearModified() { m_modified = false; }
 
-    void SetClipboard(IClipboard* clipboard) { m_clipboard = clipboard ? clipboard : &m_ownClipboard; }
+    void SetClipboard(IClipboard* clipboard) {
+        m_clipboard = clipboard ? clipboard : &m_ownClipboard;
+    }
     IClipboard& Clipboard() { return *m_clipboard; }
     void SetObserver(IEditObserver* observer) { m_observer = observer; }
 
@@ -112,17 +114,19 @@ public:
 
     // ---- files -------------------------------------------------------------------------------
     IoStatus LoadFile(const std::string& path, bool* hadNul = nullptr);
+    // A text read, and perhaps converted, elsewhere, put in as LoadFile puts a file's text.
+    void LoadText(std::string text, const std::string& path);
     IoStatus SaveFile(const std::string& path);
     std::string GetFilePath() const { return m_filePath; }
 
     // ---- appearance --------------------------------------------------------------------------
     void SetEditFont(int32_t sizeTenths, std::string face);
     std::string GetFontFace() const { return m_fontFace; }
-    int32_t m_fontSize = 150;                 // tenths of a point
-    uint32_t m_textColor = 0x000000;          // 0xRRGGBB
-    const uint32_t m_bgColor = 0xFFFFFF;      // never changed
+    int32_t m_fontSize = 150;             // tenths of a point
+    uint32_t m_textColor = 0x000000;      // 0xRRGGBB
+    const uint32_t m_bgColor = 0xFFFFFF;  // never changed
 
-private:
+  private:
     // The edit the newest record announced, by position and sizes: the record itself holds
     // the bytes, and a huge insertion need not be copied a second time to be recognised.
     struct Expected {
@@ -160,6 +164,8 @@ private:
 };
 
 // Height of the font description the font dialog is opened with, from a size in tenths.
-inline int32_t FontDialogHeight(int32_t sizeTenths) { return -((sizeTenths - 16) / 6); }
+inline int32_t FontDialogHeight(int32_t sizeTenths) {
+    return -((sizeTenths - 16) / 6);
+}
 
 }  // namespace qdm

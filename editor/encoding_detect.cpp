@@ -6,6 +6,7 @@
 #include "editor/cjk_tables.h"
 #include "editor/codec.h"
 #include "editor/gbk.h"
+#include "editor/text_decoders.h"
 
 namespace qdm {
 namespace {
@@ -178,11 +179,18 @@ Utf8Evidence ScanUtf8(std::string_view s) {
             continue;
         }
         const size_t len = Utf8SequenceLen(s, i);
-        if (len == 0) return e;
-        ++e.multibyte;
-        i += len;
+        if (len > 0) {
+            ++e.multibyte;
+            i += len;
+            continue;
+        }
+        const size_t bad = decode::Utf8MalformedLen(s, i);
+        if (i + bad == n && At(s, i) >= 0xC2 && At(s, i) <= 0xF4) break;  // cut at the end
+        // A text in another encoding fails within its first characters and again soon after.
+        if (++e.malformed * kUtf8ErrorRatio > e.multibyte + kUtf8ErrorRatio) return e;
+        i += bad;
     }
-    e.valid = true;
+    e.valid = e.malformed * kUtf8ErrorRatio <= e.multibyte;
     return e;
 }
 

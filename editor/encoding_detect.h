@@ -24,10 +24,15 @@ Encoding ResolveUtf16(std::string_view bytes);
 
 // ---- the evidence, exposed for the measurements that set the thresholds ---------------------
 
+// A text counts as valid UTF-8 when at most one sequence in kUtf8ErrorRatio is malformed (a
+// damaged book stays a UTF-8 book; its bad bytes are reported on conversion) and a sequence
+// cut by the end of the file is not held against it.
 struct Utf8Evidence {
     bool valid = false;
     int64_t multibyte = 0;  // characters of two or more bytes
+    int64_t malformed = 0;  // sequences that are not valid UTF-8
 };
+constexpr int64_t kUtf8ErrorRatio = 1000;
 Utf8Evidence ScanUtf8(std::string_view bytes);
 
 // The decoded characters of one double-byte reading (GBK or Big5) of a text.

@@ -69,11 +69,18 @@ TEST(EncodingDetection, Utf16WithoutMarkTakesTheByteOrderOfItsAsciiZeros) {
 }
 
 TEST(EncodingDetection, Utf8IsValidatedOverTheWholeText) {
-    // Valid UTF-8 for a megabyte, one stray GBK character at the very end.
+    // A megabyte of UTF-8 (4 characters a line), then GBK text at the very end.
     std::string text;
     while (text.size() < (1 << 20)) text += "\xE5\xBA\x8A\xE5\x89\x8D\xE6\x98\x8E\xE6\x9C\x88\n";
     EXPECT_EQ(qdm::DetectEncoding(text), qdm::Encoding::Utf8);
-    EXPECT_EQ(qdm::DetectEncoding(text + "\xB0\xA1"), qdm::Encoding::Gbk);
+    std::string gbkTail;
+    for (int i = 0; i < 400; ++i) gbkTail += "\xB4\xB2\xC7\xB0\r\n";
+    EXPECT_EQ(qdm::DetectEncoding(text + gbkTail), qdm::Encoding::Gbk);
+    // A few damaged bytes do not make a UTF-8 book GBK, nor does a character cut by the end.
+    std::string damaged = text;
+    damaged[damaged.size() / 2] = '\xB0';
+    EXPECT_EQ(qdm::DetectEncoding(damaged), qdm::Encoding::Utf8);
+    EXPECT_EQ(qdm::DetectEncoding(text + "\xE5\xBA"), qdm::Encoding::Utf8);
 }
 
 TEST(EncodingDetection, Big5IsDecidedOnSamplesSpreadOverTheText) {

@@ -1,0 +1,114 @@
+// qdm import: a book in UTF-8, UTF-16, GB18030 or Big5 written as GBK text, with every
+// character GBK cannot hold reported.
+#include <iostream>
+
+#include "cli/args.h"
+#include "cli/encoded_input.h"
+#include "cli/output.h"
+#include "cli/target.h"
+#include "editor/encoding_convert.h"
+#include "editor/file_io.h"
+
+namespace qdm::cli {
+namespace {
+
+bool ParseOptions(const ParsedArgs& args, ConvertOptions& options, std::string& error) {
+    if (const auto sub = args.values.find("--substitute"); sub != args.values.end()) {
+        const std::optional<std::string> gbkSub = ToGbk(sub->second);
+        if (!gbkSub) {
+            error = "替换文字无法用 GBK 表示: " + sub->second;
+            return false;
+        }
+        options.substitute = *gbkSub;
+    }
+    options.keepNewlines = args.Has("--keep-newlines");
+    options.t2s = args.Has("--t2s");
+    return true;
+}
+
+// The GBK text of the input: converted, or a GBK input as the editor reads it.
+bool Import(const std::string& in, const Target& target, const FromOption& from,
+            const ConvertOptions& options, Conversion& out) {
+    std::string bytes;
+    if (IoStatus status = ReadWholeFile(in, bytes); !status) {
+        PrintIoError(status);
+        return false;
+    }
+    const Encoding encoding = ResolveEncoding(bytes, from);
+    if (encoding == Encoding::Gbk && !options.t2s) {
+        FileText file = TextUpToNul(std::move(bytes));
+        if (file.hadNul && !AcceptNulText(in, target)) return false;
+        out.text = std::move(file.text);
+        out.report = ConversionReport{};
+        return true;
+    }
+    std::string error;
+    if (!ConvertToGbk(bytes, encoding, options, out, error)) {
+        std::cerr << "qdm: " << in << ": " << error << "\n";
+        return false;
+    }
+    return true;
+}
+
+int Run(const Args& words) {
+    ParsedArgs args;
+    std::string error;
+    if (!ParseArgs(words, {"-i", "--json", "--keep-newlines", "--t2s"},
+                   {"-o", "--from", "--substitute"}, args, error))
+        return UsageError("import", error);
+    if (args.operands.size() != 1) return UsageError("import", "需要正好一个输入文件");
+    const std::string& in = args.operands[0];
+    Target target;
+    FromOption from;
+    ConvertOptions options;
+    if (!ResolveTarget(args, in, "", target, error) || !ParseFrom(args, from, error) ||
+        !ParseOptions(args, options, error))
+        return UsageError("import", error);
+
+    Conversion conversion;
+    if (!Import(in, target, from, options, conversion)) return kExitUsage;
+    if (!WriteTarget(target, conversion.text)) return kExitUsage;
+    const ConversionReport& report = conversion.report;
+    std::ostream& out = ReportStream(target);
+    if (args.Has("--json"))
+        out << JsonLine()
+                   .Bool("ok", true)
+                   .Str("input", in)
+                   .Str("output", target.path)
+                   .Str("encoding", EncodingName(report.from))
+                   .Int("unmappable", report.unmappable)
+                   .Int("newlines", report.newlines)
+                   .Raw("examples", ExamplesJson(report))
+                   .Text()
+            << "\n";
+    else
+        PrintConversion(out, in, report);
+    return kExitOk;
+}
+
+const Registrar registrar(
+    "import", {"把 UTF-8、UTF-16、GB18030 或 Big5 的文本转换为 GBK",
+               "用法: qdm import [--from auto|gbk|utf-8|utf-16|gb18030|big5] [--substitute 文字]\n"
+               "                 [--keep-newlines] [--t2s] [--json] (-o 输出 | -i) 输入\n"
+               "\n"
+               "读入文本, 认出它的编码 (或按 --from), 写出 GBK 文本. GBK 无法表示的字符\n"
+               "(表情符号、GBK 之外的生僻字等) 换成替换文字并逐个报告行和列 (列出前 100 个,\n"
+               "全部计数). 无效的字节序列也这样报告和替换. GBK 文本原样写出.\n"
+               "\n"
+               "  --from 编码        不自动识别, 按这个编码读 (utf-16 的字节序看字节序标记)\n"
+               "  --substitute 文字  替换文字, 默认 \"?\"; 空文字表示删掉这些字符\n"
+               "  --keep-newlines    保留原来的换行; 否则 LF 和单独的 CR 都改为 CR LF\n"
+               "  --t2s              繁体转简体 (需要 OpenCC)\n"
+               "  -o 输出            写到这个文件 (- 表示标准输出)\n"
+               "  -i                 就地改写输入文件\n"
+               "  --json             输出一行 JSON\n"
+               "\n"
+               "退出码: 0 已写出 (有替换时也是), 2 用法或文件错误.\n"
+               "\n"
+               "例子:\n"
+               "  qdm import -o 西游记.txt 西游记.utf8.txt\n"
+               "  qdm import --from big5 --t2s --substitute 口 -o 书.txt 書.txt\n",
+               Run});
+
+}  // namespace
+}  // namespace qdm::cli
