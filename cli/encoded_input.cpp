@@ -6,6 +6,7 @@
 #include "cli/output.h"
 #include "editor/encoding_detect.h"
 #include "editor/file_io.h"
+#include "editor/text_buffer.h"
 
 namespace qdm::cli {
 namespace {
@@ -63,31 +64,48 @@ Encoding ResolveEncoding(std::string_view bytes, const FromOption& from) {
     return from.fixed;
 }
 
-bool LoadConverting(BatchText& doc, const std::string& in, const Target& target,
-                    const FromOption& from, const ConvertOptions& options,
-                    std::optional<ConversionReport>& converted) {
-    std::string bytes;
-    if (IoStatus status = ReadWholeFile(in, bytes); !status) {
-        PrintIoError(status);
-        return false;
-    }
-    const Encoding encoding = ResolveEncoding(bytes, from);
-    if (encoding == Encoding::Gbk && !options.t2s) {
-        FileText file = TextUpToNul(std::move(bytes));
-        if (file.hadNul && !AcceptNulText(in, target)) return false;
-        doc.Edit().LoadText(std::move(file.text), in);
-        return true;
-    }
-    Conversion conversion;
+bool ReadConverting(const std::string& in, const Target& target, const FromOption& from,
+                    const ConvertOptions& options, const MappedFile& file, Conversion& out,
+                    std::string_view& gbkText) {
+    const std::string_view bytes = file.Bytes();
     std::string error;
-    if (!ConvertToGbk(bytes, encoding, options, conversion, error)) {
+    const bool converted =
+        from.detect ? DetectAndConvert(bytes, options, out, error)
+                    : ConvertToGbk(bytes, ResolveEncoding(bytes, from), options, out, error);
+    if (!converted) {
         std::cerr << "qdm: " << in << ": " << error << "\n";
         return false;
     }
-    bytes.clear();
-    bytes.shrink_to_fit();
-    doc.Edit().LoadText(std::move(conversion.text), in);
-    converted = std::move(conversion.report);
+    if (out.report.from != Encoding::Gbk || options.t2s) {
+        gbkText = out.text;
+        return true;
+    }
+    // A GBK text is taken as the editor reads it: up to the first NUL.
+    const size_t nul = bytes.find('\0');
+    if (nul != std::string_view::npos && !AcceptNulText(in, target)) return false;
+    gbkText = bytes.substr(0, nul);
+    return true;
+}
+
+bool LoadConverting(BatchText& doc, const std::string& in, const Target& target,
+                    const FromOption& from, const ConvertOptions& options,
+                    std::optional<ConversionReport>& converted) {
+    MappedFile file;
+    if (IoStatus status = file.Open(in); !status) {
+        PrintIoError(status);
+        return false;
+    }
+    Conversion conversion;
+    std::string_view gbkText;
+    if (!ReadConverting(in, target, from, options, file, conversion, gbkText)) return false;
+    if (gbkText.data() == conversion.text.data()) {
+        doc.Edit().LoadText(std::move(conversion.text), in);
+        converted = std::move(conversion.report);
+    } else {
+        std::string text = NewTextBuffer(gbkText.size());
+        text.append(gbkText);
+        doc.Edit().LoadText(std::move(text), in);
+    }
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "cli/target.h"
 #include "editor/encoding.h"
 #include "editor/encoding_convert.h"
+#include "editor/file_io.h"
 
 namespace qdm::cli {
 
@@ -24,6 +25,13 @@ bool ParseFrom(const ParsedArgs& args, FromOption& out, std::string& error);
 
 // The encoding of `bytes` as the option asks for it.
 Encoding ResolveEncoding(std::string_view bytes, const FromOption& from);
+
+// Reads the mapped file `in` as `from` says and converts it to GBK with `options`. `gbkText` is
+// the result: `out.text`, or for a GBK input the file's own bytes up to the first NUL (with the
+// same refusal as LoadForRewrite). `out.report` tells the encoding. Reports failures.
+bool ReadConverting(const std::string& in, const Target& target, const FromOption& from,
+                    const ConvertOptions& options, const MappedFile& file, Conversion& out,
+                    std::string_view& gbkText);
 
 // Loads `in` into the document: a GBK text as the editor reads it (up to the first NUL, with
 // the same refusal as LoadForRewrite), another encoding converted with `options`. Reports file

@@ -2,8 +2,10 @@
 
 #include <unicode/ucnv.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "editor/cjk_tables.h"
 #include "editor/encoding_detect.h"
@@ -18,16 +20,32 @@ namespace {
 // and column of the character being written and rewrites line breaks.
 class GbkWriter {
   public:
-    GbkWriter(const ConvertOptions& options, ConversionReport& report, std::string& out)
+    GbkWriter(const ConvertOptions& options, ConversionReport& report, GbkOutput& out)
         : m_codes(cjk::GbkCodeTable()),
           m_sub(options.substitute),
+          m_limit(kBuffer - kSlack - std::min(options.substitute.size(), kBuffer / 2)),
           m_keep(options.keepNewlines),
           m_report(report),
           m_out(out) {}
     ~GbkWriter() { Finish(); }
 
     void Put(char32_t cp) {
-        if (m_len + kSlack + m_sub.size() > kBuffer) Flush();
+        if (m_len > m_limit) Flush();
+        // Most characters of a Chinese text: a double-byte GBK code, no line break pending.
+        if (cp >= 0x80 && cp < 0x10000 && !m_pendingCr) {
+            const uint16_t code = m_codes[cp];
+            if (code >= 0x100) {
+                ++m_column;
+                m_buf[m_len] = static_cast<char>(code >> 8);
+                m_buf[m_len + 1] = static_cast<char>(code & 0xFF);
+                m_len += 2;
+                return;
+            }
+        }
+        PutOther(cp);
+    }
+
+    void PutOther(char32_t cp) {
         if (m_pendingCr) {
             m_pendingCr = false;
             if (cp == '\n') {
@@ -80,6 +98,8 @@ class GbkWriter {
         ++m_report.malformed;
     }
 
+    int64_t Line() const { return m_line; }
+
     void Finish() {
         if (m_pendingCr && !m_keep) {
             m_pendingCr = false;
@@ -105,19 +125,25 @@ class GbkWriter {
         ++m_report.unmappable;
         if (m_report.examples.size() < kMaxExamples)
             m_report.examples.push_back({cp, m_line, m_column, malformed, offset});
+        if (m_sub.size() > kBuffer / 2) {  // a substitute longer than the buffer goes directly
+            Flush();
+            m_out.Append(m_sub);
+            return;
+        }
         std::memcpy(m_buf + m_len, m_sub.data(), m_sub.size());
         m_len += m_sub.size();
     }
     void Flush() {
-        m_out.append(m_buf, m_len);
+        if (m_len > 0) m_out.Append({m_buf, m_len});
         m_len = 0;
     }
 
     const uint16_t* m_codes;
     const std::string& m_sub;
+    size_t m_limit;  // past this fill, the next character might not fit
     bool m_keep;
     ConversionReport& m_report;
-    std::string& m_out;
+    GbkOutput& m_out;
     int64_t m_line = 1, m_column = 0;
     bool m_pendingCr = false;
     size_t m_len = 0;
@@ -257,31 +283,158 @@ void Decode(std::string_view bytes, Encoding from, Sink& sink) {
     }
 }
 
+// ---- UTF-8 in two halves at once ---------------------------------------------------------------
+
+class StringOutput : public GbkOutput {
+  public:
+    explicit StringOutput(std::string& text) : m_text(text) {}
+    void Append(std::string_view piece) override { m_text.append(piece); }
+    void Restart() override { m_text.clear(); }
+
+  private:
+    std::string& m_text;
+};
+
+// Books are split in two at a line feed (never inside a character, and a CR LF stays whole) and
+// the halves converted on two threads; smaller texts are not worth a thread.
+constexpr size_t kSplitAt = size_t{4} << 20;
+
+struct Utf8Part {
+    ConversionReport report;
+    int64_t lines = 0;  // line breaks in the part
+    decode::Utf8Tally tally;
+};
+
+void ConvertUtf8Part(std::string_view s, int64_t elsewhere, bool endsText, int64_t ratio,
+                     const ConvertOptions& options, GbkOutput& output, Utf8Part& part) {
+    GbkWriter writer(options, part.report, output);
+    part.tally = decode::Utf8(s, writer, ratio, elsewhere, endsText);
+    writer.Finish();
+    part.lines = writer.Line() - 1;
+}
+
+// The second part's report continues the first's: its lines follow, its byte offsets start at
+// `base`, and the list stays at kMaxExamples.
+void Append(ConversionReport& into, const ConversionReport& part, int64_t lines, int64_t base) {
+    into.unmappable += part.unmappable;
+    into.malformed += part.malformed;
+    into.newlines += part.newlines;
+    for (LostChar lost : part.examples) {
+        if (into.examples.size() >= kMaxExamples) break;
+        lost.line += lines;
+        if (lost.byteOffset >= 0) lost.byteOffset += base;
+        into.examples.push_back(lost);
+    }
+}
+
+// Converts UTF-8 (no mark) and tells what it saw. With `ratio` it gives up once the text is
+// hopeless as UTF-8 (tally.stopped), having written part of it. The first half goes straight
+// to `output`; the second, converted meanwhile on another thread, follows it from memory.
+decode::Utf8Tally ConvertUtf8(std::string_view bytes, int64_t ratio, const ConvertOptions& options,
+                              GbkOutput& output, ConversionReport& report) {
+    size_t cut = bytes.size();
+    if (bytes.size() >= kSplitAt) {
+        const size_t lf = bytes.find('\n', bytes.size() / 2);
+        if (lf != std::string_view::npos) cut = lf + 1;
+    }
+    Utf8Part first, second;
+    const std::string_view head = bytes.substr(0, cut), tail = bytes.substr(cut);
+    std::string tailText;
+    std::thread other;
+    if (!tail.empty())
+        other = std::thread([&] {
+            tailText = NewTextBuffer(tail.size());
+            StringOutput tailOutput(tailText);
+            ConvertUtf8Part(tail, static_cast<int64_t>(cut), true, ratio, options, tailOutput,
+                            second);
+        });
+    ConvertUtf8Part(head, static_cast<int64_t>(tail.size()), tail.empty(), ratio, options, output,
+                    first);
+    if (other.joinable()) other.join();
+    const Encoding from = report.from;
+    report = std::move(first.report);
+    report.from = from;
+    decode::Utf8Tally tally = first.tally;
+    if (!tail.empty()) {
+        output.Append(tailText);
+        Append(report, second.report, first.lines, static_cast<int64_t>(cut));
+        tally.multibyte += second.tally.multibyte;
+        tally.damaged += second.tally.damaged;
+        tally.stopped = tally.stopped || second.tally.stopped;
+    }
+    return tally;
+}
+
+bool ConvertThroughT2s(std::string_view bytes, Encoding from, const ConvertOptions& options,
+                       GbkOutput& output, ConversionReport& report, std::string& error) {
+    std::string utf8;
+    utf8.reserve(bytes.size() + bytes.size() / 2);
+    Utf8Writer writer(utf8);
+    Decode(bytes, from, writer);
+    std::string simplified;
+    if (!TraditionalToSimplified(utf8, simplified, error)) return false;
+    utf8.clear();
+    utf8.shrink_to_fit();
+    ConvertUtf8(simplified, 0, options, output, report);
+    return true;
+}
+
 }  // namespace
+
+bool ConvertToGbkTo(std::string_view bytes, Encoding from, const ConvertOptions& options,
+                    GbkOutput& output, ConversionReport& report, std::string& error) {
+    report = ConversionReport{};
+    report.from = from;
+    if (options.t2s) return ConvertThroughT2s(bytes, from, options, output, report, error);
+    if (from == Encoding::Gbk) {
+        output.Append(bytes);
+    } else if (from == Encoding::Utf8) {
+        ConvertUtf8(bytes.substr(BomLength(bytes, from)), 0, options, output, report);
+    } else {
+        GbkWriter writer(options, report, output);
+        Decode(bytes, from, writer);
+        writer.Finish();
+    }
+    return true;
+}
+
+bool DetectAndConvertTo(std::string_view bytes, const ConvertOptions& options, GbkOutput& output,
+                        ConversionReport& report, std::string& error) {
+    // A book without a mark is most likely UTF-8 when it is not GBK: converting it as UTF-8
+    // validates it on the way, and a GBK book gives up within its first few hundred KB.
+    if (bytes.size() >= kSplitAt && !options.t2s && !BomLength(bytes, Encoding::Utf16Le) &&
+        !BomLength(bytes, Encoding::Utf16Be)) {
+        report = ConversionReport{};
+        report.from = Encoding::Utf8;
+        const size_t bom = BomLength(bytes, Encoding::Utf8);
+        const decode::Utf8Tally tally =
+            ConvertUtf8(bytes.substr(bom), bom ? 0 : kUtf8ErrorRatio, options, output, report);
+        if (bom || (!tally.stopped &&
+                    decode::Utf8Acceptable(tally.damaged, tally.multibyte, kUtf8ErrorRatio) &&
+                    tally.multibyte >= kShortUtf8))
+            return true;
+        output.Restart();
+    }
+    const Encoding encoding = DetectEncoding(bytes);
+    if (encoding == Encoding::Gbk && !options.t2s) {
+        report = ConversionReport{};
+        return true;
+    }
+    return ConvertToGbkTo(bytes, encoding, options, output, report, error);
+}
 
 bool ConvertToGbk(std::string_view bytes, Encoding from, const ConvertOptions& options,
                   Conversion& out, std::string& error) {
-    out.report = ConversionReport{};
-    out.report.from = from;
-    if (from == Encoding::Gbk && !options.t2s) {
-        out.text.assign(bytes);
-        return true;
-    }
-    std::string simplified;
-    if (options.t2s) {
-        std::string utf8;
-        utf8.reserve(bytes.size() + bytes.size() / 2);
-        Utf8Writer writer(utf8);
-        Decode(bytes, from, writer);
-        if (!TraditionalToSimplified(utf8, simplified, error)) return false;
-        bytes = simplified;
-        from = Encoding::Utf8;
-    }
     out.text = NewTextBuffer(bytes.size());
-    GbkWriter writer(options, out.report, out.text);
-    Decode(bytes, from, writer);
-    writer.Finish();
-    return true;
+    StringOutput output(out.text);
+    return ConvertToGbkTo(bytes, from, options, output, out.report, error);
+}
+
+bool DetectAndConvert(std::string_view bytes, const ConvertOptions& options, Conversion& out,
+                      std::string& error) {
+    out.text = NewTextBuffer(bytes.size());
+    StringOutput output(out.text);
+    return DetectAndConvertTo(bytes, options, output, out.report, error);
 }
 
 }  // namespace qdm

@@ -46,6 +46,28 @@ struct Conversion {
 bool ConvertToGbk(std::string_view bytes, Encoding from, const ConvertOptions& options,
                   Conversion& out, std::string& error);
 
+// DetectEncoding and ConvertToGbk in one, with the same result; a large UTF-8 book is decoded
+// once instead of twice. For a text that detects as GBK, `out.text` stays empty (the caller
+// has the bytes) and `out.report.from` is GBK.
+bool DetectAndConvert(std::string_view bytes, const ConvertOptions& options, Conversion& out,
+                      std::string& error);
+
+// Where a converted text goes, in order, in pieces: a file need not be held in memory first.
+class GbkOutput {
+  public:
+    virtual ~GbkOutput() = default;
+    virtual void Append(std::string_view piece) = 0;
+    // Drops everything appended: a first guess at the encoding proved wrong.
+    virtual void Restart() = 0;
+};
+
+// The two above, handing the text to `output`. For a text that detects as GBK nothing is
+// handed over.
+bool ConvertToGbkTo(std::string_view bytes, Encoding from, const ConvertOptions& options,
+                    GbkOutput& output, ConversionReport& report, std::string& error);
+bool DetectAndConvertTo(std::string_view bytes, const ConvertOptions& options, GbkOutput& output,
+                        ConversionReport& report, std::string& error);
+
 // Whether Traditional to Simplified conversion can be offered at all.
 bool T2sAvailable();
 

@@ -170,12 +170,17 @@ Utf8Evidence ScanUtf8(std::string_view s) {
     size_t i = 0;
     const size_t n = s.size();
     while (i < n) {
-        if (i + 8 <= n && AsciiWord(s.data() + i)) {
-            i += 8;
+        const unsigned char b = At(s, i);
+        if (b < 0x80) {
+            i += (i + 8 <= n && AsciiWord(s.data() + i)) ? 8 : 1;
             continue;
         }
-        if (At(s, i) < 0x80) {
-            ++i;
+        // Most of a Chinese text: three-byte characters from U+1000 to U+CFFF, checked here
+        // without the special cases of the other leads.
+        if (b >= 0xE1 && b <= 0xEC && i + 2 < n && (At(s, i + 1) & 0xC0) == 0x80 &&
+            (At(s, i + 2) & 0xC0) == 0x80) {
+            ++e.multibyte;
+            i += 3;
             continue;
         }
         const size_t len = Utf8SequenceLen(s, i);
@@ -185,12 +190,16 @@ Utf8Evidence ScanUtf8(std::string_view s) {
             continue;
         }
         const size_t bad = decode::Utf8MalformedLen(s, i);
-        if (i + bad == n && At(s, i) >= 0xC2 && At(s, i) <= 0xF4) break;  // cut at the end
-        // A text in another encoding fails within its first characters and again soon after.
-        if (++e.malformed * kUtf8ErrorRatio > e.multibyte + kUtf8ErrorRatio) return e;
+        if (i + bad == n && b >= 0xC2 && b <= 0xF4) break;  // cut at the end
+        // A text in another encoding fails within its first characters and again soon after:
+        // a GBK book is given up after a few hundred KB.
+        ++e.malformed;
+        if (decode::Utf8Hopeless(e.malformed, e.multibyte, static_cast<int64_t>(n - i),
+                                 kUtf8ErrorRatio))
+            return e;
         i += bad;
     }
-    e.valid = e.malformed * kUtf8ErrorRatio <= e.multibyte;
+    e.valid = decode::Utf8Acceptable(e.malformed, e.multibyte, kUtf8ErrorRatio);
     return e;
 }
 

@@ -36,6 +36,45 @@ IoStatus ReadTextFile(const std::string& path, FileText& out);
 // since a UTF-16 text is full of them.
 IoStatus ReadWholeFile(const std::string& path, std::string& out);
 
+// WriteFileAtomic in steps, for a text produced piece by piece: Open creates the temporary
+// file, Write appends, Commit flushes it and renames it over the target. A writer dropped
+// before Commit removes its temporary file and leaves the target as it was.
+class AtomicFileWriter {
+  public:
+    AtomicFileWriter() = default;
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+    ~AtomicFileWriter();
+    IoStatus Open(const std::string& path);
+    IoStatus Write(std::string_view data);
+    IoStatus Restart();  // empties the temporary file
+    IoStatus Commit();
+
+  private:
+    void Abandon();
+    IoStatus Fail(int err);
+    std::string m_requested, m_path, m_tmp;
+    int m_fd = -1;
+};
+
+// A file's bytes mapped read-only, for a pass that only reads them: nothing is copied and no
+// fresh memory is touched. Replacing the file (WriteFileAtomic renames a new one over it)
+// leaves the mapped bytes as they were.
+class MappedFile {
+  public:
+    MappedFile() = default;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile();
+    IoStatus Open(const std::string& path);
+    std::string_view Bytes() const { return {m_data, m_size}; }
+
+  private:
+    const char* m_data = nullptr;
+    size_t m_size = 0;
+    bool m_mapped = false;
+};
+
 // The text of a file's bytes as ReadTextFile gives it: up to the first NUL.
 FileText TextUpToNul(std::string bytes);
 

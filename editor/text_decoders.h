@@ -41,8 +41,31 @@ inline size_t Utf8MalformedLen(std::string_view s, size_t i) {
     return len;
 }
 
+// What a UTF-8 pass saw, for deciding whether the text was UTF-8 at all.
+struct Utf8Tally {
+    int64_t multibyte = 0;  // valid characters of two or more bytes
+    int64_t damaged = 0;    // malformed sequences, not counting one cut by the end of the text
+    bool stopped = false;   // given up: too much damage for a UTF-8 text
+};
+
+// A text is UTF-8 when at most one sequence in `ratio` is damaged. The decision is taken on the
+// whole text's counts, so it does not depend on where a scan is cut into parts; a scan may stop
+// once the damage could not be outweighed even if every byte left (`bytesLeft`, here and in the
+// other parts) formed a two-byte character.
+inline bool Utf8Acceptable(int64_t damaged, int64_t multibyte, int64_t ratio) {
+    return damaged * ratio <= multibyte;
+}
+inline bool Utf8Hopeless(int64_t damaged, int64_t multibyte, int64_t bytesLeft, int64_t ratio) {
+    return damaged * ratio > multibyte + bytesLeft / 2;
+}
+
+// With `ratio` > 0 the pass stops once the text is hopeless as UTF-8; `elsewhere` counts the
+// bytes of the other parts of the text. A sequence cut by the end of `s` counts as damage only
+// when `s` does not end the text.
 template <typename Sink>
-void Utf8(std::string_view s, Sink& sink) {
+Utf8Tally Utf8(std::string_view s, Sink& sink, int64_t ratio = 0, int64_t elsewhere = 0,
+               bool endsText = true) {
+    Utf8Tally tally;
     const size_t n = s.size();
     size_t i = 0;
     while (i < n) {
@@ -56,6 +79,7 @@ void Utf8(std::string_view s, Sink& sink) {
             const unsigned char b1 = At(s, i + 1), b2 = At(s, i + 2);
             if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80) {
                 sink.Put(static_cast<char32_t>((b & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F)));
+                ++tally.multibyte;
                 i += 3;
                 continue;
             }
@@ -66,12 +90,21 @@ void Utf8(std::string_view s, Sink& sink) {
             char32_t cp = want == 2 ? (b & 0x1F) : want == 3 ? (b & 0x0F) : (b & 0x07);
             for (size_t k = 1; k < want; ++k) cp = (cp << 6) | (At(s, i + k) & 0x3F);
             sink.Put(cp);
+            ++tally.multibyte;
             i += want;
             continue;
+        }
+        const bool cutByEnd = endsText && i + bad == n && b >= 0xC2 && b <= 0xF4;
+        if (!cutByEnd) ++tally.damaged;
+        if (ratio > 0 && Utf8Hopeless(tally.damaged, tally.multibyte,
+                                      static_cast<int64_t>(n - i) + elsewhere, ratio)) {
+            tally.stopped = true;
+            return tally;
         }
         sink.Malformed(U'\uFFFD', static_cast<int64_t>(i));
         i += bad;
     }
+    return tally;
 }
 
 template <typename Sink>
