@@ -5,7 +5,7 @@ JOBS     ?= $(shell nproc)
 WERROR   ?= OFF
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test sanitize bench format clean
+.PHONY: deps build run test sanitize bench format format-check clean
 
 deps:
 	@scripts/install-deps
@@ -30,6 +30,9 @@ bench: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) $(ASAN)

@@ -4,11 +4,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/dialog_units.h"
 #include "app/toolbar_icons.h"
 #include "app/version.h"
+#include "uikit/dialog_units.h"
 
-namespace mked {
+namespace qdm::ui {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("关于 QDM智能编辑器"));
     const QFont font = FormFont();
@@ -34,4 +34,4 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setFixedSize(units(0, 0, 235, 55).size());
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -2,7 +2,7 @@
 // The About box: the application icon, the product name and version, and an OK button.
 #include <QDialog>
 
-namespace mked {
+namespace qdm::ui {
 
 class CAboutDlg : public QDialog {
     Q_OBJECT
@@ -10,4 +10,4 @@ class CAboutDlg : public QDialog {
     explicit CAboutDlg(QWidget* parent = nullptr);
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -6,7 +6,7 @@
 
 #include "app/command_table.h"
 
-namespace mked {
+namespace qdm::ui {
 
 AcceleratorFilter::AcceleratorFilter(QWidget& window, std::function<void(int)> send)
     : m_window(window), m_send(std::move(send)) {
@@ -48,4 +48,4 @@ bool AcceleratorFilter::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

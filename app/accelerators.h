@@ -9,7 +9,7 @@
 class QKeyEvent;
 class QWidget;
 
-namespace mked {
+namespace qdm::ui {
 
 class AcceleratorFilter : public QObject {
     Q_OBJECT
@@ -32,4 +32,4 @@ class AcceleratorFilter : public QObject {
     std::function<void(int)> m_send;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

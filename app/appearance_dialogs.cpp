@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <cmath>
 
-namespace mked {
+namespace qdm::ui {
 
 std::optional<FontChoice> QtAppearanceDialogs::ChooseFont(const FontRequest& request) {
     QFont initial(request.face);
@@ -29,4 +29,4 @@ std::optional<uint32_t> QtAppearanceDialogs::ChooseColor(uint32_t initial) {
     return static_cast<uint32_t>(chosen.rgb() & 0xFFFFFFu);
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace mked {
+namespace qdm::ui {
 
 // The font description the dialog opens with: a face and a logical height, negative for the
 // height of the characters in pixels (-22 for 15 points on a 96 dpi screen).
@@ -41,4 +41,4 @@ class QtAppearanceDialogs : public IAppearanceDialogs {
     QWidget* m_owner;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -2,7 +2,7 @@
 // Command ids of menu items, accelerator keys and toolbar buttons: the window's own commands
 // (files, editing, bars, help) from 57600 up, the editor's QDM commands from 32780 up.
 
-namespace mked {
+namespace qdm::ui {
 
 enum CommandId : int {
     ID_FILE_NEW = 57600,
@@ -39,4 +39,4 @@ enum CommandId : int {
     ID_AUTO_PROCESS = 32839,
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -1,6 +1,6 @@
 #include "app/command_router.h"
 
-namespace mked {
+namespace qdm::ui {
 
 CommandHandler& CommandTarget::On(int id, std::function<void()> run) {
     CommandHandler& h = m_handlers[id];
@@ -45,4 +45,4 @@ bool CommandRouter::Run(int id) const {
     return true;
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

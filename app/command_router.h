@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-namespace mked {
+namespace qdm::ui {
 
 struct CommandHandler {
     std::function<void()> run;
@@ -39,4 +39,4 @@ class CommandRouter {
     std::vector<const CommandTarget*> m_chain;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -4,7 +4,7 @@
 
 #include "app/command_ids.h"
 
-namespace mked {
+namespace qdm::ui {
 namespace {
 
 constexpr auto Ctrl = Qt::ControlModifier;
@@ -169,4 +169,4 @@ const std::vector<Accelerator>& Accelerators() {
     return table;
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -4,7 +4,7 @@
 #include <QKeyCombination>
 #include <vector>
 
-namespace mked {
+namespace qdm::ui {
 
 struct CommandInfo {
     int id;
@@ -39,4 +39,4 @@ struct Accelerator {
 };
 const std::vector<Accelerator>& Accelerators();
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -2,7 +2,7 @@
 
 #include "editor/gbk.h"
 
-namespace mked {
+namespace qdm::ui {
 
 std::string IntroText() {
     // Nine paragraphs, each opened by a TAB; CR LF between them, none after the last.
@@ -45,4 +45,4 @@ std::string IntroText() {
     return text;
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -2,8 +2,8 @@
 // The text the edit area shows after start-up and after New (GBK).
 #include <string>
 
-namespace mked {
+namespace qdm::ui {
 
 std::string IntroText();
 
-}  // namespace mked
+}  // namespace qdm::ui

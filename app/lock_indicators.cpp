@@ -8,7 +8,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-namespace mked {
+namespace qdm::ui {
 
 // The keyboard's named indicators through libX11's XKB calls, loaded at run time so that the
 // editor neither links X11 nor needs it on other displays.
@@ -73,4 +73,4 @@ void LockIndicators::Refresh() {
                                              : QString());
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -9,7 +9,7 @@ class QLabel;
 class QStatusBar;
 class QTimer;
 
-namespace mked {
+namespace qdm::ui {
 
 class LockIndicators : public QObject {
     Q_OBJECT
@@ -27,4 +27,4 @@ class LockIndicators : public QObject {
     QTimer* m_timer = nullptr;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

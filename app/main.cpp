@@ -12,7 +12,7 @@
 namespace {
 
 // Saves a picture of the main window once it has been shown and painted, then quits.
-void ScheduleScreenshot(mked::CMainFrame& frame, const QString& path) {
+void ScheduleScreenshot(qdm::ui::CMainFrame& frame, const QString& path) {
     QTimer::singleShot(1500, &frame, [&frame, path] {
         const bool saved = frame.grab().save(path, "PNG");
         std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
@@ -26,7 +26,7 @@ void ScheduleScreenshot(mked::CMainFrame& frame, const QString& path) {
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("mked %s (%s)\n", mked::kFileVersion, mked::kProductName);
+            std::printf("mked %s (%s)\n", qdm::ui::kFileVersion, qdm::ui::kProductName);
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0) {
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    mked::UseBundledFontConfig();
+    qdm::ui::UseBundledFontConfig();
     QApplication qapp(argc, argv);
     QStringList args = qapp.arguments().mid(1);
     QString screenshot;
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         screenshot = args.value(at + 1);
         args.remove(at, std::min<qsizetype>(2, args.size() - at));
     }
-    mked::CmkedApp app;
+    qdm::ui::CmkedApp app;
     if (!app.InitInstance(args)) return 1;
     if (!screenshot.isEmpty()) ScheduleScreenshot(app.MainFrame(), screenshot);
     return qapp.exec();

@@ -14,10 +14,9 @@
 #include "app/toolbar_icons.h"
 #include "app/view.h"
 
-namespace mked {
+namespace qdm::ui {
 
-CMainFrame::CMainFrame(const ViewServices& services, const CommandRouter& router,
-                       RecentFiles& recent)
+CMainFrame::CMainFrame(const Services& services, const CommandRouter& router, RecentFiles& recent)
     : m_router(router), m_recent(recent) {
     setWindowIcon(AppIcon());
     createActions();
@@ -106,4 +105,4 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -10,17 +10,17 @@ class QLabel;
 class QMenu;
 class QToolBar;
 
-namespace mked {
+namespace qdm::ui {
 
 class CmkedView;
 class RecentFiles;
 class LockIndicators;
-struct ViewServices;
+struct Services;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    CMainFrame(const ViewServices& services, const CommandRouter& router, RecentFiles& recent);
+    CMainFrame(const Services& services, const CommandRouter& router, RecentFiles& recent);
     ~CMainFrame() override;
 
     CmkedView& View() { return *m_view; }
@@ -62,4 +62,4 @@ class CMainFrame : public QMainWindow {
     QList<QAction*> m_recentActions;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

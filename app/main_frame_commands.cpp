@@ -12,7 +12,7 @@
 #include "app/recent_files.h"
 #include "app/toolbar_icons.h"
 
-namespace mked {
+namespace qdm::ui {
 
 void CMainFrame::createActions() {
     for (const CommandInfo& c : CommandTable()) {
@@ -109,4 +109,4 @@ void CMainFrame::RebuildRecentFiles() {
     UpdateCommandUI();
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

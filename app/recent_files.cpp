@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
-namespace mked {
+namespace qdm::ui {
 namespace {
 
 const QString kGroup = QStringLiteral("Recent File List");
@@ -56,4 +56,4 @@ void RecentFiles::Save() const {
     }
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QStringList>
 
-namespace mked {
+namespace qdm::ui {
 
 class RecentFiles : public QObject {
     Q_OBJECT
@@ -30,4 +30,4 @@ class RecentFiles : public QObject {
 QString SettingsOrganization();
 QString SettingsApplication();
 
-}  // namespace mked
+}  // namespace qdm::ui

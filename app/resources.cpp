@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace mked {
+namespace qdm::ui {
 namespace {
 
 std::filesystem::path Find(const std::filesystem::path& name) {
@@ -32,4 +32,4 @@ void UseBundledFontConfig() {
     if (!conf.empty()) setenv("FONTCONFIG_FILE", conf.c_str(), 1);
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -2,7 +2,7 @@
 // Files of res/: beside the sources for a build tree, or in res/ next to the executable.
 #include <QString>
 
-namespace mked {
+namespace qdm::ui {
 
 // Full path of a file of res/, or an empty string when it is nowhere to be found.
 QString ResourcePath(const QString& name);
@@ -12,4 +12,4 @@ QString ResourcePath(const QString& name);
 // Call before the QApplication exists.
 void UseBundledFontConfig();
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -8,7 +8,7 @@
 #include "app/command_ids.h"
 #include "app/resources.h"
 
-namespace mked {
+namespace qdm::ui {
 namespace {
 
 const QColor kInk(0x30, 0x30, 0x30);
@@ -206,4 +206,4 @@ QIcon AppIcon() {
     return file.isEmpty() ? QIcon() : QIcon(file);
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

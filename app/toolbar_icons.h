@@ -3,10 +3,10 @@
 // at any screen scale.
 #include <QIcon>
 
-namespace mked {
+namespace qdm::ui {
 
 QIcon ToolbarIcon(int commandId);
 // The application's icon, res/mked.png; the platform's default where it cannot be found.
 QIcon AppIcon();
 
-}  // namespace mked
+}  // namespace qdm::ui

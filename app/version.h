@@ -1,10 +1,10 @@
 #pragma once
 // Version information of the editor.
 
-namespace mked {
+namespace qdm::ui {
 
 inline constexpr const char* kProductName = "QDM文件编辑器";
-inline constexpr const char* kFileVersion = "1.2";
+inline constexpr const char* kFileVersion = MKED_VERSION;  // set once, in CMakeLists.txt
 inline constexpr const char* kAboutText = "QDM编辑器\tV1.0版";
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -1,15 +1,16 @@
 // The View menu's font and colour commands: only the face, the size and the text colour are
 // taken from the dialogs; nothing is stored.
 #include "app/appearance_dialogs.h"
-#include "app/prompter.h"
 #include "app/view.h"
 #include "editor/codec.h"
 #include "editor/ui/edit_widget.h"
+#include "uikit/prompter.h"
+#include "uikit/qt_text.h"
 
-namespace mked {
+namespace qdm::ui {
 
 void CmkedView::OnFont() {
-    const FontRequest request{FromGbk(m_edit.GetFontFace()),
+    const FontRequest request{QFromGbk(m_edit.GetFontFace()),
                               qdm::FontDialogHeight(m_edit.m_fontSize)};
     const std::optional<FontChoice> choice = m_services.appearance->ChooseFont(request);
     if (!choice) return;
@@ -29,4 +30,4 @@ void CmkedView::OnColor() {
     m_editor->ApplyAppearance();
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

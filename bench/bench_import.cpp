@@ -38,7 +38,7 @@ const std::string& Utf8BookFile() {
             qdm::ReadTextFile(gbkPath, book);
             // The generator's few codes that map to nothing or to private use (ICU maps some
             // that glibc refuses) would stop iconv: they become a common character, in place.
-            std::string utf8 = gbk::ToUtf8(book.text);
+            std::string utf8 = qdm::gbk::ToUtf8(book.text);
             for (size_t at = 0; at + 2 < utf8.size(); ++at)
                 if (utf8[at] == '\xEE' || utf8.compare(at, 3, "\xEF\xBF\xBD") == 0)
                     utf8.replace(at, 3, "\xE7\x9A\x84");  // 的

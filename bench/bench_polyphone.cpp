@@ -16,6 +16,8 @@
 #include "polyphone/poly_file.h"
 #include "polyphone/poly_match.h"
 
+namespace gbk = qdm::gbk;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (name == "--version") {
-        std::cout << "qdm 1.2\n";
+        std::cout << "qdm " MKED_VERSION "\n";
         return kExitOk;
     }
     auto it = Commands().find(name);

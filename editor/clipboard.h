@@ -6,18 +6,18 @@
 namespace qdm {
 
 class IClipboard {
-public:
+  public:
     virtual ~IClipboard() = default;
     virtual void SetText(std::string_view gbk) = 0;
     virtual std::string Text() const = 0;
 };
 
 class MemoryClipboard : public IClipboard {
-public:
+  public:
     void SetText(std::string_view gbk) override { m_text.assign(gbk); }
     std::string Text() const override { return m_text; }
 
-private:
+  private:
     std::string m_text;
 };
 

@@ -9,7 +9,7 @@
 
 #include "editor/gbk.h"
 
-namespace gbk {
+namespace qdm::gbk {
 namespace {
 
 struct ConverterCloser {
@@ -77,7 +77,9 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
-char16_t DecodeSingle(unsigned char b) { return Tables().single[b]; }
+char16_t DecodeSingle(unsigned char b) {
+    return Tables().single[b];
+}
 
 char16_t DecodePair(unsigned char lead, unsigned char trail) {
     if (!IsLead(lead) || !IsTrail(trail)) return u'\uFFFD';
@@ -94,9 +96,9 @@ std::string EncodeChar(char32_t cp) {
     int n = ucnv_fromUChars(conv.get(), out, sizeof out, &in, 1, &status);
     if (U_FAILURE(status) || n < 1 || n > 2) return {};
     std::string bytes(out, n);
-    char16_t back = n == 1 ? DecodeSingle(static_cast<unsigned char>(out[0]))
-                           : DecodePair(static_cast<unsigned char>(out[0]),
-                                        static_cast<unsigned char>(out[1]));
+    char16_t back =
+        n == 1 ? DecodeSingle(static_cast<unsigned char>(out[0]))
+               : DecodePair(static_cast<unsigned char>(out[0]), static_cast<unsigned char>(out[1]));
     if (back != in) return {};
     if (n == 2 && CharLen(bytes, 0) != 2) return {};
     return bytes;
@@ -145,4 +147,4 @@ std::optional<std::string> FromUtf8(std::string_view utf8) {
     return out;
 }
 
-}  // namespace gbk
+}  // namespace qdm::gbk

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace gbk {
+namespace qdm::gbk {
 
 // The character a GBK unit stands for: a single byte, or a lead byte with its trail byte.
 // Unmapped codes give U+FFFD (the bytes themselves are kept by the model).
@@ -22,4 +22,4 @@ std::string EncodeChar(char32_t cp);
 std::string ToUtf8(std::string_view gbkText);
 std::optional<std::string> FromUtf8(std::string_view utf8);
 
-}  // namespace gbk
+}  // namespace qdm::gbk

@@ -6,7 +6,7 @@
 
 #include "editor/codec.h"
 
-namespace gbk {
+namespace qdm::gbk {
 namespace {
 
 inline unsigned char At(std::string_view text, size_t i) {
@@ -105,4 +105,4 @@ std::string Format(std::string_view pattern, std::string_view arg1, std::string_
     return Substitute(pattern, {arg1, arg2});
 }
 
-}  // namespace gbk
+}  // namespace qdm::gbk

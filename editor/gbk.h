@@ -10,12 +10,16 @@
 #include <string>
 #include <string_view>
 
-namespace gbk {
+namespace qdm::gbk {
 
 constexpr size_t npos = std::string_view::npos;
 
-inline bool IsLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-inline bool IsTrail(unsigned char b) { return b >= 0x40 && b <= 0xFE; }
+inline bool IsLead(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
+inline bool IsTrail(unsigned char b) {
+    return b >= 0x40 && b <= 0xFE;
+}
 
 // Length (1 or 2) of the character starting at pos; pos must be a boundary below size().
 inline size_t CharLen(std::string_view text, size_t pos) {
@@ -61,4 +65,4 @@ std::string Lit(std::string_view utf8);
 std::string Format(std::string_view pattern, std::string_view arg1);
 std::string Format(std::string_view pattern, std::string_view arg1, std::string_view arg2);
 
-}  // namespace gbk
+}  // namespace qdm::gbk

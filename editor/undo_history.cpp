@@ -2,8 +2,8 @@
 
 namespace qdm {
 
-void UndoHistory::Record(int32_t kind, int32_t position, std::string removed,
-                         std::string inserted, uint64_t generation) {
+void UndoHistory::Record(int32_t kind, int32_t position, std::string removed, std::string inserted,
+                         uint64_t generation) {
     if (kind == kDeleteForward && !Empty()) {
         UndoRecord& newest = m_slots[m_head];
         if (newest.kind == kDeleteForward && newest.position == position) {
@@ -13,8 +13,8 @@ void UndoHistory::Record(int32_t kind, int32_t position, std::string removed,
     }
     m_head = (m_head + 1) % kSlots;
     if (m_head == m_tail) m_tail = (m_tail + 1) % kSlots;
-    m_slots[m_head] = UndoRecord{kind, position, std::move(removed), std::move(inserted),
-                                 generation};
+    m_slots[m_head] =
+        UndoRecord{kind, position, std::move(removed), std::move(inserted), generation};
 }
 
 void UndoHistory::PopNewest() {

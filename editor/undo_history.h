@@ -25,7 +25,7 @@ struct UndoRecord {
 };
 
 class UndoHistory {
-public:
+  public:
     static constexpr int32_t kSlots = 30;
 
     // Pushes a record, or merges a DeleteForward at the newest record's position into it.
@@ -43,7 +43,7 @@ public:
     int32_t Head() const { return m_head; }
     int32_t Tail() const { return m_tail; }
 
-private:
+  private:
     std::array<UndoRecord, kSlots> m_slots;
     int32_t m_head = 0;
     int32_t m_tail = 0;

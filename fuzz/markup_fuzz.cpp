@@ -18,6 +18,7 @@
 namespace {
 
 using qdm::TagKind;
+namespace gbk = qdm::gbk;
 constexpr size_t npos = std::string::npos;
 
 void Require(bool ok, const char* what) {

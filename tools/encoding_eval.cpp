@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
                     utf8 += chars[i + j];
                 }
                 if (!ok || Chars(utf8).size() == utf8.size()) continue;  // no Chinese in it
-                const auto gbk = gbk::FromUtf8(utf8);
+                const auto gbk = qdm::gbk::FromUtf8(utf8);
                 if (!gbk) continue;
                 ++windows;
                 const qdm::Utf8Evidence asUtf8 = qdm::ScanUtf8(*gbk);

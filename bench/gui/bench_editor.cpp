@@ -25,14 +25,14 @@
 
 #include "app/app.h"
 #include "app/appearance_dialogs.h"
-#include "app/file_dialogs.h"
 #include "app/main_frame.h"
-#include "app/prompter.h"
 #include "app/resources.h"
 #include "app/view.h"
 #include "editor/edit_box.h"
 #include "editor/ui/edit_widget.h"
 #include "markup/auto_section.h"
+#include "uikit/file_dialogs.h"
+#include "uikit/prompter.h"
 
 namespace {
 
@@ -119,15 +119,17 @@ Corpus Write(const char* name, const std::string& bytes) {
     return {path, bytes.size()};
 }
 
-struct Prompter : mked::IPrompter {
+struct Prompter : qdm::ui::IPrompter {
     int boxes = 0;
     void Message(const QString&, const QString&) override { ++boxes; }
 };
-struct NoFileDialogs : mked::IFileDialogs {
-    std::optional<QString> Choose(const mked::FileDialogRequest&) override { return {}; }
+struct NoFileDialogs : qdm::ui::IFileDialogs {
+    std::optional<QString> Choose(const qdm::ui::FileDialogRequest&) override { return {}; }
 };
-struct NoAppearanceDialogs : mked::IAppearanceDialogs {
-    std::optional<mked::FontChoice> ChooseFont(const mked::FontRequest&) override { return {}; }
+struct NoAppearanceDialogs : qdm::ui::IAppearanceDialogs {
+    std::optional<qdm::ui::FontChoice> ChooseFont(const qdm::ui::FontRequest&) override {
+        return {};
+    }
     std::optional<uint32_t> ChooseColor(uint32_t) override { return {}; }
 };
 
@@ -136,7 +138,7 @@ struct Window {
     Prompter prompter;
     NoFileDialogs files;
     NoAppearanceDialogs appearance;
-    mked::CmkedApp app{mked::Dialogs{&prompter, &files, &appearance}};
+    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance}};
 
     Window() {
         ResetPeak();
@@ -144,7 +146,7 @@ struct Window {
         app.MainFrame().resize(1000, 800);
         Paint();
     }
-    mked::CmkedView& view() { return app.View(); }
+    qdm::ui::CmkedView& view() { return app.View(); }
     qdm::ui::EditWidget& widget() { return view().Editor(); }
     void Paint() {
         QApplication::processEvents();
@@ -287,7 +289,7 @@ BENCHMARK(AutoProcess20MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMil
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    mked::UseBundledFontConfig();
+    qdm::ui::UseBundledFontConfig();
     QTemporaryDir settings;  // the recent-file list of these runs stays out of the user's
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QApplication app(argc, argv);

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/prompter.h"
+#include "app/polyphone_commands.h"
 #include "bench/common/poly_corpus.h"
 #include "editor/edit_box.h"
-#include "polyphone/ui/polyphone_commands.h"
+#include "uikit/prompter.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ void BM_TextCommandUntilOkEnabled(benchmark::State& state) {
     std::ofstream(dictPath, std::ios::binary) << dict.FileBytes();
 
     qdm::CEditBox edit;
-    qdm::PolyCommandHost host;
+    qdm::ui::PolyCommandHost host;
     host.edit = &edit;
     host.dictPath = dictPath;
-    struct : mked::IPrompter {
+    struct : qdm::ui::IPrompter {
         QString last;
         void Message(const QString& text, const QString&) override { last = text; }
     } prompter;
@@ -54,7 +54,7 @@ void BM_TextCommandUntilOkEnabled(benchmark::State& state) {
         watcher.setTimerType(Qt::PreciseTimer);
         watcher.start(1);
         clock.start();
-        qdm::OnPolyphoneText(host);
+        qdm::ui::OnPolyphoneText(host);
         state.SetIterationTime(seconds);
     }
     state.SetLabel(prompter.last.toStdString());

@@ -9,10 +9,10 @@
 
 #include "polyphone/poly_rows.h"
 #include "polyphone/ui/gbk_limit_validator.h"
-#include "polyphone/ui/poly_ui_text.h"
-#include "polyphone/ui/template_layout.h"
+#include "uikit/qt_text.h"
+#include "uikit/template_layout.h"
 
-namespace qdm {
+namespace qdm::ui {
 namespace {
 
 // A row as the list shows it: a CR kept from a CR LF file is made visible.
@@ -152,4 +152,4 @@ void CDialogDuoyinziSet::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-}  // namespace qdm
+}  // namespace qdm::ui

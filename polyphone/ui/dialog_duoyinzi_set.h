@@ -16,7 +16,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
-namespace qdm {
+namespace qdm::ui {
 
 class CDialogDuoyinziSet : public QDialog {
     Q_OBJECT
@@ -57,4 +57,4 @@ class CDialogDuoyinziSet : public QDialog {
     QPushButton* m_add = nullptr;
 };
 
-}  // namespace qdm
+}  // namespace qdm::ui

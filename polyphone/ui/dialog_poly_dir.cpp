@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <chrono>
 
-#include "polyphone/ui/poly_ui_text.h"
-#include "polyphone/ui/template_layout.h"
+#include "uikit/qt_text.h"
+#include "uikit/template_layout.h"
 
-namespace qdm {
+namespace qdm::ui {
 namespace {
 
 QLineEdit* ReadOnlyField(QWidget* parent, const char* name) {
@@ -147,4 +147,4 @@ void CDialogPolyDir::reject() {
     QDialog::reject();
 }
 
-}  // namespace qdm
+}  // namespace qdm::ui

@@ -23,7 +23,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
-namespace qdm {
+namespace qdm::ui {
 
 class CDialogPolyDir : public QDialog {
     Q_OBJECT
@@ -68,4 +68,4 @@ class CDialogPolyDir : public QDialog {
     QPushButton* m_ok = nullptr;
 };
 
-}  // namespace qdm
+}  // namespace qdm::ui

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "polyphone/ui/poly_ui_text.h"
-#include "polyphone/ui/template_layout.h"
+#include "uikit/qt_text.h"
+#include "uikit/template_layout.h"
 
-namespace qdm {
+namespace qdm::ui {
 namespace {
 
 constexpr int kMaxFieldBytes = 50;
@@ -160,4 +160,4 @@ void CDialogPOLYP_PROCING::done(int result) {
     QDialog::done(result);
 }
 
-}  // namespace qdm
+}  // namespace qdm::ui

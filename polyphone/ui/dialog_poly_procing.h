@@ -20,7 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
-namespace qdm {
+namespace qdm::ui {
 
 class CDialogPOLYP_PROCING : public QDialog {
     Q_OBJECT
@@ -76,4 +76,4 @@ class CDialogPOLYP_PROCING : public QDialog {
     QPushButton* m_cancel = nullptr;
 };
 
-}  // namespace qdm
+}  // namespace qdm::ui

@@ -2,7 +2,7 @@
 
 #include "editor/codec.h"
 
-namespace qdm {
+namespace qdm::ui {
 namespace {
 
 // GBK bytes of the character starting at UTF-16 index i (its length in units in `units`).
@@ -55,4 +55,4 @@ QValidator::State GbkLimitValidator::validate(QString& input, int& pos) const {
     return Acceptable;
 }
 
-}  // namespace qdm
+}  // namespace qdm::ui

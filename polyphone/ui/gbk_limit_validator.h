@@ -4,7 +4,7 @@
 // as much of its beginning as fits. Characters GBK cannot hold and line breaks are refused.
 #include <QValidator>
 
-namespace qdm {
+namespace qdm::ui {
 
 class GbkLimitValidator : public QValidator {
     Q_OBJECT
@@ -20,4 +20,4 @@ class GbkLimitValidator : public QValidator {
 // GBK bytes of `text`, or -1 when a character of it has none.
 int GbkByteLength(const QString& text);
 
-}  // namespace qdm
+}  // namespace qdm::ui

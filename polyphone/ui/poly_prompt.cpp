@@ -2,11 +2,11 @@
 
 #include <QMessageBox>
 
-namespace qdm {
+namespace qdm::ui {
 
 void ShowPolyMessage(QWidget* owner, const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
     box.exec();
 }
 
-}  // namespace qdm
+}  // namespace qdm::ui

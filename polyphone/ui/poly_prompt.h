@@ -7,7 +7,7 @@
 
 class QWidget;
 
-namespace qdm {
+namespace qdm::ui {
 
 using PolyMessageBox =
     std::function<void(QWidget* owner, const QString& text, const QString& caption)>;
@@ -20,4 +20,4 @@ inline PolyMessageBox OrRealBox(PolyMessageBox box) {
     return box ? std::move(box) : PolyMessageBox(&ShowPolyMessage);
 }
 
-}  // namespace qdm
+}  // namespace qdm::ui

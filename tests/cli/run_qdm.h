@@ -29,11 +29,12 @@ inline std::string Slurp(const std::string& path) {
 }
 
 // Runs `qdm ARGS...` with standard input from /dev/null (or `stdinPath`).
-inline QdmRun RunQdm(const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
+inline QdmRun RunQdm(const std::vector<std::string>& args,
+                     const std::string& stdinPath = "/dev/null") {
     namespace fs = std::filesystem;
     static int counter = 0;
-    const std::string base = (fs::temp_directory_path() /
-                              ("qdm-run-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
+    const std::string base = (fs::temp_directory_path() / ("qdm-run-" + std::to_string(::getpid()) +
+                                                           "-" + std::to_string(counter++)))
                                  .string();
     std::string cmd = ShellQuote(QDM_EXE);
     // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about "literal" + string.
@@ -53,7 +54,7 @@ inline QdmRun RunQdm(const std::vector<std::string>& args, const std::string& st
 
 // A fresh directory under the system's temporary directory, removed with the object.
 class TempDir {
-public:
+  public:
     TempDir() {
         static int n = 0;
         m_path = std::filesystem::temp_directory_path() /
@@ -71,7 +72,7 @@ public:
     }
     const std::filesystem::path& Path() const { return m_path; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

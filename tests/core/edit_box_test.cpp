@@ -8,6 +8,7 @@ namespace {
 
 using qdm::CEditBox;
 using qdm::UndoRecord;
+namespace gbk = qdm::gbk;
 
 CEditBox Box(std::string text, int32_t start, int32_t end) {
     CEditBox box;
@@ -105,10 +106,10 @@ TEST(EditHistory, DeleteKeyRecordsWhatItRemoves) {
     const Case cases[] = {
         {"\xB0\xA1z", "\xB0\xA1"},  // double-byte character
         {"\x81\x41z", "\x81\x41"},  // second byte in the ASCII range
-        {"\r\nz", "\r\n"},           // CR LF
-        {"\nz", "\n"},               // lone LF
-        {"\rz", "\r"},               // lone CR
-        {"\x80z", "\x80"},           // single-byte 0x80
+        {"\r\nz", "\r\n"},          // CR LF
+        {"\nz", "\n"},              // lone LF
+        {"\rz", "\r"},              // lone CR
+        {"\x80z", "\x80"},          // single-byte 0x80
         {"\xFFz", "\xFF"},
     };
     for (const Case& c : cases) {

@@ -40,7 +40,7 @@ const std::u16string kUtf16 =
     u"\U0001F600 \U00020BB7\n";
 
 TEST(EncodingConversion, EveryEncodingGivesTheSameGbkTextAndReport) {
-    const std::string head = *gbk::FromUtf8(
+    const std::string head = *qdm::gbk::FromUtf8(
         "\xE6\x98\xA5\xE7\x9C\xA0\xE4\xB8\x8D\xE8\xA7\x89\xE6\x99\x93\xEF\xBC\x8C\xE2\x80\x9C\xE5"
         "\xA4\x84\xE5\xA4\x84\xE2\x80\x9D\xE9\x97\xBB\xE5\x95\xBC\xE9\xB8\x9F ABC");
     const std::string expected = head + "\r\n? ?\r\n";
@@ -76,7 +76,7 @@ TEST(EncodingConversion, EveryEncodingGivesTheSameGbkTextAndReport) {
 TEST(EncodingConversion, Big5ConvertsTraditionalCharactersThatGbkHolds) {
     // 學而時習之 in Big5.
     const qdm::Conversion out = Convert("\xBE\xC7\xA6\xD3\xAE\xC9\xB2\xDF\xA4\xA7", Encoding::Big5);
-    EXPECT_EQ(gbk::ToUtf8(out.text),
+    EXPECT_EQ(qdm::gbk::ToUtf8(out.text),
               "\xE5\xAD\xB8\xE8\x80\x8C\xE6\x99\x82\xE7\xBF\x92\xE4\xB9\x8B");
     EXPECT_EQ(out.report.unmappable, 0);
 }
@@ -117,7 +117,7 @@ TEST(EncodingConversion, LinesAndColumnsCountCharactersAcrossEveryKindOfBreak) {
 
 TEST(EncodingConversion, SubstituteIsTheUsersAndAnEmptyOneDeletes) {
     qdm::ConvertOptions options;
-    options.substitute = *gbk::FromUtf8("\xE2\x96\xA1");  // □
+    options.substitute = *qdm::gbk::FromUtf8("\xE2\x96\xA1");  // □
     EXPECT_EQ(Convert("a\xF0\x9F\x98\x80"
                       "b",
                       Encoding::Utf8, options)
@@ -208,7 +208,7 @@ TEST(EncodingConversion, TraditionalBecomesSimplifiedWhenAsked) {
     options.t2s = true;
     // 學習 (Big5) -> 学习
     const qdm::Conversion out = Convert("\xBE\xC7\xB2\xDF\n", Encoding::Big5, options);
-    EXPECT_EQ(gbk::ToUtf8(out.text), "\xE5\xAD\xA6\xE4\xB9\xA0\r\n");
+    EXPECT_EQ(qdm::gbk::ToUtf8(out.text), "\xE5\xAD\xA6\xE4\xB9\xA0\r\n");
     EXPECT_EQ(out.report.newlines, 1);
 }
 

@@ -12,10 +12,11 @@ namespace fs = std::filesystem;
 namespace {
 
 class FileIo : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("qdm-io-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_dir = fs::temp_directory_path() /
+                ("qdm-io-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(m_dir);
     }
     void TearDown() override {

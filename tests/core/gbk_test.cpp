@@ -4,6 +4,8 @@
 
 #include "editor/codec.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 using gbk::npos;
@@ -15,22 +17,24 @@ TEST(GbkCharacters, LeadByteFollowedByTrailFormsOneCharacter) {
         size_t len;
     };
     const Case cases[] = {
-        {"\x81\x40", 0, 2},     // lowest trail
-        {"\xFE\xFE", 0, 2},     // highest lead and trail
-        {"\x81\x7E", 0, 2},     // trail in the ASCII range
-        {"\x81\x7F", 0, 2},     // 0x7F is a trail by the byte rule, though nothing maps there
-        {"\x81\x3F", 0, 1},     // below 0x40: two characters
-        {"\x81\xFF", 0, 1},     // 0xFF never trails
-        {"\x80\x40", 0, 1},     // 0x80 never leads
-        {"\xFF\x40", 0, 1},     // 0xFF never leads
-        {"a\xB0", 1, 1},        // lead byte at the end of the text
+        {"\x81\x40", 0, 2},  // lowest trail
+        {"\xFE\xFE", 0, 2},  // highest lead and trail
+        {"\x81\x7E", 0, 2},  // trail in the ASCII range
+        {"\x81\x7F", 0, 2},  // 0x7F is a trail by the byte rule, though nothing maps there
+        {"\x81\x3F", 0, 1},  // below 0x40: two characters
+        {"\x81\xFF", 0, 1},  // 0xFF never trails
+        {"\x80\x40", 0, 1},  // 0x80 never leads
+        {"\xFF\x40", 0, 1},  // 0xFF never leads
+        {"a\xB0", 1, 1},     // lead byte at the end of the text
     };
     for (const Case& c : cases) EXPECT_EQ(gbk::CharLen(c.text, c.pos), c.len) << c.text;
 }
 
 TEST(GbkCharacters, BoundariesAreCountedFromTheStartOfTheText) {
     // B0 A1 B0 A1 | 41: the second byte of each pair is not a boundary.
-    const std::string text = "\xB0\xA1\xB0\xA1" "A";
+    const std::string text =
+        "\xB0\xA1\xB0\xA1"
+        "A";
     const bool expected[] = {true, false, true, false, true, true};
     for (size_t i = 0; i <= text.size(); ++i) EXPECT_EQ(gbk::IsBoundary(text, i), expected[i]) << i;
     // A run of bytes that could all lead: parity decides.
@@ -44,7 +48,9 @@ TEST(GbkCharacters, BoundariesAreCountedFromTheStartOfTheText) {
 
 TEST(GbkSearch, MatchesOnlyWhereACharacterBegins) {
     // "A" = 0x41 also appears as the trail of B0 41.
-    const std::string text = "\xB0" "AxA";
+    const std::string text =
+        "\xB0"
+        "AxA";
     EXPECT_EQ(gbk::Find(text, "A", 0), 3u);
     EXPECT_EQ(gbk::Find(text, "A", 1), 3u);  // a start inside a character moves past it
     // A two-byte word found only across a character boundary is no match.
@@ -97,7 +103,9 @@ TEST(GbkCodec, RoundTripsEveryMappedCharacterAndRejectsTheRest) {
 TEST(GbkCodec, UnmappedBytesShowAsReplacementButKeepTheirUnits) {
     // A lone lead byte at the end, and 0xA0 which maps to nothing.
     EXPECT_EQ(gbk::ToUtf8("a\xB0"), "a\xEF\xBF\xBD");
-    EXPECT_EQ(gbk::ToUtf8("\x81\x30"), "\xEF\xBF\xBD" "0");
+    EXPECT_EQ(gbk::ToUtf8("\x81\x30"),
+              "\xEF\xBF\xBD"
+              "0");
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "editor/undo_history.h"
 #include "markup/auto_section.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 using qdm::CEditBox;

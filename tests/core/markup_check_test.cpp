@@ -5,6 +5,8 @@
 #include "markup/check.h"
 #include "markup/tags.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 using gbk::Lit;

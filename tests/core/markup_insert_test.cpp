@@ -6,6 +6,8 @@
 #include "markup/insert.h"
 #include "markup/tags.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 using gbk::Lit;

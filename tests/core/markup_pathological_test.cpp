@@ -9,6 +9,8 @@
 #include "markup/insert.h"
 #include "markup/numbering.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 using gbk::Lit;

@@ -10,6 +10,8 @@
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_rows.h"
 
+namespace gbk = qdm::gbk;
+
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 

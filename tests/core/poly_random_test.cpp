@@ -10,6 +10,8 @@
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_engine.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 // The literal definition: the text changed in place, every search from the start of the

@@ -8,6 +8,8 @@
 
 #include "editor/gbk.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 using qdm::UnitChange;

@@ -22,7 +22,7 @@
 
 namespace {
 
-using namespace mked;
+using namespace qdm::ui;
 using guitest::Editor;
 using guitest::G;
 using guitest::U;
@@ -65,8 +65,7 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
 
 TEST(Menus, ACommandWithoutAHandlerIsDisabled) {
     Editor ed;
-    const int disabled[] = {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
-                            ID_FILE_PRINT};
+    const int disabled[] = {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_FILE_PRINT};
     const int enabled[] = {ID_FILE_NEW,
                            ID_FILE_OPEN,
                            ID_FILE_SAVE,

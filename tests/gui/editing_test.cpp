@@ -182,7 +182,7 @@ TEST(Pasting, ContextMenuPasteRecordsNothingAndUndoSaysWhy) {
     ed.widget().paste();  // what the context menu's Paste runs
     EXPECT_EQ(ed.model().Text(), G("ax甲\r\n乙b"));
     EXPECT_EQ(ed.model().History().Count(), 1);
-    EXPECT_FALSE(ed.Enabled(mked::ID_EDIT_UNDO));
+    EXPECT_FALSE(ed.Enabled(qdm::ui::ID_EDIT_UNDO));
     ed.Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(ed.Status(), guitest::U(G("文本在最近一次记录之后有未记录的修改，无法撤消")));
 
@@ -195,20 +195,20 @@ TEST(Pasting, ContextMenuPasteRecordsNothingAndUndoSaysWhy) {
 TEST(Undo, KeysAndMenuReplayTheNewestRecord) {
     Editor ed;
     ed.SetText(G("一二"), 4, 4);
-    EXPECT_FALSE(ed.Enabled(mked::ID_EDIT_UNDO));
+    EXPECT_FALSE(ed.Enabled(qdm::ui::ID_EDIT_UNDO));
     ed.Type(QStringLiteral("三"));
     ed.Key(Qt::Key_Backspace);
     ed.Key(Qt::Key_Backspace);
     EXPECT_EQ(ed.model().Text(), G("一"));
-    ASSERT_TRUE(ed.Enabled(mked::ID_EDIT_UNDO));
+    ASSERT_TRUE(ed.Enabled(qdm::ui::ID_EDIT_UNDO));
     ed.Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(ed.model().Text(), G("一二"));
     ed.Key(Qt::Key_Backspace, Qt::AltModifier);
     EXPECT_EQ(ed.model().Text(), G("一二三"));
-    EXPECT_TRUE(ed.Run(mked::ID_EDIT_UNDO));
+    EXPECT_TRUE(ed.Run(qdm::ui::ID_EDIT_UNDO));
     EXPECT_EQ(ed.model().Text(), G("一二"));
     EXPECT_EQ(ed.Shown(), ed.ModelShown());
-    EXPECT_FALSE(ed.Enabled(mked::ID_EDIT_UNDO));
+    EXPECT_FALSE(ed.Enabled(qdm::ui::ID_EDIT_UNDO));
     ed.Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(ed.Status(), guitest::U(G("没有可以撤消的操作")));
 }

@@ -14,7 +14,7 @@
 
 namespace {
 
-using namespace mked;
+using namespace qdm::ui;
 using guitest::Editor;
 using guitest::G;
 using guitest::ReadFile;

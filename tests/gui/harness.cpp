@@ -13,9 +13,11 @@
 #include "editor/ui/edit_widget.h"
 #include "editor/ui/unit_text.h"
 
+namespace gbk = qdm::gbk;
+
 namespace guitest {
 
-std::optional<QString> FileDialogs::Choose(const mked::FileDialogRequest& request) {
+std::optional<QString> FileDialogs::Choose(const qdm::ui::FileDialogRequest& request) {
     requests.push_back(request);
     if (answers.empty()) return std::nullopt;
     const QString answer = answers.front();
@@ -24,7 +26,8 @@ std::optional<QString> FileDialogs::Choose(const mked::FileDialogRequest& reques
     return answer;
 }
 
-std::optional<mked::FontChoice> AppearanceDialogs::ChooseFont(const mked::FontRequest& request) {
+std::optional<qdm::ui::FontChoice> AppearanceDialogs::ChooseFont(
+    const qdm::ui::FontRequest& request) {
     fontRequests.push_back(request);
     return font;
 }
@@ -34,17 +37,17 @@ std::optional<uint32_t> AppearanceDialogs::ChooseColor(uint32_t initial) {
     return color;
 }
 
-Editor::Editor(const QStringList& args) : m_app(mked::Dialogs{&prompter, &files, &appearance}) {
+Editor::Editor(const QStringList& args) : m_app(qdm::ui::Services{&prompter, &files, &appearance}) {
     m_app.InitInstance(args);
     QApplication::processEvents();
 }
 
 Editor::~Editor() = default;
 
-mked::CMainFrame& Editor::frame() {
+qdm::ui::CMainFrame& Editor::frame() {
     return m_app.MainFrame();
 }
-mked::CmkedView& Editor::view() {
+qdm::ui::CmkedView& Editor::view() {
     return m_app.View();
 }
 qdm::ui::EditWidget& Editor::widget() {

@@ -9,8 +9,8 @@
 
 #include "app/app.h"
 #include "app/appearance_dialogs.h"
-#include "app/file_dialogs.h"
-#include "app/prompter.h"
+#include "uikit/file_dialogs.h"
+#include "uikit/prompter.h"
 
 namespace qdm {
 class CEditBox;
@@ -19,10 +19,10 @@ class EditWidget;
 }
 }  // namespace qdm
 
-namespace mked {
+namespace qdm::ui {
 class CMainFrame;
 class CmkedView;
-}  // namespace mked
+}  // namespace qdm::ui
 
 namespace guitest {
 
@@ -31,25 +31,25 @@ struct Box {
     QString caption;
 };
 
-struct Prompter : mked::IPrompter {
+struct Prompter : qdm::ui::IPrompter {
     std::vector<Box> boxes;
     void Message(const QString& text, const QString& caption) override {
         boxes.push_back({text, caption});
     }
 };
 
-struct FileDialogs : mked::IFileDialogs {
-    std::vector<mked::FileDialogRequest> requests;
+struct FileDialogs : qdm::ui::IFileDialogs {
+    std::vector<qdm::ui::FileDialogRequest> requests;
     std::deque<QString> answers;  // an empty answer, or none left: cancelled
-    std::optional<QString> Choose(const mked::FileDialogRequest& request) override;
+    std::optional<QString> Choose(const qdm::ui::FileDialogRequest& request) override;
 };
 
-struct AppearanceDialogs : mked::IAppearanceDialogs {
-    std::vector<mked::FontRequest> fontRequests;
+struct AppearanceDialogs : qdm::ui::IAppearanceDialogs {
+    std::vector<qdm::ui::FontRequest> fontRequests;
     std::vector<uint32_t> colorRequests;
-    std::optional<mked::FontChoice> font;
+    std::optional<qdm::ui::FontChoice> font;
     std::optional<uint32_t> color;
-    std::optional<mked::FontChoice> ChooseFont(const mked::FontRequest& request) override;
+    std::optional<qdm::ui::FontChoice> ChooseFont(const qdm::ui::FontRequest& request) override;
     std::optional<uint32_t> ChooseColor(uint32_t initial) override;
 };
 
@@ -58,8 +58,8 @@ class Editor {
     explicit Editor(const QStringList& args = {});
     ~Editor();
 
-    mked::CMainFrame& frame();
-    mked::CmkedView& view();
+    qdm::ui::CMainFrame& frame();
+    qdm::ui::CmkedView& view();
     qdm::ui::EditWidget& widget();
     qdm::CEditBox& model();
 
@@ -87,7 +87,7 @@ class Editor {
 
   private:
     QTemporaryDir m_dir;
-    mked::CmkedApp m_app;
+    qdm::ui::CmkedApp m_app;
 };
 
 // GBK bytes of a UTF-8 literal, and back.

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     QTemporaryDir runtime;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    mked::UseBundledFontConfig();
+    qdm::ui::UseBundledFontConfig();
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QApplication app(argc, argv);

@@ -35,48 +35,48 @@ TEST_F(PolyCommands, TheTextCommandReplacesTheTextOnOkKeepsTheCaretLineAndReport
     const auto caret = static_cast<int32_t>(G("行\r\n第二").size());
     m_editor.SetText(G("行\r\n第二行文字"), caret, caret);
     // Cancel, even once the run is over, leaves the text and reports 0.
-    ASSERT_TRUE(RunAnswering(mked::ID_POLYPHONE_TEXT, [](QDialog* d) {
+    ASSERT_TRUE(RunAnswering(qdm::ui::ID_POLYPHONE_TEXT, [](QDialog* d) {
         if (!Enabled(*d, "ok")) return false;
         Child<QPushButton>(*d, "cancel")->click();
         return true;
     }));
     EXPECT_EQ(m_editor.model().Text(), G("行\r\n第二行文字"));
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, qdm::QLit("处理多音字0个!"));
+    EXPECT_EQ(Boxes()[0].text, qdm::ui::QLit("处理多音字0个!"));
 
     Boxes().clear();
     const int32_t records = m_editor.model().History().Count();
-    ASSERT_TRUE(RunAnswering(mked::ID_POLYPHONE_TEXT, ClickWhenEnabled("ok")));
+    ASSERT_TRUE(RunAnswering(qdm::ui::ID_POLYPHONE_TEXT, ClickWhenEnabled("ok")));
     EXPECT_EQ(m_editor.model().Text(), G("航\r\n第二航文字"));
     EXPECT_EQ(m_editor.Shown(), m_editor.ModelShown());
     EXPECT_EQ(m_editor.model().History().Count(), records);  // nothing to undo
     EXPECT_EQ(m_editor.Caret(), caret);
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, qdm::QLit("处理多音字2个!"));
-    EXPECT_EQ(Boxes()[0].caption, qdm::QLit("多音字处理结果"));
+    EXPECT_EQ(Boxes()[0].text, qdm::ui::QLit("处理多音字2个!"));
+    EXPECT_EQ(Boxes()[0].caption, qdm::ui::QLit("多音字处理结果"));
 }
 
 TEST_F(PolyCommands, TheFileCommandRewritesTheChosenFileOnlyWhenConfirmed) {
     WriteDict({{"重重", "众"}});
     const std::string book = Path("book.txt");
     Write(book, G("重重山\r\n"));
-    m_editor.files.answers = {QString(), qdm::QFromPath(book), qdm::QFromPath(book)};
-    ASSERT_TRUE(m_editor.Run(mked::ID_POLYPHONE_FILE));  // the chooser is dismissed
-    const mked::FileDialogRequest& request = m_editor.files.requests.at(0);
-    EXPECT_EQ(request.mode, mked::FileDialogRequest::Open);
+    m_editor.files.answers = {QString(), qdm::ui::QFromPath(book), qdm::ui::QFromPath(book)};
+    ASSERT_TRUE(m_editor.Run(qdm::ui::ID_POLYPHONE_FILE));  // the chooser is dismissed
+    const qdm::ui::FileDialogRequest& request = m_editor.files.requests.at(0);
+    EXPECT_EQ(request.mode, qdm::ui::FileDialogRequest::Open);
     ASSERT_EQ(request.filters.size(), 2u);
-    EXPECT_EQ(request.filters[0].name, qdm::QLit("文本文件(*.txt;*.qdm)"));
+    EXPECT_EQ(request.filters[0].name, qdm::ui::QLit("文本文件(*.txt;*.qdm)"));
     EXPECT_EQ(request.filters[0].patterns, "*.txt;*.qdm");
-    EXPECT_EQ(request.filters[1].name, qdm::QLit("所有文件(*.*)"));
+    EXPECT_EQ(request.filters[1].name, qdm::ui::QLit("所有文件(*.*)"));
 
-    ASSERT_TRUE(RunAnswering(mked::ID_POLYPHONE_FILE, ClickWhenEnabled("cancel")));
+    ASSERT_TRUE(RunAnswering(qdm::ui::ID_POLYPHONE_FILE, ClickWhenEnabled("cancel")));
     EXPECT_EQ(Read(book), G("重重山\r\n"));
     EXPECT_TRUE(Boxes().empty());
 
-    ASSERT_TRUE(RunAnswering(mked::ID_POLYPHONE_FILE, ClickWhenEnabled("ok")));
+    ASSERT_TRUE(RunAnswering(qdm::ui::ID_POLYPHONE_FILE, ClickWhenEnabled("ok")));
     EXPECT_EQ(Read(book), G("众山\r\n"));  // shorter: the file ends where the text does
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, qdm::QLit("处理多音字1个!"));
+    EXPECT_EQ(Boxes()[0].text, qdm::ui::QLit("处理多音字1个!"));
 }
 
 TEST_F(PolyCommands, TheFileCommandNamesAFileItWillNotTouch) {
@@ -84,32 +84,32 @@ TEST_F(PolyCommands, TheFileCommandNamesAFileItWillNotTouch) {
     Write(Path("cover.qdm"), std::string("a\0a", 3));  // not a text: the rest would be lost
     for (const std::string name : {"cover.qdm", "kolb_polyphone.ini"}) {
         const std::string before = Read(Path(name));
-        m_editor.files.answers = {qdm::QFromPath(Path(name))};
+        m_editor.files.answers = {qdm::ui::QFromPath(Path(name))};
         Boxes().clear();
-        ASSERT_TRUE(m_editor.Run(mked::ID_POLYPHONE_FILE));
+        ASSERT_TRUE(m_editor.Run(qdm::ui::ID_POLYPHONE_FILE));
         EXPECT_EQ(Read(Path(name)), before) << name;
         ASSERT_EQ(Boxes().size(), 1u) << name;
-        EXPECT_TRUE(Boxes()[0].text.contains(qdm::QFromPath(Path(name)))) << name;
+        EXPECT_TRUE(Boxes()[0].text.contains(qdm::ui::QFromPath(Path(name)))) << name;
     }
 }
 
 TEST_F(PolyCommands, TheDirectoryCommandAsksForTheBookDirectoryAndRunsTheBatch) {
     WriteDict({{"行", "航"}});
     Write(Path("books/a.txt"), G("行"));
-    m_editor.files.answers = {QString(), qdm::QFromPath(Path("books"))};
-    ASSERT_TRUE(m_editor.Run(mked::ID_POLYPHONE_DIR));  // the chooser is dismissed
-    EXPECT_EQ(m_editor.files.requests.at(0).mode, mked::FileDialogRequest::Folder);
-    EXPECT_EQ(m_editor.files.requests.at(0).title, qdm::QLit("请选择书籍目录..."));
+    m_editor.files.answers = {QString(), qdm::ui::QFromPath(Path("books"))};
+    ASSERT_TRUE(m_editor.Run(qdm::ui::ID_POLYPHONE_DIR));  // the chooser is dismissed
+    EXPECT_EQ(m_editor.files.requests.at(0).mode, qdm::ui::FileDialogRequest::Folder);
+    EXPECT_EQ(m_editor.files.requests.at(0).title, qdm::ui::QLit("请选择书籍目录..."));
     EXPECT_EQ(Read(Path("books/a.txt")), G("行"));
 
-    ASSERT_TRUE(RunAnswering(mked::ID_POLYPHONE_DIR, ClickWhenEnabled("ok")));
+    ASSERT_TRUE(RunAnswering(qdm::ui::ID_POLYPHONE_DIR, ClickWhenEnabled("ok")));
     EXPECT_EQ(Read(Path("books/a.txt")), G("航"));
     EXPECT_TRUE(Boxes().empty());  // the batch shows no box
 }
 
 TEST_F(PolyCommands, TheSettingsCommandEditsTheDictionaryBesideTheProgram) {
     WriteDict({{"行", "航"}});
-    ASSERT_TRUE(RunAnswering(mked::ID_POLYPHONE_SETTINGS, [](QDialog* d) {
+    ASSERT_TRUE(RunAnswering(qdm::ui::ID_POLYPHONE_SETTINGS, [](QDialog* d) {
         Child<QLineEdit>(*d, "word")->setText(QStringLiteral("重"));
         Child<QLineEdit>(*d, "replacement")->setText(QStringLiteral("众"));
         Child<QPushButton>(*d, "add")->click();

@@ -5,10 +5,12 @@
 #include "polyphone/ui/dialog_poly_dir.h"
 #include "polyphone_test_util.h"
 
+namespace gbk = qdm::gbk;
+
 namespace {
 
 using namespace polytest;
-using qdm::CDialogPolyDir;
+using qdm::ui::CDialogPolyDir;
 
 class PolyDir : public ScratchDir {
   protected:
@@ -35,15 +37,15 @@ TEST_F(PolyDir, ProcessesTheTreeAndCountsTheFilesItLeftAlone) {
     fs::create_symlink(Path("books/gone.txt"), Path("books/dangling.txt"));  // cannot be read
 
     CDialogPolyDir dialog(*m_dict, Path("books"));
-    EXPECT_EQ(Field(dialog, "status"), qdm::QLit("处理进行中"));
-    EXPECT_EQ(Field(dialog, "directory"), qdm::QFromPath(Path("books")));
+    EXPECT_EQ(Field(dialog, "status"), qdm::ui::QLit("处理进行中"));
+    EXPECT_EQ(Field(dialog, "directory"), qdm::ui::QFromPath(Path("books")));
     RunToEnd(dialog);
 
     EXPECT_EQ(Read(Path("books/a.txt")), m_done);
     EXPECT_EQ(Read(Path("books/sub/deeper/b.qdm")), m_done + "\r\n" + m_done);
     EXPECT_EQ(Read(Path("books/cover.bin")), binary);
     EXPECT_EQ(Read(Path("books/empty.txt")), "");
-    EXPECT_EQ(Field(dialog, "status"), qdm::QLit("处理完成，跳过3个文件"));
+    EXPECT_EQ(Field(dialog, "status"), qdm::ui::QLit("处理完成，跳过3个文件"));
     EXPECT_TRUE(Child<QLineEdit>(dialog, "status")->toolTip().contains("cover.bin"));
     EXPECT_EQ(Field(dialog, "currentFile"), "sub/deeper/b.qdm");
     EXPECT_EQ(Field(dialog, "filesDone"), "2");

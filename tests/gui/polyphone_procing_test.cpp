@@ -2,14 +2,16 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include "app/polyphone_commands.h"
 #include "polyphone/ui/dialog_poly_procing.h"
-#include "polyphone/ui/polyphone_commands.h"
 #include "polyphone_test_util.h"
+
+namespace gbk = qdm::gbk;
 
 namespace {
 
 using namespace polytest;
-using qdm::CDialogPOLYP_PROCING;
+using qdm::ui::CDialogPOLYP_PROCING;
 
 class PolyProcing : public ScratchDir {};
 
@@ -26,8 +28,8 @@ TEST_F(PolyProcing, EachTickShowsTheEntryAppliedThePercentAndTheRunningCount) {
     for (const auto& e : ticks) {
         dialog.OnTimer();
         EXPECT_EQ(Field(dialog, "percent"), e.percent);
-        EXPECT_EQ(Field(dialog, "word"), qdm::QLit(e.word));
-        EXPECT_EQ(Field(dialog, "replacement"), qdm::QLit(e.replacement));
+        EXPECT_EQ(Field(dialog, "word"), qdm::ui::QLit(e.word));
+        EXPECT_EQ(Field(dialog, "replacement"), qdm::ui::QLit(e.replacement));
         EXPECT_EQ(Field(dialog, "count"), e.count);
         EXPECT_FALSE(Enabled(dialog, "ok")) << e.percent;
     }
@@ -70,7 +72,7 @@ TEST_F(PolyProcing, OkRefusesAFieldOutOfBoundsAndEscapeStillCloses) {
     const qdm::CPolyDict dict(Path("kolb_polyphone.ini"));
     std::string text(51, 'a');
     guitest::Prompter prompter;
-    CDialogPOLYP_PROCING dialog(&text, dict, qdm::BoxesOf(&prompter));
+    CDialogPOLYP_PROCING dialog(&text, dict, qdm::ui::BoxesOf(&prompter));
     dialog.show();
     dialog.OnTimer();
     Child<QPushButton>(dialog, "ok")->click();

@@ -4,9 +4,11 @@
 #include <QListWidget>
 #include <QTest>
 
+#include "app/polyphone_commands.h"
 #include "polyphone/ui/dialog_duoyinzi_set.h"
-#include "polyphone/ui/polyphone_commands.h"
 #include "polyphone_test_util.h"
+
+namespace gbk = qdm::gbk;
 
 namespace {
 
@@ -15,9 +17,10 @@ using Rows = std::vector<std::string>;
 
 class PolySettings : public ScratchDir {
   protected:
-    std::unique_ptr<qdm::CDialogDuoyinziSet> Open(const std::string& file = {}) {
+    std::unique_ptr<qdm::ui::CDialogDuoyinziSet> Open(const std::string& file = {}) {
         m_dict = std::make_unique<qdm::CPolyDict>(file.empty() ? Path("kolb_polyphone.ini") : file);
-        auto d = std::make_unique<qdm::CDialogDuoyinziSet>(*m_dict, qdm::BoxesOf(&m_prompter));
+        auto d =
+            std::make_unique<qdm::ui::CDialogDuoyinziSet>(*m_dict, qdm::ui::BoxesOf(&m_prompter));
         d->show();
         QApplication::setActiveWindow(d.get());
         return d;
@@ -44,8 +47,8 @@ TEST_F(PolySettings, AddingAppendsUnsortedAndRefusesWhatTheDictionaryCannotTake)
                    {"银行", "银航", "项目已存在"}};
     for (const auto& c : refused) {
         Add(*d, c.word, c.replacement);
-        EXPECT_EQ(LastBox(), qdm::QLit(c.message));
-        EXPECT_EQ(m_prompter.boxes.back().caption, qdm::QLit("警告"));
+        EXPECT_EQ(LastBox(), qdm::ui::QLit(c.message));
+        EXPECT_EQ(m_prompter.boxes.back().caption, qdm::ui::QLit("警告"));
         EXPECT_EQ(Field(*d, "word"), QString::fromUtf8(c.word));  // kept as typed
     }
     m_prompter.boxes.clear();
@@ -69,7 +72,7 @@ TEST_F(PolySettings, DeletionSelectsTheRowThatTookThePlaceOrTheOneBefore) {
     auto* list = d->findChild<QListWidget*>();
     const auto del = [&] { Child<QPushButton>(*d, "delete")->click(); };
     del();
-    EXPECT_EQ(LastBox(), qdm::QLit("请选择要删除的项目"));
+    EXPECT_EQ(LastBox(), qdm::ui::QLit("请选择要删除的项目"));
     list->setCurrentRow(1);
     del();  // b goes, c takes its place
     EXPECT_EQ(d->Rows(), (Rows{"a======>>1", "c======>>3"}));
@@ -128,14 +131,14 @@ TEST_F(PolySettings, AnUnreadableOrUnwritableDictionaryIsReportedAndTheEditsStay
     Write(Path("not-a-dir"), "x");
     auto d = Open(Path("not-a-dir/kolb_polyphone.ini"));
     ASSERT_EQ(m_prompter.boxes.size(), 1u);
-    EXPECT_EQ(LastBox(), qdm::QLit("加载kolb_polyphone.ini错误"));
-    EXPECT_EQ(m_prompter.boxes[0].caption, qdm::QLit("打开多音字配置文件错误"));
+    EXPECT_EQ(LastBox(), qdm::ui::QLit("加载kolb_polyphone.ini错误"));
+    EXPECT_EQ(m_prompter.boxes[0].caption, qdm::ui::QLit("打开多音字配置文件错误"));
     EXPECT_EQ(d->findChild<QListWidget*>()->count(), 0);
     Add(*d, "行", "航");
     Child<QPushButton>(*d, "exit")->click();
     d->close();
     ASSERT_EQ(m_prompter.boxes.size(), 3u);  // one for each attempt to leave
-    EXPECT_TRUE(LastBox().contains(qdm::QFromPath(Path("not-a-dir"))));
+    EXPECT_TRUE(LastBox().contains(qdm::ui::QFromPath(Path("not-a-dir"))));
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(d->Rows().size(), 1u);
 }

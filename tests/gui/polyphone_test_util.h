@@ -15,7 +15,9 @@
 
 #include "editor/gbk.h"
 #include "harness.h"
-#include "polyphone/ui/poly_ui_text.h"
+#include "uikit/qt_text.h"
+
+namespace gbk = qdm::gbk;
 
 namespace polytest {
 

@@ -17,7 +17,7 @@
 
 namespace {
 
-using namespace mked;
+using namespace qdm::ui;
 using guitest::Editor;
 using guitest::G;
 

@@ -1,15 +1,11 @@
-#include "app/prompter.h"
+#include "uikit/prompter.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
 
 #include "editor/codec.h"
 
-namespace mked {
-
-QString FromGbk(std::string_view gbk) {
-    return QString::fromStdString(gbk::ToUtf8(gbk));
-}
+namespace qdm::ui {
 
 void QtPrompter::Message(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_owner);
@@ -17,4 +13,4 @@ void QtPrompter::Message(const QString& text, const QString& caption) {
     box.exec();
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -1,9 +1,9 @@
-#include "app/dialog_units.h"
+#include "uikit/dialog_units.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
 
-namespace mked {
+namespace qdm::ui {
 
 QFont FormFont() {
     QFont font(QStringLiteral("宋体"));
@@ -23,4 +23,4 @@ QRect DialogUnits(const QFont& font, int x, int y, int w, int h) {
     return QRect(qRound(x * bx), qRound(y * by), qRound(w * bx), qRound(h * by));
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

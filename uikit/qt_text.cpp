@@ -1,11 +1,15 @@
-#include "polyphone/ui/poly_ui_text.h"
+#include "uikit/qt_text.h"
 
 #include <QFile>
 
 #include "editor/codec.h"
 #include "editor/gbk.h"
 
-namespace qdm {
+namespace qdm::ui {
+
+QString QFromGbk(std::string_view gbkText) {
+    return QString::fromStdString(gbk::ToUtf8(gbkText));
+}
 
 QString QLit(std::string_view utf8) {
     return QFromGbk(gbk::Lit(utf8));
@@ -27,4 +31,4 @@ std::string PathFromQ(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-}  // namespace qdm
+}  // namespace qdm::ui

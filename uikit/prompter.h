@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace mked {
+namespace qdm::ui {
 
 class IPrompter {
   public:
@@ -24,7 +24,4 @@ class QtPrompter : public IPrompter {
     QWidget* m_owner;
 };
 
-// A GBK text of the engine, for the screen.
-QString FromGbk(std::string_view gbk);
-
-}  // namespace mked
+}  // namespace qdm::ui

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace mked {
+namespace qdm::ui {
 
 struct FileFilter {
     QString name;      // shown to the user, e.g. "文本文件(*.txt;*.qdm)"
@@ -22,6 +22,9 @@ struct FileDialogRequest {
     QString directory;          // where the dialog starts; empty: the working directory
     QList<FileFilter> filters;  // the first is selected
 };
+
+// The filters of every dialog that opens a book: "文本文件(*.txt;*.qdm)", then all files.
+QList<FileFilter> BookFileFilters();
 
 class IFileDialogs {
   public:
@@ -41,4 +44,4 @@ class QtFileDialogs : public IFileDialogs {
     QWidget* m_owner;
 };
 
-}  // namespace mked
+}  // namespace qdm::ui

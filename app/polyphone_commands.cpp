@@ -1,11 +1,9 @@
-#include "polyphone/ui/polyphone_commands.h"
+#include "app/polyphone_commands.h"
 
 #include <memory>
 
 #include "app/command_ids.h"
 #include "app/command_router.h"
-#include "app/file_dialogs.h"
-#include "app/prompter.h"
 #include "app/view.h"
 #include "editor/edit_box.h"
 #include "editor/gbk.h"
@@ -15,9 +13,11 @@
 #include "polyphone/ui/dialog_duoyinzi_set.h"
 #include "polyphone/ui/dialog_poly_dir.h"
 #include "polyphone/ui/dialog_poly_procing.h"
-#include "polyphone/ui/poly_ui_text.h"
+#include "uikit/file_dialogs.h"
+#include "uikit/prompter.h"
+#include "uikit/qt_text.h"
 
-namespace qdm {
+namespace qdm::ui {
 namespace {
 
 std::unique_ptr<CPolyDict> MakeDict(const PolyCommandHost& host) {
@@ -40,23 +40,22 @@ void ShowFileRefused(const PolyCommandHost& host, const std::string& path,
 }
 
 QString ChooseFile(const PolyCommandHost& host) {
-    mked::FileDialogRequest request;
-    request.mode = mked::FileDialogRequest::Open;
-    request.filters = {{QLit("文本文件(*.txt;*.qdm)"), QStringLiteral("*.txt;*.qdm")},
-                       {QLit("所有文件(*.*)"), QStringLiteral("*.*")}};
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Open;
+    request.filters = BookFileFilters();
     return host.files->Choose(request).value_or(QString());
 }
 
 QString ChooseFolder(const PolyCommandHost& host) {
-    mked::FileDialogRequest request;
-    request.mode = mked::FileDialogRequest::Folder;
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Folder;
     request.title = QLit("请选择书籍目录...");
     return host.files->Choose(request).value_or(QString());
 }
 
 }  // namespace
 
-PolyMessageBox BoxesOf(mked::IPrompter* prompter) {
+PolyMessageBox BoxesOf(IPrompter* prompter) {
     if (!prompter) return &ShowPolyMessage;
     return [prompter](QWidget*, const QString& text, const QString& caption) {
         prompter->Message(text, caption);
@@ -117,28 +116,23 @@ void OnPolyphoneDir(const PolyCommandHost& host) {
     dialog.exec();
 }
 
-}  // namespace qdm
-
-namespace mked {
-
 void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompter* prompter,
                                IFileDialogs* files) {
     const auto host = [&view, prompter, files] {
-        qdm::PolyCommandHost h;
+        PolyCommandHost h;
         h.owner = &view;
         h.edit = &view.m_edit;
         h.prompter = prompter;
         h.files = files;
         return h;
     };
-    commands.On(ID_POLYPHONE_SETTINGS, [host] { qdm::OnPolyphoneSettings(host()); });
+    commands.On(ID_POLYPHONE_SETTINGS, [host] { OnPolyphoneSettings(host()); });
     commands.On(ID_POLYPHONE_TEXT, [host, &view] {
         // The run starts from the caret the user sees.
-        view.Editor().Mirror().SyncSelectionToModel();
-        qdm::OnPolyphoneText(host());
+        view.Editor().RunCommand([&] { OnPolyphoneText(host()); });
     });
-    commands.On(ID_POLYPHONE_FILE, [host] { qdm::OnPolyphoneFile(host()); });
-    commands.On(ID_POLYPHONE_DIR, [host] { qdm::OnPolyphoneDir(host()); });
+    commands.On(ID_POLYPHONE_FILE, [host] { OnPolyphoneFile(host()); });
+    commands.On(ID_POLYPHONE_DIR, [host] { OnPolyphoneDir(host()); });
 }
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -9,23 +9,25 @@
 
 class QWidget;
 
-namespace mked {
+namespace qdm {
+class CEditBox;
+}
+
+namespace qdm::ui {
 class CommandTarget;
 class CmkedView;
 class IFileDialogs;
 class IPrompter;
-}  // namespace mked
+}  // namespace qdm::ui
 
-namespace qdm {
-
-class CEditBox;
+namespace qdm::ui {
 
 struct PolyCommandHost {
-    QWidget* owner = nullptr;             // the view: parent of the dialogs
-    CEditBox* edit = nullptr;             // the editor's text
-    mked::IPrompter* prompter = nullptr;  // null: real boxes
-    mked::IFileDialogs* files = nullptr;  // the file and folder choosers
-    std::string dictPath;                 // empty: the dictionary beside the executable
+    QWidget* owner = nullptr;       // the view: parent of the dialogs
+    CEditBox* edit = nullptr;       // the editor's text
+    IPrompter* prompter = nullptr;  // null: real boxes
+    IFileDialogs* files = nullptr;  // the file and folder choosers
+    std::string dictPath;           // empty: the dictionary beside the executable
 };
 
 // The run over the whole text of `edit` in the progress dialog. On OK the text is replaced
@@ -40,14 +42,10 @@ void OnPolyphoneFile(const PolyCommandHost& host);      // "单文件"
 void OnPolyphoneDir(const PolyCommandHost& host);       // "目录"
 
 // The boxes of `prompter` for the dialogs (the real ones when it is null).
-PolyMessageBox BoxesOf(mked::IPrompter* prompter);
-
-}  // namespace qdm
-
-namespace mked {
+PolyMessageBox BoxesOf(IPrompter* prompter);
 
 // Serves the four commands from `view`, through its prompter and file dialogs.
 void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompter* prompter,
                                IFileDialogs* files);
 
-}  // namespace mked
+}  // namespace qdm::ui

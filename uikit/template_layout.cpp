@@ -1,4 +1,4 @@
-#include "polyphone/ui/template_layout.h"
+#include "uikit/template_layout.h"
 
 #include <QAbstractButton>
 #include <QFontMetrics>
@@ -6,9 +6,9 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "app/dialog_units.h"
+#include "uikit/dialog_units.h"
 
-namespace qdm {
+namespace qdm::ui {
 
 QFont TemplateFont(const QStringList& faces, int points) {
     QFont font;
@@ -18,7 +18,7 @@ QFont TemplateFont(const QStringList& faces, int points) {
 }
 
 void TemplateLayout::Place(QWidget* w, int x, int y, int cx, int cy) const {
-    QRect r = mked::DialogUnits(m_dialog->font(), x, y, cx, cy);
+    QRect r = qdm::ui::DialogUnits(m_dialog->font(), x, y, cx, cy);
     QString text;
     if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
     if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
@@ -36,8 +36,8 @@ void TemplateLayout::Place(QWidget* w, int x, int y, int cx, int cy) const {
 }
 
 void TemplateLayout::Fit(int cx, int cy) const {
-    QSize size = mked::DialogUnits(m_dialog->font(), 0, 0, cx, cy).size();
-    const int margin = mked::DialogUnits(m_dialog->font(), 0, 0, 7, 7).width();
+    QSize size = qdm::ui::DialogUnits(m_dialog->font(), 0, 0, cx, cy).size();
+    const int margin = qdm::ui::DialogUnits(m_dialog->font(), 0, 0, 7, 7).width();
     for (const QWidget* child : m_dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!child->isWindow())
             size = size.expandedTo(
@@ -46,4 +46,4 @@ void TemplateLayout::Fit(int cx, int cy) const {
     m_dialog->setFixedSize(size);
 }
 
-}  // namespace qdm
+}  // namespace qdm::ui

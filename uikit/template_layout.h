@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace qdm {
+namespace qdm::ui {
 
 // The template's face, followed by faces that can stand in for it on this system.
 QFont TemplateFont(const QStringList& faces, int points);
@@ -25,4 +25,4 @@ class TemplateLayout {
     QWidget* m_dialog;
 };
 
-}  // namespace qdm
+}  // namespace qdm::ui

@@ -4,10 +4,10 @@
 #include <QFont>
 #include <QRect>
 
-namespace mked {
+namespace qdm::ui {
 
 // The font of the editor's forms and boxes: 宋体 at 9 points.
 QFont FormFont();
 QRect DialogUnits(const QFont& font, int x, int y, int w, int h);
 
-}  // namespace mked
+}  // namespace qdm::ui

@@ -1,8 +1,8 @@
-#include "app/file_dialogs.h"
+#include "uikit/file_dialogs.h"
 
 #include <QFileDialog>
 
-namespace mked {
+namespace qdm::ui {
 
 std::optional<QString> QtFileDialogs::Choose(const FileDialogRequest& request) {
     QFileDialog dialog(m_owner);
@@ -30,4 +30,9 @@ std::optional<QString> QtFileDialogs::Choose(const FileDialogRequest& request) {
     return dialog.selectedFiles().first();
 }
 
-}  // namespace mked
+QList<FileFilter> BookFileFilters() {
+    return {{QStringLiteral("文本文件(*.txt;*.qdm)"), QStringLiteral("*.txt;*.qdm")},
+            {QStringLiteral("所有文件(*.*)"), QStringLiteral("*.*")}};
+}
+
+}  // namespace qdm::ui
