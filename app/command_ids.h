@@ -37,6 +37,7 @@ enum CommandId : int {
     ID_COLOR = 32834,
     ID_POLYPHONE_DIR = 32837,
     ID_AUTO_PROCESS = 32839,
+    ID_FILE_REOPEN_ENCODING = 32840,
 };
 
 }  // namespace qdm::ui

@@ -5,7 +5,10 @@
 
 #include "app/recent_files.h"
 #include "app/view.h"
+#include "editor/encoding_detect.h"
+#include "editor/file_io.h"
 #include "editor/ui/edit_widget.h"
+#include "editor/ui/encoding_dialog.h"
 #include "markup/check.h"
 #include "markup/qdm_path.h"
 #include "uikit/file_dialogs.h"
@@ -47,25 +50,57 @@ void CmkedView::OnFileOpen() {
 }
 
 bool CmkedView::OpenPath(const QString& path) {
-    bool hadNul = false;
-    qdm::IoStatus status;
-    {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
-        status = m_edit.LoadFile(PathFromQ(path), &hadNul);
-    }
+    std::string bytes;
+    const qdm::IoStatus status = qdm::ReadWholeFile(PathFromQ(path), bytes);
     if (!status) {
         Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
         return false;
     }
+    LoadBytes(path, std::move(bytes), false);
+    return true;
+}
+
+void CmkedView::LoadBytes(const QString& path, std::string bytes, bool ask) {
+    const qdm::Encoding detected = qdm::DetectEncoding(bytes);
+    if (detected == qdm::Encoding::Gbk && !ask) return LoadGbk(path, std::move(bytes));
+    std::optional<ConfirmedText> confirmed = m_services.encoding->Ask(path, bytes, detected);
+    if (!confirmed) return;  // cancelled: nothing changes
+    if (confirmed->report.from == qdm::Encoding::Gbk) return LoadGbk(path, std::move(bytes));
+    bytes.clear();
+    bytes.shrink_to_fit();
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_edit.LoadText(std::move(confirmed->text), PathFromQ(path));
+    }
     SetCurrentFile(path);
-    if (hadNul) {
+    emit statusMessage(ConversionStatus(confirmed->report));
+}
+
+void CmkedView::LoadGbk(const QString& path, std::string bytes) {
+    qdm::FileText file = qdm::TextUpToNul(std::move(bytes));
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_edit.LoadText(std::move(file.text), PathFromQ(path));
+    }
+    SetCurrentFile(path);
+    if (file.hadNul) {
         Box(QStringLiteral("文件“%1”在第 %2 个字节处有一个空字符（NUL），只载入了它前面的文本。\n"
                            "如果保存到这个文件，它后面的内容将会丢失。")
                 .arg(path)
                 .arg(m_edit.Length()),
             kAppCaption);
     }
-    return true;
+}
+
+void CmkedView::OnFileReopenWithEncoding() {
+    const QString path = QFromPath(m_edit.GetFilePath());
+    std::string bytes;
+    const qdm::IoStatus status = qdm::ReadWholeFile(PathFromQ(path), bytes);
+    if (!status) {
+        Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
+        return;
+    }
+    LoadBytes(path, std::move(bytes), true);
 }
 
 // Checking renumbers the sections, so the text changes even when the save is refused.
