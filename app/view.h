@@ -76,8 +76,8 @@ class CmkedView : public QWidget {
     void SetCurrentFile(const QString& path);
     // Open's work once the file is read: a GBK text as it is, any other through the encoding
     // dialog (always, with `ask`), where cancelling changes nothing.
-    void LoadBytes(const QString& path, std::string bytes, bool ask);
-    void LoadGbk(const QString& path, std::string bytes);
+    void LoadBytes(const QString& path, std::string_view bytes, bool ask);
+    void LoadGbk(const QString& path, std::string_view bytes);
     QString DialogDirectory() const;
     void Box(std::string_view gbkText, const char* captionUtf8);
     void Box(const QString& text, const QString& caption);

@@ -7,6 +7,7 @@
 #include "app/view.h"
 #include "editor/encoding_detect.h"
 #include "editor/file_io.h"
+#include "editor/text_buffer.h"
 #include "editor/ui/edit_widget.h"
 #include "editor/ui/encoding_dialog.h"
 #include "markup/check.h"
@@ -50,24 +51,23 @@ void CmkedView::OnFileOpen() {
 }
 
 bool CmkedView::OpenPath(const QString& path) {
-    std::string bytes;
-    const qdm::IoStatus status = qdm::ReadWholeFile(PathFromQ(path), bytes);
+    // Mapped, not read: a book in another encoding is converted straight from the file.
+    qdm::MappedFile file;
+    const qdm::IoStatus status = file.Open(PathFromQ(path));
     if (!status) {
         Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
         return false;
     }
-    LoadBytes(path, std::move(bytes), false);
+    LoadBytes(path, file.Bytes(), false);
     return true;
 }
 
-void CmkedView::LoadBytes(const QString& path, std::string bytes, bool ask) {
+void CmkedView::LoadBytes(const QString& path, std::string_view bytes, bool ask) {
     const qdm::Encoding detected = qdm::DetectEncoding(bytes);
-    if (detected == qdm::Encoding::Gbk && !ask) return LoadGbk(path, std::move(bytes));
+    if (detected == qdm::Encoding::Gbk && !ask) return LoadGbk(path, bytes);
     std::optional<ConfirmedText> confirmed = m_services.encoding->Ask(path, bytes, detected);
     if (!confirmed) return;  // cancelled: nothing changes
-    if (confirmed->report.from == qdm::Encoding::Gbk) return LoadGbk(path, std::move(bytes));
-    bytes.clear();
-    bytes.shrink_to_fit();
+    if (confirmed->report.from == qdm::Encoding::Gbk) return LoadGbk(path, bytes);
     {
         qdm::ui::MirrorBatch batch(m_editor->Mirror());
         m_edit.LoadText(std::move(confirmed->text), PathFromQ(path));
@@ -76,14 +76,17 @@ void CmkedView::LoadBytes(const QString& path, std::string bytes, bool ask) {
     emit statusMessage(ConversionStatus(confirmed->report));
 }
 
-void CmkedView::LoadGbk(const QString& path, std::string bytes) {
-    qdm::FileText file = qdm::TextUpToNul(std::move(bytes));
+// As the file's bytes are, up to the first NUL.
+void CmkedView::LoadGbk(const QString& path, std::string_view bytes) {
+    const size_t nul = bytes.find('\0');
+    std::string text = qdm::NewTextBuffer(std::min(nul, bytes.size()));
+    text.append(bytes.substr(0, nul));
     {
         qdm::ui::MirrorBatch batch(m_editor->Mirror());
-        m_edit.LoadText(std::move(file.text), PathFromQ(path));
+        m_edit.LoadText(std::move(text), PathFromQ(path));
     }
     SetCurrentFile(path);
-    if (file.hadNul) {
+    if (nul != std::string_view::npos) {
         Box(QStringLiteral("文件“%1”在第 %2 个字节处有一个空字符（NUL），只载入了它前面的文本。\n"
                            "如果保存到这个文件，它后面的内容将会丢失。")
                 .arg(path)
@@ -94,13 +97,13 @@ void CmkedView::LoadGbk(const QString& path, std::string bytes) {
 
 void CmkedView::OnFileReopenWithEncoding() {
     const QString path = QFromPath(m_edit.GetFilePath());
-    std::string bytes;
-    const qdm::IoStatus status = qdm::ReadWholeFile(PathFromQ(path), bytes);
+    qdm::MappedFile file;
+    const qdm::IoStatus status = file.Open(PathFromQ(path));
     if (!status) {
         Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
         return;
     }
-    LoadBytes(path, std::move(bytes), true);
+    LoadBytes(path, file.Bytes(), true);
 }
 
 // Checking renumbers the sections, so the text changes even when the save is refused.

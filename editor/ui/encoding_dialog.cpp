@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "editor/file_io.h"
 #include "editor/gbk.h"
 #include "editor/t2s.h"
 #include "uikit/qt_text.h"
@@ -158,8 +157,7 @@ void EncodingDialog::Preview() {
     m_result = ConfirmedText{};
     std::string error;
     if (encoding == qdm::Encoding::Gbk && !options.t2s) {
-        // GBK stays bytes, exactly as a GBK file opens.
-        m_result.text = qdm::TextUpToNul(std::string(m_bytes)).text;
+        // GBK stays bytes, exactly as a GBK file opens: the caller loads them itself.
         m_result.report.from = qdm::Encoding::Gbk;
     } else if (!qdm::ConvertToGbk(m_bytes, encoding, options, m_result, error)) {
         m_t2s->setChecked(false);
@@ -176,7 +174,9 @@ void EncodingDialog::Preview() {
                      : QString()));
     m_listed->clear();
     for (const qdm::LostChar& lost : report.examples) m_listed->addItem(Listed(lost));
-    m_preview->setPlainText(FirstLines(m_result.text));
+    const bool raw = report.from == qdm::Encoding::Gbk && !options.t2s;
+    m_preview->setPlainText(
+        FirstLines(raw ? m_bytes.substr(0, m_bytes.find('\0')) : m_result.text));
 }
 
 ConfirmedText EncodingDialog::TakeResult() {

@@ -24,8 +24,8 @@ class QTimer;
 
 namespace qdm::ui {
 
-// The text as the user confirmed it: a GBK text (report.from says what it was converted from;
-// for GBK, the file's bytes up to the first NUL, unconverted).
+// The text as the user confirmed it: a GBK text and what it was converted from. When the user
+// keeps GBK, the text is empty: the file's own bytes are loaded, as for any GBK book.
 using ConfirmedText = qdm::Conversion;
 
 class IEncodingPrompter {
