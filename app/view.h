@@ -3,6 +3,7 @@
 // through the edit area that covers the whole view) and the name of the current file, and it
 // serves the editor's own commands.
 #include <QWidget>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -10,10 +11,14 @@
 #include "app/services.h"
 #include "editor/edit_box.h"
 #include "editor/ui/system_clipboard.h"
+#include "markup/tags.h"
 
 namespace qdm::ui {
 class EditWidget;
-}
+class FindSession;
+class FindReplaceDialog;
+class GoToDialog;
+}  // namespace qdm::ui
 
 namespace qdm::ui {
 
@@ -58,6 +63,16 @@ class CmkedView : public QWidget {
     void OnFont();
     void OnColor();
     void OnEditUndo();
+    void OnEditRedo();
+    // 查找 (replace = false) and 替换: the one 查找和替换 dialog.
+    void OnEditFind(bool replace);
+    // F3 and Shift+F3: the last search again; the dialog when there was none.
+    void OnFindAgain(bool backward);
+    void OnEditGoTo();
+
+    // The dialogs while they exist (created on first use), for tests.
+    FindReplaceDialog* FindDialog() const { return m_findDialog; }
+    GoToDialog* GoTo() const { return m_goTo; }
 
   signals:
     void captionChanged(const QString& caption);
@@ -70,7 +85,9 @@ class CmkedView : public QWidget {
 
   private:
     void RegisterCommands();
-    void InsertMarkup(int kind, const char* failureCaption);
+    void RegisterFindCommands();
+    void GoTo(bool section, int number);
+    void InsertMarkup(qdm::TagNumber kind, const char* failureCaption);
     bool CheckBeforeSave();
     bool SaveTo(const QString& path);
     void SetCurrentFile(const QString& path);
@@ -95,6 +112,9 @@ class CmkedView : public QWidget {
   private:
     qdm::ui::EditWidget* m_editor = nullptr;
     QString m_lastDialogDir;
+    std::unique_ptr<FindSession> m_find;
+    FindReplaceDialog* m_findDialog = nullptr;
+    GoToDialog* m_goTo = nullptr;
 };
 
 }  // namespace qdm::ui

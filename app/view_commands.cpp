@@ -42,10 +42,11 @@ void CmkedView::RegisterCommands() {
         emit statusMessage(QFromGbk(why));
     };
 
+    RegisterFindCommands();
     RegisterPolyphoneCommands(m_commands, *this, m_services.prompter, m_services.files);
 }
 
-void CmkedView::InsertMarkup(int kind, const char* failureCaption) {
+void CmkedView::InsertMarkup(qdm::TagNumber kind, const char* failureCaption) {
     std::string message;
     const bool ok = m_editor->RunCommand([&] {
         return kind == qdm::TAG_SECTION ? qdm::InsertSection(m_edit, message)

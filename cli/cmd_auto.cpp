@@ -44,27 +44,30 @@ int Refuse(const std::string& in, bool json, const std::string& message, BatchTe
 }
 
 int Run(const Args& words) {
-    ParsedArgs args;
+    OneInput cmd;
     std::string error;
-    if (!ParseArgs(words, {"--json"}, {"-o", "--from"}, args, error))
+    if (!ParseOneInput(words, {{{"--json"}, {"--from"}, {}, {}}}, cmd, error))
         return UsageError("auto", error);
-    if (args.operands.size() != 1) return UsageError("auto", "需要正好一个输入文件");
-    const std::string& in = args.operands[0];
+    const std::string& in = cmd.in;
     const std::string saveRule = QdmSavePath(in);
-    Target target;
-    if (!ResolveTarget(args, in, saveRule == in ? "" : saveRule, target, error))
+    if (!ResolveTarget(cmd, saveRule == in ? "" : saveRule, error))
         return UsageError("auto",
                           saveRule == in ? in + " 不以 .txt 结尾, 请用 -o 指定输出文件" : error);
-    const bool json = args.Has("--json");
+    const Target& target = cmd.target;
+    const bool json = cmd.args.Has("--json");
     FromOption from;
-    if (!ParseFrom(args, from, error)) return UsageError("auto", error);
+    if (!ParseFrom(cmd.args, from, error)) return UsageError("auto", error);
 
     BatchText doc;
     std::optional<ConversionReport> converted;
     if (!LoadConverting(doc, in, target, from, ConvertOptions{}, converted)) return kExitUsage;
     if (converted) PrintConversion(std::cerr, in, *converted);
     std::string message;
-    if (!AutoSection(doc.Edit(), message)) return Refuse(in, json, message, doc, target, converted);
+    if (!AutoSection(doc.Edit(), message)) {
+        if (message == AutoSectionTooLargeMessage())
+            return ResultFits(in, kMaxFileSize), kExitUsage;
+        return Refuse(in, json, message, doc, target, converted);
+    }
     if (!CheckDocument(doc.Edit(), message))
         return Refuse(in, json, message, doc, target, converted);
     if (!WriteTarget(target, doc.Text())) return kExitUsage;
@@ -73,7 +76,7 @@ int Run(const Args& words) {
     std::ostream& out = ReportStream(target);
     if (json) {
         JsonLine line;
-        line.Bool("ok", true).Str("output", target.path).Int("sections", sections);
+        line.Bool("ok", true).Path("output", target.path).Int("sections", sections);
         AddConversion(line, converted);
         out << line.Text() << "\n";
     } else {

@@ -1,7 +1,6 @@
 // qdm import: a book in UTF-8, UTF-16, GB18030 or Big5 written as GBK text, with every
 // character GBK cannot hold reported.
 #include <iostream>
-#include <optional>
 
 #include "cli/args.h"
 #include "cli/encoded_input.h"
@@ -27,103 +26,35 @@ bool ParseOptions(const ParsedArgs& args, ConvertOptions& options, std::string& 
     return true;
 }
 
-// The converted text goes straight into the temporary file that replaces the target: a book is
-// not held in memory on its way.
-class FileOutput : public GbkOutput {
-  public:
-    explicit FileOutput(AtomicFileWriter& writer) : m_writer(writer) {}
-    void Append(std::string_view piece) override {
-        if (m_status) m_status = m_writer.Write(piece);
-    }
-    void Restart() override {
-        if (m_status) m_status = m_writer.Restart();
-    }
-    const IoStatus& Status() const { return m_status; }
-
-  private:
-    AtomicFileWriter& m_writer;
-    IoStatus m_status;
-};
-
-// Converts `file` into the file `target`; returns the report, or nothing after printing why.
-std::optional<ConversionReport> ImportToFile(const std::string& in, const Target& target,
-                                             const FromOption& from, const ConvertOptions& options,
-                                             const MappedFile& file) {
-    AtomicFileWriter writer;
-    if (IoStatus status = writer.Open(target.path); !status) {
-        PrintIoError(status);
-        return std::nullopt;
-    }
-    FileOutput output(writer);
-    ConversionReport report;
-    std::string error;
-    const std::string_view bytes = file.Bytes();
-    const bool ok = from.detect ? DetectAndConvertTo(bytes, options, output, report, error)
-                                : ConvertToGbkTo(bytes, ResolveEncoding(bytes, from), options,
-                                                 output, report, error);
-    if (!ok) {
-        std::cerr << "qdm: " << in << ": " << error << "\n";
-        return std::nullopt;
-    }
-    if (report.from == Encoding::Gbk && !options.t2s) {
-        // A GBK text is taken as the editor reads it: up to the first NUL.
-        output.Restart();
-        const size_t nul = bytes.find('\0');
-        if (nul != std::string_view::npos && !AcceptNulText(in, target)) return std::nullopt;
-        output.Append(bytes.substr(0, nul));
-    }
-    IoStatus status = output.Status();
-    if (status) status = writer.Commit();
-    if (!status) {
-        PrintIoError(status);
-        return std::nullopt;
-    }
-    return report;
-}
-
-// The same for standard output, through memory.
-std::optional<ConversionReport> ImportToStdout(const std::string& in, const Target& target,
-                                               const FromOption& from,
-                                               const ConvertOptions& options,
-                                               const MappedFile& file) {
-    Conversion conversion;
-    std::string_view text;
-    if (!ReadConverting(in, target, from, options, file, conversion, text)) return std::nullopt;
-    if (!WriteTarget(target, text)) return std::nullopt;
-    return std::move(conversion.report);
-}
-
 int Run(const Args& words) {
-    ParsedArgs args;
+    OneInput cmd;
     std::string error;
-    if (!ParseArgs(words, {"-i", "--json", "--keep-newlines", "--t2s"},
-                   {"-o", "--from", "--substitute"}, args, error))
+    if (!ParseOneInput(
+            words,
+            {{{"-i", "--json", "--keep-newlines", "--t2s"}, {"--from", "--substitute"}, {}, {}}},
+            cmd, error))
         return UsageError("import", error);
-    if (args.operands.size() != 1) return UsageError("import", "需要正好一个输入文件");
-    const std::string& in = args.operands[0];
-    Target target;
+    const std::string& in = cmd.in;
     FromOption from;
     ConvertOptions options;
-    if (!ResolveTarget(args, in, "", target, error) || !ParseFrom(args, from, error) ||
-        !ParseOptions(args, options, error))
+    if (!ResolveTarget(cmd, "", error) || !ParseFrom(cmd.args, from, error) ||
+        !ParseOptions(cmd.args, options, error))
         return UsageError("import", error);
+    const Target& target = cmd.target;
 
     MappedFile file;
-    if (IoStatus status = file.Open(in); !status) {
-        PrintIoError(status);
-        return kExitUsage;
-    }
-    const std::optional<ConversionReport> imported =
-        target.ToStdout() ? ImportToStdout(in, target, from, options, file)
-                          : ImportToFile(in, target, from, options, file);
-    if (!imported) return kExitUsage;
-    const ConversionReport& report = *imported;
+    if (!OpenInput(in, file)) return kExitUsage;
+    Conversion conversion;
+    std::string_view text;
+    if (!ReadConverting(in, target, from, options, file, conversion, text)) return kExitUsage;
+    if (!WriteTarget(target, text)) return kExitUsage;
+    const ConversionReport& report = conversion.report;
     std::ostream& out = ReportStream(target);
-    if (args.Has("--json"))
+    if (cmd.args.Has("--json"))
         out << JsonLine()
                    .Bool("ok", true)
-                   .Str("input", in)
-                   .Str("output", target.path)
+                   .Path("input", in)
+                   .Path("output", target.path)
                    .Str("encoding", EncodingName(report.from))
                    .Int("unmappable", report.unmappable)
                    .Int("newlines", report.newlines)

@@ -64,6 +64,19 @@ Encoding ResolveEncoding(std::string_view bytes, const FromOption& from) {
     return from.fixed;
 }
 
+bool OpenInput(const std::string& in, MappedFile& file) {
+    IoStatus status;
+    if (in == "-") {
+        std::string bytes;
+        status = ReadAllFd(0, "标准输入", bytes);
+        if (status) file.Adopt(std::move(bytes));
+    } else {
+        status = file.Open(in);
+    }
+    if (!status) PrintIoError(status);
+    return status.ok;
+}
+
 bool ReadConverting(const std::string& in, const Target& target, const FromOption& from,
                     const ConvertOptions& options, const MappedFile& file, Conversion& out,
                     std::string_view& gbkText) {
@@ -91,10 +104,7 @@ bool LoadConverting(BatchText& doc, const std::string& in, const Target& target,
                     const FromOption& from, const ConvertOptions& options,
                     std::optional<ConversionReport>& converted) {
     MappedFile file;
-    if (IoStatus status = file.Open(in); !status) {
-        PrintIoError(status);
-        return false;
-    }
+    if (!OpenInput(in, file)) return false;
     Conversion conversion;
     std::string_view gbkText;
     if (!ReadConverting(in, target, from, options, file, conversion, gbkText)) return false;

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/args.h"
 #include "cli/batch_text.h"
 #include "cli/target.h"
 #include "editor/encoding.h"
@@ -25,6 +26,9 @@ bool ParseFrom(const ParsedArgs& args, FromOption& out, std::string& error);
 
 // The encoding of `bytes` as the option asks for it.
 Encoding ResolveEncoding(std::string_view bytes, const FromOption& from);
+
+// Opens the input of a command: a file, or standard input for "-". Reports failures.
+bool OpenInput(const std::string& in, MappedFile& file);
 
 // Reads the mapped file `in` as `from` says and converts it to GBK with `options`. `gbkText` is
 // the result: `out.text`, or for a GBK input the file's own bytes up to the first NUL (with the

@@ -10,11 +10,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <set>
 
 #include "editor/text_buffer.h"
 
 namespace qdm {
 namespace {
+
+constexpr std::string_view kTempMark = ".qdmtmp-";
+constexpr size_t kTempRandom = 6;  // mkostemp's XXXXXX
 
 IoStatus Errno(const std::string& path) {
     return IoStatus::Fail(path, std::strerror(errno));
@@ -39,14 +44,6 @@ std::string BaseOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A link is replaced through its target, so the link itself survives the save.
-std::string ResolveTarget(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    return real ? std::string(real.get()) : path;
-}
-
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t n = ::write(fd, data.data(), data.size());
@@ -59,55 +56,102 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-}  // namespace
+// The temporaries being written, so that a signal can remove them. Never destroyed: a signal
+// may arrive while static objects are torn down.
+struct TempRegistry {
+    std::mutex lock;
+    std::set<std::string> paths;
+};
+TempRegistry& Temps() {
+    static TempRegistry* registry = new TempRegistry;
+    return *registry;
+}
 
-IoStatus ReadWholeFile(const std::string& path, std::string& out) {
+// Read once: umask() can only be read by setting it, which races with other writer threads.
+mode_t NewFileMode() {
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~mask;
+    }();
+    return mode;
+}
+
+// `cat > target` for a target that is not a regular file: a rename would put a new file in
+// place of a device or a FIFO, and the output would never arrive.
+IoStatus WriteDirectly(const std::string& path, std::string_view data) {
     Fd f;
-    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    f.fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
     if (f.fd < 0) return Errno(path);
-    struct stat st;
-    if (::fstat(f.fd, &st) != 0) return Errno(path);
-    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, std::strerror(EISDIR));
-    if (st.st_size >= kMaxFileSize)
-        return IoStatus::Fail(path, "file is 2 GiB or larger; positions would not fit");
-    std::string data = NewTextBuffer(static_cast<size_t>(st.st_size));
-    data.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < data.size()) {
-        ssize_t n = ::read(f.fd, data.data() + got, data.size() - got);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return Errno(path);
-        }
-        if (n == 0) break;  // the file shrank while we read it
-        got += static_cast<size_t>(n);
-    }
-    data.resize(got);
-    out = std::move(data);
+    if (!WriteAll(f.fd, data)) return Errno(path);
+    const int fd = f.fd;
+    f.fd = -1;
+    if (::close(fd) != 0) return Errno(path);
     return {};
 }
 
-MappedFile::~MappedFile() {
-    if (m_mapped) ::munmap(const_cast<char*>(m_data), m_size);
+// Owner and group first: changing them clears the set-id bits, which the mode then restores
+// where the kernel lets the caller keep them.
+void CopyOwnership(int fd, const struct stat& st) {
+    if (st.st_uid == ::geteuid() && st.st_gid == ::getegid()) return;
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        [[maybe_unused]] int ignored = ::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    }
 }
 
-IoStatus MappedFile::Open(const std::string& path) {
-    Fd f;
-    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (f.fd < 0) return Errno(path);
+}  // namespace
+
+bool IsTemporaryName(std::string_view name) {
+    const size_t tail = kTempMark.size() + kTempRandom;
+    return name.size() > tail + 1 && name[0] == '.' &&
+           name.substr(name.size() - tail, kTempMark.size()) == kTempMark;
+}
+
+void RemoveTemporariesAndExit(int code) {
+    Temps().lock.lock();  // held until the end: no writer creates or renames a temporary now
+    for (const std::string& path : Temps().paths) ::unlink(path.c_str());
+    ::_exit(code);
+}
+
+IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
     struct stat st;
-    if (::fstat(f.fd, &st) != 0) return Errno(path);
-    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, std::strerror(EISDIR));
-    if (!S_ISREG(st.st_mode)) return IoStatus::Fail(path, "not a regular file");
-    if (st.st_size >= kMaxFileSize)
-        return IoStatus::Fail(path, "file is 2 GiB or larger; positions would not fit");
-    if (st.st_size == 0) return {};
-    void* data = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
-                        MAP_PRIVATE | MAP_POPULATE, f.fd, 0);
-    if (data == MAP_FAILED) return Errno(path);
-    m_data = static_cast<const char*>(data);
-    m_size = static_cast<size_t>(st.st_size);
-    m_mapped = true;
+    if (::fstat(fd, &st) != 0) return Errno(name);
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, std::strerror(EISDIR));
+    const bool regular = S_ISREG(st.st_mode);
+    if (regular && st.st_size >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
+    // A regular file's size is known; anything else is read until it ends, growing the buffer.
+    std::string data = NewTextBuffer(regular ? static_cast<size_t>(st.st_size) : 0);
+    data.resize(regular ? static_cast<size_t>(st.st_size) : 64 * 1024);
+    size_t got = 0;
+    for (;;) {
+        if (got == data.size()) {
+            if (static_cast<int64_t>(got) >= kMaxFileSize)
+                return IoStatus::Fail(name, kTooLargeReason);
+            // A regular file that has not grown ends here; a stream gets room to go on.
+            char probe;
+            if (regular) {
+                const ssize_t n = ::read(fd, &probe, 1);
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) return Errno(name);
+                if (n == 0) break;
+                data.push_back(probe);
+                ++got;
+            }
+            data.resize(std::min<size_t>(std::max<size_t>(data.size() * 2, 64 * 1024),
+                                         static_cast<size_t>(kMaxFileSize)));
+            continue;
+        }
+        const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Errno(name);
+        }
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    if (static_cast<int64_t>(got) >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
+    data.resize(got);
+    out = std::move(data);
     return {};
 }
 
@@ -121,92 +165,110 @@ FileText TextUpToNul(std::string bytes) {
     return out;
 }
 
-IoStatus ReadTextFile(const std::string& path, FileText& out) {
+IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
     std::string bytes;
-    IoStatus status = ReadWholeFile(path, bytes);
+    IoStatus status = ReadAllFd(fd, name, bytes);
     if (status) out = TextUpToNul(std::move(bytes));
     return status;
 }
 
-AtomicFileWriter::~AtomicFileWriter() {
-    Abandon();
+IoStatus ReadWholeFile(const std::string& path, std::string& out) {
+    Fd f;
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (f.fd < 0) return Errno(path);
+    return ReadAllFd(f.fd, path, out);
 }
 
-void AtomicFileWriter::Abandon() {
-    if (m_fd < 0) return;
-    ::close(m_fd);
-    ::unlink(m_tmp.c_str());
-    m_fd = -1;
+MappedFile::~MappedFile() {
+    if (m_mapped) ::munmap(const_cast<char*>(m_data), m_size);
 }
 
-IoStatus AtomicFileWriter::Fail(int err) {
-    Abandon();
-    return IoStatus::Fail(m_requested, std::strerror(err));
-}
-
-IoStatus AtomicFileWriter::Open(const std::string& requested) {
-    Abandon();
-    m_requested = requested;
-    m_path = ResolveTarget(requested);
+IoStatus MappedFile::Open(const std::string& path) {
+    Fd f;
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (f.fd < 0) return Errno(path);
     struct stat st;
-    const bool exists = ::stat(m_path.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, std::strerror(EISDIR));
-    // A rename would replace a file we may not write; refuse it as an in-place write would.
-    if (exists && ::access(m_path.c_str(), W_OK) != 0) return Errno(requested);
-
-    m_tmp = DirOf(m_path) + "/." + BaseOf(m_path) + ".XXXXXX";
-    m_fd = ::mkostemp(m_tmp.data(), O_CLOEXEC);
-    if (m_fd < 0) return Errno(requested);
-    mode_t mode;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+    if (::fstat(f.fd, &st) != 0) return Errno(path);
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, std::strerror(EISDIR));
+    if (!S_ISREG(st.st_mode) || st.st_size == 0) {
+        // A pipe or a device cannot be mapped (nor can an empty file): read it instead.
+        IoStatus status = ReadAllFd(f.fd, path, m_copy);
+        m_data = m_copy.data();
+        m_size = m_copy.size();
+        return status;
     }
-    if (::fchmod(m_fd, mode) != 0) return Fail(errno);
-    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
-        // Keeping the owner works only with the right to do so; the save goes on without it.
-        [[maybe_unused]] int ignored = ::fchown(m_fd, st.st_uid, st.st_gid);
-    }
+    if (st.st_size >= kMaxFileSize) return IoStatus::Fail(path, kTooLargeReason);
+    void* data = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
+                        MAP_PRIVATE | MAP_POPULATE, f.fd, 0);
+    if (data == MAP_FAILED) return Errno(path);
+    m_data = static_cast<const char*>(data);
+    m_size = static_cast<size_t>(st.st_size);
+    m_mapped = true;
     return {};
 }
 
-IoStatus AtomicFileWriter::Write(std::string_view data) {
-    if (m_fd < 0) return IoStatus::Fail(m_requested, std::strerror(EBADF));
-    if (!WriteAll(m_fd, data)) return Fail(errno);
+IoStatus MappedFile::Adopt(std::string bytes) {
+    m_copy = std::move(bytes);
+    m_data = m_copy.data();
+    m_size = m_copy.size();
     return {};
 }
 
-IoStatus AtomicFileWriter::Restart() {
-    if (m_fd < 0) return IoStatus::Fail(m_requested, std::strerror(EBADF));
-    if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) return Fail(errno);
-    return {};
-}
-
-IoStatus AtomicFileWriter::Commit() {
-    if (m_fd < 0) return IoStatus::Fail(m_requested, std::strerror(EBADF));
-    if (::fsync(m_fd) != 0) return Fail(errno);
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) {
-        ::unlink(m_tmp.c_str());
-        return IoStatus::Fail(m_requested, std::strerror(errno));
-    }
-    if (::rename(m_tmp.c_str(), m_path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(m_tmp.c_str());
-        return IoStatus::Fail(m_requested, std::strerror(err));
-    }
-    return {};
+IoStatus ReadTextFile(const std::string& path, FileText& out) {
+    Fd f;
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (f.fd < 0) return Errno(path);
+    return ReadTextFd(f.fd, path, out);
 }
 
 IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
-    AtomicFileWriter writer;
-    if (IoStatus status = writer.Open(requested); !status) return status;
-    if (IoStatus status = writer.Write(data); !status) return status;
-    return writer.Commit();
+    struct stat lst, st;
+    const bool present = ::lstat(requested.c_str(), &lst) == 0;
+    const bool exists = ::stat(requested.c_str(), &st) == 0;
+    if (present && !exists) return Errno(requested);  // a link that leads nowhere
+    if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, std::strerror(EISDIR));
+    if (exists && !S_ISREG(st.st_mode)) return WriteDirectly(requested, data);
+    // A link is replaced through its target, so the link itself survives the save.
+    std::string path = requested;
+    if (present && S_ISLNK(lst.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> real(::realpath(requested.c_str(), nullptr),
+                                                         &std::free);
+        if (!real) return Errno(requested);
+        path = real.get();
+    }
+    // A rename would replace a file we may not write; refuse it as an in-place write would.
+    if (exists && ::access(path.c_str(), W_OK) != 0) return Errno(requested);
+
+    std::string tmp = DirOf(path) + "/." + BaseOf(path) + std::string(kTempMark) + "XXXXXX";
+    Fd f;
+    {
+        std::lock_guard<std::mutex> guard(Temps().lock);
+        f.fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+        if (f.fd < 0) return Errno(requested);
+        Temps().paths.insert(tmp);
+    }
+    auto fail = [&](int err) {
+        std::lock_guard<std::mutex> guard(Temps().lock);
+        ::unlink(tmp.c_str());
+        Temps().paths.erase(tmp);
+        return IoStatus::Fail(requested, std::strerror(err));
+    };
+    if (exists) CopyOwnership(f.fd, st);
+    if (::fchmod(f.fd, exists ? st.st_mode & 07777 : NewFileMode()) != 0) return fail(errno);
+    if (!WriteAll(f.fd, data)) return fail(errno);
+    if (::fsync(f.fd) != 0) return fail(errno);
+    const int fd = f.fd;
+    f.fd = -1;
+    if (::close(fd) != 0) return fail(errno);
+    std::lock_guard<std::mutex> guard(Temps().lock);
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        Temps().paths.erase(tmp);
+        return IoStatus::Fail(requested, std::strerror(err));
+    }
+    Temps().paths.erase(tmp);
+    return {};
 }
 
 }  // namespace qdm

@@ -20,46 +20,32 @@ struct IoStatus {
     }
 };
 
-// Files this size or larger are refused: every position is a signed 32-bit byte offset.
+// Texts this size or larger are refused: every position is a signed 32-bit byte offset.
 constexpr int64_t kMaxFileSize = int64_t{1} << 31;
+// The reason given for an input that reaches kMaxFileSize.
+inline constexpr const char* kTooLargeReason = "file is 2 GiB or larger; positions would not fit";
 
 struct FileText {
     std::string text;      // the bytes up to, not including, the first NUL
     bool hadNul = false;   // a NUL byte was found, and what followed it is not in `text`
-    int64_t fileSize = 0;  // the size of the whole file
+    int64_t fileSize = 0;  // every byte read
 };
 
-// Reads the whole file in one piece; the text ends before the first NUL byte.
+// Reads the whole file until its end, whatever it is (a regular file, a pipe, a device); the
+// text ends before the first NUL byte. An input that reaches kMaxFileSize is refused.
 IoStatus ReadTextFile(const std::string& path, FileText& out);
-
-// Every byte of the file, NUL bytes included: the input of encoding detection and conversion,
-// since a UTF-16 text is full of them.
+// The same from an open descriptor (standard input); `name` is used in failures.
+IoStatus ReadTextFd(int fd, const std::string& name, FileText& out);
+// Every byte, NUL bytes included: the input of encoding detection and conversion, since a
+// UTF-16 text is full of them. The same limits and kinds of file as ReadTextFile.
 IoStatus ReadWholeFile(const std::string& path, std::string& out);
+IoStatus ReadAllFd(int fd, const std::string& name, std::string& out);
+// The text of a file's bytes as ReadTextFile gives it: up to the first NUL.
+FileText TextUpToNul(std::string bytes);
 
-// WriteFileAtomic in steps, for a text produced piece by piece: Open creates the temporary
-// file, Write appends, Commit flushes it and renames it over the target. A writer dropped
-// before Commit removes its temporary file and leaves the target as it was.
-class AtomicFileWriter {
-  public:
-    AtomicFileWriter() = default;
-    AtomicFileWriter(const AtomicFileWriter&) = delete;
-    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
-    ~AtomicFileWriter();
-    IoStatus Open(const std::string& path);
-    IoStatus Write(std::string_view data);
-    IoStatus Restart();  // empties the temporary file
-    IoStatus Commit();
-
-  private:
-    void Abandon();
-    IoStatus Fail(int err);
-    std::string m_requested, m_path, m_tmp;
-    int m_fd = -1;
-};
-
-// A file's bytes mapped read-only, for a pass that only reads them: nothing is copied and no
-// fresh memory is touched. Replacing the file (WriteFileAtomic renames a new one over it)
-// leaves the mapped bytes as they were.
+// A file's bytes for a pass that only reads them. A regular file is mapped read-only: nothing
+// is copied and no fresh memory is touched, and replacing the file (a rename over it) leaves
+// the mapped bytes as they were. Anything else (a pipe, a device) is read into memory.
 class MappedFile {
   public:
     MappedFile() = default;
@@ -67,20 +53,29 @@ class MappedFile {
     MappedFile& operator=(const MappedFile&) = delete;
     ~MappedFile();
     IoStatus Open(const std::string& path);
+    // Bytes read elsewhere (standard input) held in place of a file.
+    IoStatus Adopt(std::string bytes);
     std::string_view Bytes() const { return {m_data, m_size}; }
 
   private:
     const char* m_data = nullptr;
     size_t m_size = 0;
     bool m_mapped = false;
+    std::string m_copy;
 };
 
-// The text of a file's bytes as ReadTextFile gives it: up to the first NUL.
-FileText TextUpToNul(std::string bytes);
-
-// Replaces the file's contents: a temporary file beside it is written, flushed and renamed
-// over the target, so a failure at any step leaves the old file as it was. Permissions of an
-// existing target are kept; a symbolic link is followed and its target replaced.
+// Replaces the file's contents. A regular file (also through links) is replaced atomically:
+// a temporary file beside it is written, flushed and renamed over the target, so a failure
+// at any step leaves the old file as it was; its owner, group and mode bits are kept where the
+// caller may set them. Any other existing target (a device, a FIFO) is opened and written
+// directly. A link that leads nowhere is refused, never replaced.
 IoStatus WriteFileAtomic(const std::string& path, std::string_view data);
+
+// Temporaries are named ".NAME.qdmtmp-XXXXXX" beside their target; walks pass over them.
+bool IsTemporaryName(std::string_view fileName);
+
+// For a signal handling thread: removes every temporary being written and ends the process
+// with `code`, while no rename can start or finish, so every target is old or new.
+[[noreturn]] void RemoveTemporariesAndExit(int code);
 
 }  // namespace qdm
