@@ -1,12 +1,14 @@
 // qdm import: a book in UTF-8, UTF-16, GB18030 or Big5 written as GBK text, with every
 // character GBK cannot hold reported.
 #include <iostream>
+#include <optional>
 
 #include "cli/args.h"
 #include "cli/encoded_input.h"
 #include "cli/output.h"
 #include "cli/target.h"
 #include "editor/encoding_convert.h"
+#include "editor/encoding_detect.h"
 #include "editor/file_io.h"
 
 namespace qdm::cli {
@@ -24,6 +26,55 @@ bool ParseOptions(const ParsedArgs& args, ConvertOptions& options, std::string& 
     options.keepNewlines = args.Has("--keep-newlines");
     options.t2s = args.Has("--t2s");
     return true;
+}
+
+// The converted text goes straight into the file that replaces the target, not through memory.
+class SinkOutput : public GbkOutput {
+  public:
+    explicit SinkOutput(FileSink& sink) : m_sink(sink) {}
+    void Append(std::string_view piece) override { m_sink.Write(piece); }
+    void Restart() override { m_sink.Rewind(); }
+
+  private:
+    FileSink& m_sink;
+};
+
+// Converts `file` into the file `target`; the report, or nothing once the reason is printed.
+std::optional<ConversionReport> ImportToFile(const std::string& in, const Target& target,
+                                             const FromOption& from, const ConvertOptions& options,
+                                             const MappedFile& file) {
+    ConversionReport report;
+    std::string error;
+    bool refused = false;
+    const std::string_view bytes = file.Bytes();
+    const IoStatus status = WriteFileAtomic(target.path, [&](FileSink& sink) {
+        SinkOutput output(sink);
+        // Detecting while converting needs a target that can be emptied when the guess fails.
+        const bool ok =
+            from.detect && sink.CanRewind()
+                ? DetectAndConvertTo(bytes, options, output, report, error)
+                : ConvertToGbkTo(bytes,
+                                 from.detect ? DetectEncoding(bytes) : ResolveEncoding(bytes, from),
+                                 options, output, report, error);
+        if (!ok) {
+            std::cerr << "qdm: " << in << ": " << error << "\n";
+            refused = true;
+        } else if (report.from == Encoding::Gbk && !options.t2s) {
+            // A GBK text is taken as the editor reads it: up to the first NUL.
+            const size_t nul = bytes.find('\0');
+            if (nul != std::string_view::npos && !AcceptNulText(in, target))
+                refused = true;
+            else if (sink.Rewind())
+                sink.Write(bytes.substr(0, nul));
+        }
+        if (refused) sink.Abort();
+    });
+    if (refused) return std::nullopt;
+    if (!status) {
+        PrintIoError(status);
+        return std::nullopt;
+    }
+    return report;
 }
 
 int Run(const Args& words) {
@@ -44,11 +95,18 @@ int Run(const Args& words) {
 
     MappedFile file;
     if (!OpenInput(in, file)) return kExitUsage;
-    Conversion conversion;
-    std::string_view text;
-    if (!ReadConverting(in, target, from, options, file, conversion, text)) return kExitUsage;
-    if (!WriteTarget(target, text)) return kExitUsage;
-    const ConversionReport& report = conversion.report;
+    ConversionReport report;
+    if (target.ToStdout()) {
+        Conversion conversion;
+        std::string_view text;
+        if (!ReadConverting(in, target, from, options, file, conversion, text)) return kExitUsage;
+        if (!WriteTarget(target, text)) return kExitUsage;
+        report = std::move(conversion.report);
+    } else {
+        std::optional<ConversionReport> imported = ImportToFile(in, target, from, options, file);
+        if (!imported) return kExitUsage;
+        report = std::move(*imported);
+    }
     std::ostream& out = ReportStream(target);
     if (cmd.args.Has("--json"))
         out << JsonLine()

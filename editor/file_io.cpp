@@ -79,11 +79,39 @@ mode_t NewFileMode() {
 
 // `cat > target` for a target that is not a regular file: a rename would put a new file in
 // place of a device or a FIFO, and the output would never arrive.
-IoStatus WriteDirectly(const std::string& path, std::string_view data) {
+// Hands the producer's pieces to a descriptor; remembers the first failure.
+class FdSink : public FileSink {
+  public:
+    FdSink(int fd, bool canRewind) : m_fd(fd), m_canRewind(canRewind) {}
+    bool Write(std::string_view piece) override {
+        if (m_error == 0 && !WriteAll(m_fd, piece)) m_error = errno;
+        return m_error == 0;
+    }
+    bool CanRewind() const override { return m_canRewind; }
+    bool Rewind() override {
+        if (m_error == 0 &&
+            (!m_canRewind || ::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0))
+            m_error = m_canRewind ? errno : ESPIPE;
+        return m_error == 0;
+    }
+    void Abort() override {
+        if (m_error == 0) m_error = ECANCELED;
+    }
+    int Error() const { return m_error; }
+
+  private:
+    int m_fd;
+    bool m_canRewind;
+    int m_error = 0;
+};
+
+IoStatus WriteDirectly(const std::string& path, const FileProducer& produce) {
     Fd f;
     f.fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
     if (f.fd < 0) return Errno(path);
-    if (!WriteAll(f.fd, data)) return Errno(path);
+    FdSink sink(f.fd, false);
+    produce(sink);
+    if (sink.Error() != 0) return IoStatus::Fail(path, std::strerror(sink.Error()));
     const int fd = f.fd;
     f.fd = -1;
     if (::close(fd) != 0) return Errno(path);
@@ -221,13 +249,17 @@ IoStatus ReadTextFile(const std::string& path, FileText& out) {
     return ReadTextFd(f.fd, path, out);
 }
 
-IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
+IoStatus WriteFileAtomic(const std::string& path, std::string_view data) {
+    return WriteFileAtomic(path, [data](FileSink& sink) { sink.Write(data); });
+}
+
+IoStatus WriteFileAtomic(const std::string& requested, const FileProducer& produce) {
     struct stat lst, st;
     const bool present = ::lstat(requested.c_str(), &lst) == 0;
     const bool exists = ::stat(requested.c_str(), &st) == 0;
     if (present && !exists) return Errno(requested);  // a link that leads nowhere
     if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, std::strerror(EISDIR));
-    if (exists && !S_ISREG(st.st_mode)) return WriteDirectly(requested, data);
+    if (exists && !S_ISREG(st.st_mode)) return WriteDirectly(requested, produce);
     // A link is replaced through its target, so the link itself survives the save.
     std::string path = requested;
     if (present && S_ISLNK(lst.st_mode)) {
@@ -255,7 +287,9 @@ IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
     };
     if (exists) CopyOwnership(f.fd, st);
     if (::fchmod(f.fd, exists ? st.st_mode & 07777 : NewFileMode()) != 0) return fail(errno);
-    if (!WriteAll(f.fd, data)) return fail(errno);
+    FdSink sink(f.fd, true);
+    produce(sink);
+    if (sink.Error() != 0) return fail(sink.Error());
     if (::fsync(f.fd) != 0) return fail(errno);
     const int fd = f.fd;
     f.fd = -1;

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reading and atomic replacement. Paths are the platform's own byte strings.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -70,6 +71,22 @@ class MappedFile {
 // caller may set them. Any other existing target (a device, a FIFO) is opened and written
 // directly. A link that leads nowhere is refused, never replaced.
 IoStatus WriteFileAtomic(const std::string& path, std::string_view data);
+
+// Where a text produced piece by piece goes: Write appends (false once writing has failed),
+// Rewind empties what was written, where the target allows it (a regular file's temporary).
+class FileSink {
+  public:
+    virtual ~FileSink() = default;
+    virtual bool Write(std::string_view piece) = 0;
+    virtual bool CanRewind() const = 0;
+    virtual bool Rewind() = 0;
+    // Gives the write up: the target stays as it was (a regular file), and the write fails.
+    virtual void Abort() = 0;
+};
+using FileProducer = std::function<void(FileSink&)>;
+// WriteFileAtomic with the bytes handed over by `produce`, so a large result need not be held
+// in memory first. The same rules for every kind of target.
+IoStatus WriteFileAtomic(const std::string& path, const FileProducer& produce);
 
 // Temporaries are named ".NAME.qdmtmp-XXXXXX" beside their target; walks pass over them.
 bool IsTemporaryName(std::string_view fileName);
