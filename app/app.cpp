@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/recent_files.h"
 #include "app/view.h"
+#include "editor/ui/encoding_dialog.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 
@@ -37,11 +38,14 @@ bool CmkedApp::InitInstance(const QStringList& args) {
         m_services.appearance =
             (m_ownAppearance = std::make_unique<QtAppearanceDialogs>(nullptr)).get();
 
+    if (!m_services.encoding)
+        m_services.encoding = (m_ownEncoding = std::make_unique<QtEncodingPrompter>(nullptr)).get();
     m_services.recent = m_recent.get();
     m_frame = std::make_unique<CMainFrame>(m_services, m_router, *m_recent);
     if (m_ownPrompter) m_ownPrompter->SetOwner(m_frame.get());
     if (m_ownFileDialogs) m_ownFileDialogs->SetOwner(m_frame.get());
     if (m_ownAppearance) m_ownAppearance->SetOwner(m_frame.get());
+    if (m_ownEncoding) m_ownEncoding->SetOwner(m_frame.get());
 
     // Commands go to the view first, then the frame, then the application.
     m_router.Append(&View().Commands());

@@ -18,6 +18,7 @@ class IAppearanceDialogs;
 class QtPrompter;
 class QtFileDialogs;
 class QtAppearanceDialogs;
+class QtEncodingPrompter;
 class RecentFiles;
 
 class CmkedApp : public QObject {
@@ -47,6 +48,7 @@ class CmkedApp : public QObject {
     std::unique_ptr<QtPrompter> m_ownPrompter;
     std::unique_ptr<QtFileDialogs> m_ownFileDialogs;
     std::unique_ptr<QtAppearanceDialogs> m_ownAppearance;
+    std::unique_ptr<QtEncodingPrompter> m_ownEncoding;
     std::unique_ptr<RecentFiles> m_recent;
     CommandRouter m_router;
     CommandTarget m_commands;

@@ -5,6 +5,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -82,6 +83,12 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::ShowStatus(const QString& text) {
+    // A message given before the window first shows (a file named on the command line) would
+    // be drawn over the pane that showing brings back: it waits until the window is up.
+    if (!isVisible()) {
+        QTimer::singleShot(0, this, [this, text] { statusBar()->showMessage(text, 8000); });
+        return;
+    }
     statusBar()->showMessage(text, 8000);
 }
 

@@ -43,13 +43,15 @@ class CmkedView : public QWidget {
     // Puts the introduction text into the edit area (start-up and New).
     void OnInitialUpdate();
     // Loads a file as Open does once the user has chosen it; false when it cannot be read
-    // (the user has been told why).
+    // (the user has been told why). A text in another encoding than GBK is converted once the
+    // user confirms it in the encoding dialog; cancelling it changes nothing.
     bool OpenPath(const QString& path);
 
     // ---- command handlers ------------------------------------------------------------------
     void OnFileOpen();
     void OnFileSave();
     void OnFileSaveAs();
+    void OnFileReopenWithEncoding();
     void OnInsertSection();
     void OnReverseSection();
     void OnInsertReaderNote();
@@ -89,6 +91,10 @@ class CmkedView : public QWidget {
     bool CheckBeforeSave();
     bool SaveTo(const QString& path);
     void SetCurrentFile(const QString& path);
+    // Open's work once the file is read: a GBK text as it is, any other through the encoding
+    // dialog (always, with `ask`), where cancelling changes nothing.
+    void LoadBytes(const QString& path, std::string_view bytes, bool ask);
+    void LoadGbk(const QString& path, std::string_view bytes);
     QString DialogDirectory() const;
     void Box(std::string_view gbkText, const char* captionUtf8);
     void Box(const QString& text, const QString& caption);

@@ -305,12 +305,16 @@ IoStatus CEditBox::LoadFile(const std::string& path, bool* hadNul) {
     IoStatus status = ReadTextFile(path, file);
     if (!status) return status;
     if (hadNul) *hadNul = file.hadNul;
-    SetText(std::move(file.text));
+    LoadText(std::move(file.text), path);
+    return status;
+}
+
+void CEditBox::LoadText(std::string text, const std::string& path) {
+    SetText(std::move(text));
     SetSelection(0, 0);
     ScrollToCaret();
     m_filePath = path;
     m_modified = false;
-    return status;
 }
 
 IoStatus CEditBox::SaveFile(const std::string& path) {

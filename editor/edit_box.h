@@ -122,6 +122,8 @@ class CEditBox {
 
     // ---- files -------------------------------------------------------------------------------
     IoStatus LoadFile(const std::string& path, bool* hadNul = nullptr);
+    // A text read, and perhaps converted, elsewhere, put in as LoadFile puts a file's text.
+    void LoadText(std::string text, const std::string& path);
     IoStatus SaveFile(const std::string& path);
     std::string GetFilePath() const { return m_filePath; }
 

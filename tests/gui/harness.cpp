@@ -37,7 +37,17 @@ std::optional<uint32_t> AppearanceDialogs::ChooseColor(uint32_t initial) {
     return color;
 }
 
-Editor::Editor(const QStringList& args) : m_app(qdm::ui::Services{&prompter, &files, &appearance}) {
+std::optional<qdm::ui::ConfirmedText> EncodingPrompter::Ask(const QString& path,
+                                                            std::string_view bytes,
+                                                            qdm::Encoding detected) {
+    qdm::ui::EncodingDialog dialog(nullptr, path, bytes, detected);
+    requests.push_back({path, detected, dialog.windowTitle()});
+    if (answer && !answer(dialog)) return std::nullopt;
+    return dialog.TakeResult();
+}
+
+Editor::Editor(const QStringList& args)
+    : m_app(qdm::ui::Services{&prompter, &files, &appearance, nullptr, &encoding}) {
     m_app.InitInstance(args);
     QApplication::processEvents();
 }

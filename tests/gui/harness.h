@@ -3,12 +3,14 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "app/appearance_dialogs.h"
+#include "editor/ui/encoding_dialog.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 
@@ -53,6 +55,20 @@ struct AppearanceDialogs : qdm::ui::IAppearanceDialogs {
     std::optional<uint32_t> ChooseColor(uint32_t initial) override;
 };
 
+// The encoding dialog is the real one, answered by `answer` as a user would set its widgets
+// (false: 取消); without an answer it is accepted as it opened.
+struct EncodingPrompter : qdm::ui::IEncodingPrompter {
+    struct Request {
+        QString path;
+        qdm::Encoding detected;
+        QString caption;
+    };
+    std::vector<Request> requests;
+    std::function<bool(qdm::ui::EncodingDialog&)> answer;
+    std::optional<qdm::ui::ConfirmedText> Ask(const QString& path, std::string_view bytes,
+                                              qdm::Encoding detected) override;
+};
+
 class Editor {
   public:
     explicit Editor(const QStringList& args = {});
@@ -84,6 +100,7 @@ class Editor {
     Prompter prompter;
     FileDialogs files;
     AppearanceDialogs appearance;
+    EncodingPrompter encoding;
 
   private:
     QTemporaryDir m_dir;
