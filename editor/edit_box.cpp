@@ -11,11 +11,19 @@ CEditBox::CEditBox() : m_fontFace(gbk::Lit("宋体")) {}
 // ---- text and selection ----------------------------------------------------------------------
 
 void CEditBox::SetText(std::string text) {
+    const bool changed = text != m_text;
+    ResetText(std::move(text), changed);
+}
+
+void CEditBox::ResetText(std::string text, bool changed) {
     m_text = std::move(text);
     m_selStart = m_selEnd = 0;
-    m_modified = true;
+    // A text that came back unchanged still matches every record: Undo stays possible.
+    if (changed) {
+        m_state = m_nextState++;
+        ++m_generation;
+    }
     m_expected.reset();
-    ++m_generation;
     if (m_observer) m_observer->OnTextReset();
 }
 
@@ -60,7 +68,7 @@ void CEditBox::ReplaceSelection(std::string_view newText) {
     const int32_t start = m_selStart, length = m_selEnd - m_selStart;
     if (m_historyEnabled)
         m_history.Record(kReplaceSelection, start, std::string(m_text, start, length),
-                         std::string(newText), m_generation);
+                         std::string(newText), m_generation, m_state);
     Change(start, length, newText, true, true);
 }
 
@@ -88,8 +96,8 @@ void CEditBox::Change(int32_t pos, int32_t removedLen, std::string_view inserted
         removedLen == static_cast<int32_t>(m_charSelected.size()))
         covered = true;
     if (!covered) ++m_generation;
+    if (std::string_view(m_text).substr(pos, removedLen) != inserted) m_state = m_nextState++;
     m_text.replace(pos, removedLen, inserted);
-    m_modified = true;
     m_selStart = m_selEnd = pos + static_cast<int32_t>(inserted.size());
     if (notify && m_observer) {
         m_observer->OnTextReplaced(pos, removedLen, static_cast<int32_t>(inserted.size()));
@@ -109,7 +117,8 @@ void CEditBox::RecordEdit(int32_t kind, int32_t position, std::string removed,
                           std::string inserted) {
     m_expected = Expected{position, static_cast<int32_t>(removed.size()), inserted.size()};
     if (m_historyEnabled)
-        m_history.Record(kind, position, std::move(removed), std::move(inserted), m_generation);
+        m_history.Record(kind, position, std::move(removed), std::move(inserted), m_generation,
+                         m_state);
 }
 
 void CEditBox::OnKeyDown(int virtualKey) {
@@ -149,6 +158,7 @@ void CEditBox::OnCharBegin() {
     m_inChar = true;
     m_charRecords = !m_skipNextChar;
     m_charStart = m_selStart;
+    m_charBefore = m_state;
     GetSelectedText(m_charSelected);
 }
 
@@ -157,7 +167,9 @@ void CEditBox::OnCharEnd() {
         const int32_t caret = m_selStart;
         std::string inserted =
             caret > m_charStart ? m_text.substr(m_charStart, caret - m_charStart) : std::string();
-        RecordEdit(kTyping, m_charStart, std::move(m_charSelected), std::move(inserted));
+        if (m_historyEnabled)
+            m_history.Record(kTyping, m_charStart, std::move(m_charSelected), std::move(inserted),
+                             m_generation, m_charBefore);
         m_expected.reset();  // the edit it describes has already happened
     }
     m_charSelected.clear();
@@ -229,10 +241,12 @@ UndoResult CEditBox::Undo() {
     const bool pair = IsInsertionPair(m_history);
     const UndoRecord r = m_history.Newest();
     const std::string restore = pair ? m_history.Newest(1).removed : r.removed;
+    const uint64_t before = pair ? m_history.Newest(1).before : r.before;
     m_history.PopNewest();
     if (pair) m_history.PopNewest();
 
     Change(r.position, static_cast<int32_t>(r.inserted.size()), restore, true, true);
+    m_state = before;
     const int32_t end = r.position + static_cast<int32_t>(restore.size());
     if (r.kind == kDeleteForward)
         SetSelection(r.position, r.position);
@@ -257,7 +271,7 @@ IoStatus CEditBox::LoadFile(const std::string& path, bool* hadNul) {
     SetSelection(0, 0);
     ScrollToCaret();
     m_filePath = path;
-    m_modified = false;
+    ClearModified();
     return status;
 }
 
@@ -265,8 +279,16 @@ IoStatus CEditBox::SaveFile(const std::string& path) {
     IoStatus status = WriteFileAtomic(path, m_text);
     if (!status) return status;
     m_filePath = path;
-    m_modified = false;
+    ClearModified();
     return status;
+}
+
+void CEditBox::RestoreText(std::string text, std::string filePath) {
+    SetText(std::move(text));
+    SetSelection(0, 0);
+    ScrollToCaret();
+    m_filePath = std::move(filePath);
+    MarkModified();
 }
 
 // ---- appearance

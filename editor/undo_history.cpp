@@ -3,7 +3,7 @@
 namespace qdm {
 
 void UndoHistory::Record(int32_t kind, int32_t position, std::string removed, std::string inserted,
-                         uint64_t generation) {
+                         uint64_t generation, uint64_t before) {
     if (kind == kDeleteForward && !Empty()) {
         UndoRecord& newest = m_slots[m_head];
         if (newest.kind == kDeleteForward && newest.position == position) {
@@ -14,7 +14,7 @@ void UndoHistory::Record(int32_t kind, int32_t position, std::string removed, st
     m_head = (m_head + 1) % kSlots;
     if (m_head == m_tail) m_tail = (m_tail + 1) % kSlots;
     m_slots[m_head] =
-        UndoRecord{kind, position, std::move(removed), std::move(inserted), generation};
+        UndoRecord{kind, position, std::move(removed), std::move(inserted), generation, before};
 }
 
 void UndoHistory::PopNewest() {

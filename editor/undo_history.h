@@ -22,6 +22,8 @@ struct UndoRecord {
     // Value of the owner's change generation when the record's edit was made; a record can
     // be replayed only while no unrecorded change came after it.
     uint64_t generation = 0;
+    // The owner's text state before the edit: what undoing the record returns the text to.
+    uint64_t before = 0;
 };
 
 class UndoHistory {
@@ -30,7 +32,7 @@ class UndoHistory {
 
     // Pushes a record, or merges a DeleteForward at the newest record's position into it.
     void Record(int32_t kind, int32_t position, std::string removed, std::string inserted,
-                uint64_t generation);
+                uint64_t generation, uint64_t before);
 
     int32_t Count() const { return (m_head - m_tail + kSlots) % kSlots; }
     bool Empty() const { return m_head == m_tail; }

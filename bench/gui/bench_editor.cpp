@@ -122,6 +122,10 @@ Corpus Write(const char* name, const std::string& bytes) {
 struct Prompter : qdm::ui::IPrompter {
     int boxes = 0;
     void Message(const QString&, const QString&) override { ++boxes; }
+    int Ask(const QString&, const QString&, const QStringList&, int escape) override {
+        ++boxes;
+        return escape;
+    }
 };
 struct NoFileDialogs : qdm::ui::IFileDialogs {
     std::optional<QString> Choose(const qdm::ui::FileDialogRequest&) override { return {}; }
@@ -138,7 +142,9 @@ struct Window {
     Prompter prompter;
     NoFileDialogs files;
     NoAppearanceDialogs appearance;
-    qdm::ui::CmkedApp app{qdm::ui::Dialogs{&prompter, &files, &appearance}};
+    // Unsaved text is kept apart from the user's own.
+    qdm::ui::CmkedApp app{qdm::ui::Dialogs{&prompter, &files, &appearance},
+                          Dir().filePath(QStringLiteral("state")).toStdString()};
 
     Window() {
         ResetPeak();
