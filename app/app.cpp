@@ -17,8 +17,8 @@
 
 namespace qdm::ui {
 
-CmkedApp::CmkedApp(const Dialogs& dialogs, std::string recoveryDir)
-    : m_dialogs(dialogs), m_recoveryDir(std::move(recoveryDir)) {
+CmkedApp::CmkedApp(const Services& services, std::string recoveryDir)
+    : m_services(services), m_recoveryDir(std::move(recoveryDir)) {
     if (m_recoveryDir.empty()) m_recoveryDir = qdm::DefaultRecoveryDir();
 }
 
@@ -38,17 +38,16 @@ bool CmkedApp::InitInstance(const QStringList& args) {
     QCoreApplication::setApplicationName(SettingsApplication());
     m_recent = std::make_unique<RecentFiles>();
 
-    if (!m_dialogs.prompter)
-        m_dialogs.prompter = (m_ownPrompter = std::make_unique<QtPrompter>(nullptr)).get();
-    if (!m_dialogs.files)
-        m_dialogs.files = (m_ownFileDialogs = std::make_unique<QtFileDialogs>(nullptr)).get();
-    if (!m_dialogs.appearance)
-        m_dialogs.appearance =
+    if (!m_services.prompter)
+        m_services.prompter = (m_ownPrompter = std::make_unique<QtPrompter>(nullptr)).get();
+    if (!m_services.files)
+        m_services.files = (m_ownFileDialogs = std::make_unique<QtFileDialogs>(nullptr)).get();
+    if (!m_services.appearance)
+        m_services.appearance =
             (m_ownAppearance = std::make_unique<QtAppearanceDialogs>(nullptr)).get();
 
-    ViewServices services{m_dialogs.prompter, m_dialogs.files, m_dialogs.appearance,
-                          m_recent.get()};
-    m_frame = std::make_unique<CMainFrame>(services, m_router, *m_recent);
+    m_services.recent = m_recent.get();
+    m_frame = std::make_unique<CMainFrame>(m_services, m_router, *m_recent);
     if (m_ownPrompter) m_ownPrompter->SetOwner(m_frame.get());
     if (m_ownFileDialogs) m_ownFileDialogs->SetOwner(m_frame.get());
     if (m_ownAppearance) m_ownAppearance->SetOwner(m_frame.get());
@@ -72,7 +71,7 @@ bool CmkedApp::InitInstance(const QStringList& args) {
     m_frame->activateWindow();
     View().setFocus();
 
-    m_recovery = std::make_unique<RecoveryKeeper>(View(), *m_dialogs.prompter, m_recoveryDir);
+    m_recovery = std::make_unique<RecoveryKeeper>(View(), *m_services.prompter, m_recoveryDir);
     connect(m_frame.get(), &CMainFrame::closeAccepted, m_recovery.get(),
             &RecoveryKeeper::EndCleanly);
     m_recovery->Start();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/command_router.h"
+#include "app/services.h"
 
 namespace qdm::ui {
 
@@ -22,18 +23,11 @@ class RecentFiles;
 class RecoveryKeeper;
 class TerminationWatch;
 
-// Dialogs the application should use instead of the platform's (tests answer them).
-struct Dialogs {
-    IPrompter* prompter = nullptr;
-    IFileDialogs* files = nullptr;
-    IAppearanceDialogs* appearance = nullptr;
-};
-
 class CmkedApp : public QObject {
     Q_OBJECT
   public:
     // `recoveryDir`: where unsaved text is kept; empty: $XDG_STATE_HOME/mked.
-    explicit CmkedApp(const Dialogs& dialogs = {}, std::string recoveryDir = {});
+    explicit CmkedApp(const Services& services = {}, std::string recoveryDir = {});
     ~CmkedApp() override;
 
     // Creates the main window and its view, opens the file named by the first argument (as
@@ -58,7 +52,7 @@ class CmkedApp : public QObject {
   private:
     void RegisterCommands();
 
-    Dialogs m_dialogs;
+    Services m_services;
     std::string m_recoveryDir;
     std::unique_ptr<QtPrompter> m_ownPrompter;
     std::unique_ptr<QtFileDialogs> m_ownFileDialogs;

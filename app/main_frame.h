@@ -15,12 +15,12 @@ namespace qdm::ui {
 class CmkedView;
 class RecentFiles;
 class LockIndicators;
-struct ViewServices;
+struct Services;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    CMainFrame(const ViewServices& services, const CommandRouter& router, RecentFiles& recent);
+    CMainFrame(const Services& services, const CommandRouter& router, RecentFiles& recent);
     ~CMainFrame() override;
 
     CmkedView& View() { return *m_view; }

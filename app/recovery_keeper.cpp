@@ -2,23 +2,19 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
 
 #include "app/view.h"
 #include "uikit/prompter.h"
+#include "uikit/qt_text.h"
 
 namespace qdm::ui {
 namespace {
 
 const QString kAppCaption = QStringLiteral("mked");
 
-QString PathText(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
-
 QString Failure(const qdm::IoStatus& status) {
     return QStringLiteral("无法写入恢复文件“%1”：%2")
-        .arg(PathText(status.path), QString::fromStdString(status.reason));
+        .arg(QFromPath(status.path), QString::fromStdString(status.reason));
 }
 
 }  // namespace
@@ -50,7 +46,7 @@ void RecoveryKeeper::Start() {
         if (!m_file)
             m_prompter.Message(
                 QStringLiteral("无法建立恢复文件“%1”：%2\n未保存的文本在程序意外退出时不能恢复。")
-                    .arg(PathText(status.path), QString::fromStdString(status.reason)),
+                    .arg(QFromPath(status.path), QString::fromStdString(status.reason)),
                 kAppCaption);
     }
     if (!m_file) return;
@@ -74,7 +70,7 @@ bool RecoveryKeeper::Offer(qdm::LeftRecovery& left) {
     const qdm::IoStatus status = left.Load(text);
     if (!status) {
         m_prompter.Message(QStringLiteral("无法读取恢复文件“%1”：%2")
-                               .arg(PathText(status.path), QString::fromStdString(status.reason)),
+                               .arg(QFromPath(status.path), QString::fromStdString(status.reason)),
                            kAppCaption);
         return false;
     }

@@ -34,6 +34,7 @@ void CEditBox::SetSelection(int32_t start, int32_t end) {
     if (start > end) std::swap(start, end);
     m_selStart = start;
     m_selEnd = end;
+    AssertInvariants();
     NotifySelection();
 }
 
@@ -91,6 +92,8 @@ bool CEditBox::ConsumeExpected(int32_t pos, int32_t removedLen, size_t insertedL
 
 void CEditBox::Change(int32_t pos, int32_t removedLen, std::string_view inserted, bool notify,
                       bool covered) {
+    assert(pos >= 0 && removedLen >= 0 && pos <= Length() - removedLen);
+    assert(m_text.size() - removedLen + inserted.size() < size_t{INT32_MAX});
     covered = ConsumeExpected(pos, removedLen, inserted.size()) || covered;
     if (m_inChar && m_charRecords && pos == m_charStart &&
         removedLen == static_cast<int32_t>(m_charSelected.size()))
@@ -99,6 +102,7 @@ void CEditBox::Change(int32_t pos, int32_t removedLen, std::string_view inserted
     if (std::string_view(m_text).substr(pos, removedLen) != inserted) m_state = m_nextState++;
     m_text.replace(pos, removedLen, inserted);
     m_selStart = m_selEnd = pos + static_cast<int32_t>(inserted.size());
+    AssertInvariants();
     if (notify && m_observer) {
         m_observer->OnTextReplaced(pos, removedLen, static_cast<int32_t>(inserted.size()));
         m_observer->OnSelectionChanged();

@@ -143,7 +143,7 @@ struct Window {
     NoFileDialogs files;
     NoAppearanceDialogs appearance;
     // Unsaved text is kept apart from the user's own.
-    qdm::ui::CmkedApp app{qdm::ui::Dialogs{&prompter, &files, &appearance},
+    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance},
                           Dir().filePath(QStringLiteral("state")).toStdString()};
 
     Window() {

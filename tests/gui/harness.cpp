@@ -50,7 +50,7 @@ Editor::Editor(const QStringList& args) : Editor(args, {}, {}) {}
 
 Editor::Editor(const QStringList& args, const QString& stateDir, std::deque<int> answers)
     : m_stateDir(stateDir.isEmpty() ? m_dir.filePath(QStringLiteral("state/mked")) : stateDir),
-      m_app(qdm::ui::Dialogs{&prompter, &files, &appearance},
+      m_app(qdm::ui::Services{&prompter, &files, &appearance},
             QFile::encodeName(m_stateDir).toStdString()) {
     prompter.answers = std::move(answers);
     m_app.InitInstance(args);
