@@ -94,8 +94,18 @@ void RecoveryKeeper::Tick() {
         return;
     }
     if (m_kept && m_keptState == edit.TextState()) return;
-    // The copy is all the typing thread pays; the disk is the worker's.
-    m_file->Write(std::string(edit.Text()), Origin());
+    // The copy is all the typing thread pays; the disk is the worker's. A large text is
+    // copied into a buffer the worker has touched first, which costs a quarter as much.
+    const std::string_view text = edit.Text();
+    std::string buffer = m_file->TakeBuffer();
+    if (buffer.capacity() < text.size() && text.size() >= kPreparedFrom) {
+        if (!m_waitingForBuffer) m_file->Prepare(text.size() + text.size() / 8 + 65536);
+        m_waitingForBuffer = true;
+        return;
+    }
+    m_waitingForBuffer = false;
+    buffer.assign(text);
+    m_file->Write(std::move(buffer), Origin());
     m_kept = true;
     m_keptState = edit.TextState();
 }
@@ -113,9 +123,10 @@ void RecoveryKeeper::WriteNow() {
 }
 
 void RecoveryKeeper::OnModifiedChanged(bool modified) {
-    if (modified || !m_file || !m_kept) return;
+    if (modified || !m_file || (!m_kept && !m_waitingForBuffer)) return;
     m_file->Remove();
     m_kept = false;
+    m_waitingForBuffer = false;
 }
 
 void RecoveryKeeper::EndCleanly() {
@@ -127,13 +138,17 @@ void RecoveryKeeper::EndCleanly() {
 }
 
 void RecoveryKeeper::Wait() {
-    if (m_file) m_file->Wait();
-    QCoreApplication::sendPostedEvents(this);
+    // Twice: a prepared buffer's arrival starts the write it was waiting for.
+    for (int round = 0; round < 2; ++round) {
+        if (m_file) m_file->Wait();
+        QCoreApplication::sendPostedEvents(this);
+    }
 }
 
 void RecoveryKeeper::OnWritten(const qdm::IoStatus& status) {
     if (status) {
         m_failing = false;
+        if (m_waitingForBuffer) Tick();  // the buffer may be ready
         return;
     }
     m_kept = false;  // the next tick tries again

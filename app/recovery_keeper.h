@@ -19,6 +19,8 @@ class RecoveryKeeper : public QObject {
     Q_OBJECT
   public:
     static constexpr int kIntervalMs = 30000;
+    // Texts from this size on are copied into a buffer the worker got ready.
+    static constexpr size_t kPreparedFrom = size_t{1} << 20;
 
     RecoveryKeeper(CmkedView& view, IPrompter& prompter, std::string dir);
     ~RecoveryKeeper() override;
@@ -53,6 +55,7 @@ class RecoveryKeeper : public QObject {
     bool m_kept = false;       // a write of the text has been handed over since the last removal
     uint64_t m_keptState = 0;  // the text state that write carried
     bool m_failing = false;    // the last write failed; the user has been told
+    bool m_waitingForBuffer = false;  // a write waits for the worker's buffer
 };
 
 }  // namespace qdm::ui

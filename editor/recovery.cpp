@@ -265,7 +265,28 @@ IoStatus RecoveryFile::WriteNow(std::string text, RecoveryOrigin origin) {
     return m_last;
 }
 
+void RecoveryFile::Prepare(size_t capacity) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_prepare = capacity;
+    }
+    m_wake.notify_all();
+}
+
+std::string RecoveryFile::TakeBuffer() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::string buffer = std::move(m_ready);
+    m_ready = std::string();
+    buffer.clear();  // keeps the capacity
+    return buffer;
+}
+
 void RecoveryFile::Remove() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_prepare = 0;
+        m_ready = std::string();
+    }
     Post(Job{true, {}, {}});
 }
 
@@ -278,13 +299,33 @@ void RecoveryFile::Close() {
 
 void RecoveryFile::Wait() {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_idle.wait(lock, [this] { return !m_pending && !m_busy; });
+    m_idle.wait(lock, [this] { return !m_pending && !m_prepare && !m_busy; });
+}
+
+void RecoveryFile::GetReady(std::unique_lock<std::mutex>& lock) {
+    const size_t capacity = std::exchange(m_prepare, 0);
+    m_busy = true;
+    lock.unlock();
+    // Writing every page is what makes the caller's copy a plain memcpy.
+    std::string buffer(capacity, '\0');
+    lock.lock();
+    m_ready = std::move(buffer);
+    const Listener listener = m_listener;
+    lock.unlock();
+    if (listener) listener(IoStatus{});
+    lock.lock();
+    m_busy = false;
+    if (!m_pending && !m_prepare) m_idle.notify_all();
 }
 
 void RecoveryFile::Run() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_pending || m_stop; });
+        m_wake.wait(lock, [this] { return m_pending || m_prepare || m_stop; });
+        if (m_prepare && !m_stop) {
+            GetReady(lock);
+            continue;
+        }
         if (!m_pending) return;
         const Job job = std::move(*m_pending);
         m_pending.reset();
@@ -299,7 +340,7 @@ void RecoveryFile::Run() {
         if (listener) listener(status);
         lock.lock();
         m_busy = false;
-        if (!m_pending) m_idle.notify_all();
+        if (!m_pending && !m_prepare) m_idle.notify_all();
     }
 }
 

@@ -66,10 +66,13 @@ std::vector<LeftRecovery> FindLeftRecoveries(const std::string& dir);
 
 // This editor's own set. Writes run on a worker thread from a copy of the text, so the
 // caller never waits for the disk; a write that is still waiting when a newer one arrives is
-// dropped in its favour.
+// dropped in its favour. The copy itself is cheapest into memory that is already touched:
+// the worker can get such a buffer ready (Prepare), so that the caller's share of a write
+// is one memcpy, and the memory lives only while a write needs it.
 class RecoveryFile {
   public:
-    // Told on the worker thread how each write or removal went.
+    // Told on the worker thread how each write or removal went, and when a prepared buffer
+    // is ready (with success).
     using Listener = std::function<void(const IoStatus&)>;
 
     // A set under a new token in `dir` (created with mode 0700 where missing).
@@ -87,6 +90,10 @@ class RecoveryFile {
     void Write(std::string text, RecoveryOrigin origin);
     // Writes and waits; for the last moments of a process.
     IoStatus WriteNow(std::string text, RecoveryOrigin origin);
+    // Gets a buffer of `capacity` bytes ready, its pages touched, for the next copy.
+    void Prepare(size_t capacity);
+    // The prepared buffer, emptied, when there is one; else an empty string.
+    std::string TakeBuffer();
     // No kept text remains (after the work in hand).
     void Remove();
     // The clean end: removes the text and the lock; the object is spent.
@@ -109,6 +116,7 @@ class RecoveryFile {
     std::string Path(const char* suffix) const { return m_dir + "/" + m_token + suffix; }
     void Post(Job job);
     void Run();
+    void GetReady(std::unique_lock<std::mutex>& lock);
     IoStatus Carry(const Job& job);
 
     const std::string m_dir;
@@ -119,6 +127,8 @@ class RecoveryFile {
     std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::optional<Job> m_pending;
+    size_t m_prepare = 0;  // capacity of a buffer to get ready
+    std::string m_ready;   // the buffer got ready
     bool m_busy = false;
     bool m_stop = false;
     IoStatus m_last;

@@ -196,6 +196,22 @@ TEST_F(Recovery, ALaterWriteReplacesOneStillWaiting) {
     file->Close();
 }
 
+TEST_F(Recovery, APreparedBufferComesReadyAndEmptyAndGoesWithARemoval) {
+    auto file = Create();
+    EXPECT_LT(file->TakeBuffer().capacity(), 4096u);
+    file->Prepare(3 << 20);
+    file->Wait();
+    std::string buffer = file->TakeBuffer();
+    EXPECT_GE(buffer.capacity(), size_t{3} << 20);
+    EXPECT_EQ(buffer.size(), 0u);
+    EXPECT_LT(file->TakeBuffer().capacity(), size_t{3} << 20);  // handed out once
+    file->Prepare(3 << 20);
+    file->Remove();
+    file->Wait();
+    EXPECT_LT(file->TakeBuffer().capacity(), size_t{3} << 20);
+    file->Close();
+}
+
 TEST(RecoveryDir, FollowsXdgStateHomeWhenItIsAbsolute) {
     const char* oldState = std::getenv("XDG_STATE_HOME");
     const std::string saved = oldState ? oldState : "";

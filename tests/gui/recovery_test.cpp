@@ -128,6 +128,16 @@ TEST_F(Recovery, AModifiedTextIsKeptOnTheTimerAndDroppedWhenSaved) {
     EXPECT_EQ(Kept(ed), "<missing>");
 }
 
+TEST_F(Recovery, ALargeTextIsKeptWhole) {
+    Editor ed;
+    std::string book;
+    while (book.size() <= qdm::ui::RecoveryKeeper::kPreparedFrom) book += kBook;
+    ed.SetText(book);
+    ed.Type(QStringLiteral("改"));
+    Keeper(ed).Tick();
+    EXPECT_EQ(Kept(ed), std::string(ed.model().Text()));
+}
+
 TEST_F(Recovery, ACleanExitLeavesNothingBehind) {
     Editor ed({}, StateDir(), {});
     ed.Type(QStringLiteral("x"));
