@@ -23,10 +23,17 @@ struct Case {
 void Undo(CEditBox& b) {
     ASSERT_TRUE(b.Undo().ok);
 }
+void Redo(CEditBox& b) {
+    ASSERT_TRUE(b.Redo().ok);
+}
 
 const Case kCases[] = {
     {"typing", "abc", [](CEditBox& b) { b.TypeText("x"); }, true},
     {"typing then undo", "abc", [](CEditBox& b) { b.TypeText("x"), Undo(b); }, false},
+    {"typing undone and redone", "abc", [](CEditBox& b) { b.TypeText("x"), Undo(b), Redo(b); },
+     true},
+    {"typing undone, redone and undone again", "abc",
+     [](CEditBox& b) { b.TypeText("x"), Undo(b), Redo(b), Undo(b); }, false},
     {"two typed characters, one undone", "abc",
      [](CEditBox& b) { b.TypeText("x"), b.TypeText("y"), Undo(b); }, true},
     {"merged deletes undone in one step", "abcdef",
