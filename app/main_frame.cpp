@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QLabel>
 #include <QLayout>
@@ -99,6 +100,16 @@ void CMainFrame::FitToView(const QSize& size) {
     const int dw = std::max(0, view.width() - size.width());
     const int dh = std::max(0, view.height() - size.height());
     if (dw > 0 || dh > 0) resize(width() - dw, height() - dh);
+}
+
+// Exit and the close box both end here.
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_view->MayReplaceText()) {
+        event->ignore();
+        return;
+    }
+    emit closeAccepted();
+    QMainWindow::closeEvent(event);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -42,6 +42,7 @@ void CmkedView::SetCurrentFile(const QString& path) {
 }
 
 void CmkedView::OnFileOpen() {
+    if (!MayReplaceText()) return;
     FileDialogRequest request;
     request.mode = FileDialogRequest::Open;
     request.directory = DialogDirectory();
@@ -106,6 +107,28 @@ void CmkedView::OnFileReopenWithEncoding() {
     LoadBytes(path, file.Bytes(), true);
 }
 
+bool CmkedView::MayReplaceText() {
+    if (!m_edit.IsModified()) return true;
+    // A text that never had a file goes by the document's name.
+    const QString name = m_strFileName.empty() ? kAppCaption : QFromPath(m_strFileName);
+    const int answer = m_services.prompter->Ask(
+        QStringLiteral("是否保存对 %1 的修改?").arg(name), kAppCaption,
+        {QStringLiteral("保存"), QStringLiteral("不保存"), QStringLiteral("取消")}, 2);
+    if (answer == 0) return SaveText();
+    return answer == 1;
+}
+
+void CmkedView::RestoreText(std::string text, const std::string& path, const std::string& name) {
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_edit.RestoreText(std::move(text), path);
+    }
+    m_strFileName = name;
+    if (!path.empty()) m_lastDialogDir = QFileInfo(QFromPath(path)).absolutePath();
+    RefreshModified();
+    emit captionChanged(Caption());
+}
+
 // Checking renumbers the sections, so the text changes even when the save is refused.
 bool CmkedView::CheckBeforeSave() {
     std::string message;
@@ -121,16 +144,18 @@ bool CmkedView::SaveTo(const QString& path) {
                 .arg(path, Reason(status)),
             kAppCaption);
     }
+    RefreshModified();
     return status.ok;
 }
 
 void CmkedView::OnFileSave() {
-    if (!CheckBeforeSave()) return;
+    SaveText();
+}
+
+bool CmkedView::SaveText() {
+    if (!CheckBeforeSave()) return false;
     const std::string current = m_edit.GetFilePath();
-    if (!current.empty()) {
-        SaveTo(QFromPath(qdm::QdmSavePath(current)));
-        return;
-    }
+    if (!current.empty()) return SaveTo(QFromPath(qdm::QdmSavePath(current)));
     FileDialogRequest request;
     request.mode = FileDialogRequest::Save;
     request.defaultSuffix = QStringLiteral("qdm");
@@ -138,7 +163,9 @@ void CmkedView::OnFileSave() {
     request.filters = {{QStringLiteral("QDM文件(*.qdm)"), QStringLiteral("*.qdm")},
                        {QStringLiteral("所有文件(*.*)"), QStringLiteral("*.*")}};
     const std::optional<QString> path = m_services.files->Choose(request);
-    if (path && SaveTo(*path)) SetCurrentFile(*path);
+    if (!path || !SaveTo(*path)) return false;
+    SetCurrentFile(*path);
+    return true;
 }
 
 void CmkedView::OnFileSaveAs() {

@@ -125,6 +125,10 @@ Corpus Write(const char* name, const std::string& bytes) {
 struct Prompter : qdm::ui::IPrompter {
     int boxes = 0;
     void Message(const QString&, const QString&) override { ++boxes; }
+    int Ask(const QString&, const QString&, const QStringList&, int escape) override {
+        ++boxes;
+        return escape;
+    }
 };
 struct NoFileDialogs : qdm::ui::IFileDialogs {
     std::optional<QString> Choose(const qdm::ui::FileDialogRequest&) override { return {}; }
@@ -151,7 +155,9 @@ struct Window {
     NoFileDialogs files;
     NoAppearanceDialogs appearance;
     AcceptEncoding encoding;
-    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance, nullptr, &encoding}};
+    // Unsaved text is kept apart from the user's own.
+    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance, nullptr, &encoding},
+                          Dir().filePath(QStringLiteral("state")).toStdString()};
 
     Window() {
         ResetPeak();

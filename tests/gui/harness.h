@@ -33,11 +33,21 @@ struct Box {
     QString caption;
 };
 
+struct Question {
+    QString text;
+    QString caption;
+    QStringList buttons;
+};
+
 struct Prompter : qdm::ui::IPrompter {
     std::vector<Box> boxes;
+    std::vector<Question> questions;
+    std::deque<int> answers;  // button indices; none left: the box is closed (Escape)
     void Message(const QString& text, const QString& caption) override {
         boxes.push_back({text, caption});
     }
+    int Ask(const QString& text, const QString& caption, const QStringList& buttons,
+            int escape) override;
 };
 
 struct FileDialogs : qdm::ui::IFileDialogs {
@@ -72,14 +82,20 @@ struct EncodingPrompter : qdm::ui::IEncodingPrompter {
 class Editor {
   public:
     explicit Editor(const QStringList& args = {});
+    // `stateDir`: where unsaved text is kept (empty: a directory of the editor's own);
+    // `answers`: the questions start-up will ask.
+    Editor(const QStringList& args, const QString& stateDir, std::deque<int> answers);
     ~Editor();
 
     qdm::ui::CMainFrame& frame();
     qdm::ui::CmkedView& view();
     qdm::ui::EditWidget& widget();
     qdm::CEditBox& model();
+    qdm::ui::CmkedApp& app() { return m_app; }
+    QString StateDir() const { return m_stateDir; }
 
-    // Replaces the text (no record) and places the selection, both in model bytes.
+    // Replaces the text (no record) as a load would, unmodified, and places the selection,
+    // both in model bytes.
     void SetText(const std::string& gbk, int32_t start = 0, int32_t end = 0);
     void Select(int32_t start, int32_t end);
     int32_t Caret();
@@ -104,6 +120,7 @@ class Editor {
 
   private:
     QTemporaryDir m_dir;
+    QString m_stateDir;
     qdm::ui::CmkedApp m_app;
 };
 
