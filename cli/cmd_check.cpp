@@ -43,7 +43,9 @@ void PrintFault(const std::string& path, int32_t offset, LineColumn at,
 
 bool LoadChecked(BatchText& doc, const std::string& path) {
     std::string bytes;
-    if (IoStatus status = ReadWholeFile(path, bytes); !status) {
+    const IoStatus status =
+        path == "-" ? ReadAllFd(0, "标准输入", bytes) : ReadWholeFile(path, bytes);
+    if (!status) {
         PrintIoError(status);
         return false;
     }
