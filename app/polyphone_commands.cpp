@@ -57,8 +57,8 @@ QString ChooseFolder(const PolyCommandHost& host) {
 
 PolyMessageBox BoxesOf(IPrompter* prompter) {
     if (!prompter) return &ShowPolyMessage;
-    return [prompter](QWidget*, const QString& text, const QString& caption) {
-        prompter->Message(text, caption);
+    return [prompter](QWidget* owner, const QString& text, const QString& caption) {
+        prompter->MessageFor(owner, text, caption);
     };
 }
 

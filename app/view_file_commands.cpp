@@ -5,6 +5,7 @@
 
 #include "app/recent_files.h"
 #include "app/view.h"
+#include "editor/line_column.h"
 #include "editor/ui/edit_widget.h"
 #include "markup/check.h"
 #include "markup/qdm_path.h"
@@ -59,10 +60,15 @@ bool CmkedView::OpenPath(const QString& path) {
     }
     SetCurrentFile(path);
     if (hadNul) {
-        Box(QStringLiteral("文件“%1”在第 %2 个字节处有一个空字符（NUL），只载入了它前面的文本。\n"
+        // The text ends where the NUL stood; the user finds the place by line and column.
+        const qdm::LineColumn at = qdm::Locate(m_edit.Text(), m_edit.Text().size());
+        Box(QStringLiteral("文件“%1”第 %2 行第 %3 列（第 %4 个字节）是一个空字符（NUL），"
+                           "只载入了它前面的文本。\n"
                            "如果保存到这个文件，它后面的内容将会丢失。")
                 .arg(path)
-                .arg(m_edit.Length()),
+                .arg(at.line)
+                .arg(at.column)
+                .arg(qint64{m_edit.Length()} + 1),
             kAppCaption);
     }
     return true;

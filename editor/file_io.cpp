@@ -10,13 +10,14 @@
 #include <cstring>
 #include <memory>
 
+#include "editor/error_text.h"
 #include "editor/text_buffer.h"
 
 namespace qdm {
 namespace {
 
 IoStatus Errno(const std::string& path) {
-    return IoStatus::Fail(path, std::strerror(errno));
+    return IoStatus::Fail(path, ErrorText(errno));
 }
 
 struct Fd {
@@ -66,9 +67,11 @@ IoStatus ReadTextFile(const std::string& path, FileText& out) {
     if (f.fd < 0) return Errno(path);
     struct stat st;
     if (::fstat(f.fd, &st) != 0) return Errno(path);
-    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, std::strerror(EISDIR));
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, ErrorText(EISDIR));
     if (st.st_size >= kMaxFileSize)
-        return IoStatus::Fail(path, "file is 2 GiB or larger; positions would not fit");
+        return IoStatus::Fail(path, CurrentErrorLanguage() == ErrorLanguage::Chinese
+                                        ? "文件达到或超过 2 GiB，位置超出 32 位的范围"
+                                        : "file is 2 GiB or larger; positions would not fit");
     std::string data = NewTextBuffer(static_cast<size_t>(st.st_size));
     data.resize(static_cast<size_t>(st.st_size));
     size_t got = 0;
@@ -94,7 +97,7 @@ IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
     const std::string path = ResolveTarget(requested);
     struct stat st;
     const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, std::strerror(EISDIR));
+    if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, ErrorText(EISDIR));
     // A rename would replace a file we may not write; refuse it as an in-place write would.
     if (exists && ::access(path.c_str(), W_OK) != 0) return Errno(requested);
 
@@ -105,7 +108,7 @@ IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
 
     auto fail = [&](int err) {
         ::unlink(tmp.c_str());
-        return IoStatus::Fail(requested, std::strerror(err));
+        return IoStatus::Fail(requested, ErrorText(err));
     };
     mode_t mode;
     if (exists) {

@@ -12,6 +12,12 @@ class IPrompter {
   public:
     virtual ~IPrompter() = default;
     virtual void Message(const QString& text, const QString& caption) = 0;
+    // The same box owned by `owner`, a dialog that is open: it stays above that dialog and
+    // goes with it. Null means the main window.
+    virtual void MessageFor(QWidget* owner, const QString& text, const QString& caption) {
+        (void)owner;
+        Message(text, caption);
+    }
 };
 
 class QtPrompter : public IPrompter {
@@ -19,6 +25,7 @@ class QtPrompter : public IPrompter {
     explicit QtPrompter(QWidget* owner) : m_owner(owner) {}
     void SetOwner(QWidget* owner) { m_owner = owner; }
     void Message(const QString& text, const QString& caption) override;
+    void MessageFor(QWidget* owner, const QString& text, const QString& caption) override;
 
   private:
     QWidget* m_owner;

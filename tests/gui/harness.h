@@ -29,12 +29,16 @@ namespace guitest {
 struct Box {
     QString text;
     QString caption;
+    QWidget* owner = nullptr;  // null: the main window
 };
 
 struct Prompter : qdm::ui::IPrompter {
     std::vector<Box> boxes;
     void Message(const QString& text, const QString& caption) override {
         boxes.push_back({text, caption});
+    }
+    void MessageFor(QWidget* owner, const QString& text, const QString& caption) override {
+        boxes.push_back({text, caption, owner});
     }
 };
 

@@ -4,8 +4,11 @@
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cstdio>
 
+#include "app/font_alias.h"
 #include "app/resources.h"
+#include "app/translations.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -13,9 +16,15 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     qdm::ui::UseBundledFontConfig();
+    qdm::ui::RegisterFontAlias(QStringLiteral("宋体"));
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QApplication app(argc, argv);
+    // The tests see what the user sees: Qt's texts and the system's reasons in Chinese.
+    if (!qdm::ui::UseChinese(app)) {
+        std::fprintf(stderr, "Qt's Chinese translations (qtbase_zh_CN.qm) are not installed\n");
+        return 1;
+    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
