@@ -2,6 +2,7 @@
 // CEditBox: the document's whole text as GBK bytes with a byte-offset selection, its edit
 // history, the file it came from and its appearance values. It is the one truth about the
 // text; an on-screen widget only mirrors it (see IEditObserver) and feeds edits back.
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -66,6 +67,9 @@ class CEditBox {
     void GetTextAndSelection(std::string& text, int32_t& start, std::string& selected,
                              int32_t& length) const;
     void ReplaceSelection(std::string_view newText);
+    // Bytes [pos, pos + length) become `inserted`, recorded as one ReplaceSelection step (so
+    // one Undo restores them); the caret goes after the inserted bytes.
+    void ReplaceRange(int32_t pos, int32_t length, std::string inserted);
     void CutSelection();
     bool IsModified() const { return m_modified; }
     void ClearModified() { m_modified = false; }
@@ -109,6 +113,10 @@ class CEditBox {
     // unrecorded change came after it and the text still holds what it inserted.
     bool CanUndo(std::string* why = nullptr) const;
     UndoResult Undo();
+    // Makes again what the newest Undo took back, under the same rule: no unrecorded change
+    // since, and the text holds what the Undo put back. A new recorded edit clears the list.
+    bool CanRedo(std::string* why = nullptr) const;
+    UndoResult Redo();
     // Advances the change generation: the text changed in a way no record describes.
     void NoteUnrecordedChange() { ++m_generation; }
 
@@ -137,6 +145,11 @@ class CEditBox {
     void Change(int32_t pos, int32_t removedLen, std::string_view inserted, bool notify,
                 bool covered = false);
     bool ConsumeExpected(int32_t pos, int32_t removedLen, size_t insertedLen);
+    // Debug builds: the selection lies in the text, in order, and the text fits an int32_t.
+    void AssertInvariants() const {
+        assert(0 <= m_selStart && m_selStart <= m_selEnd && m_selEnd <= Length());
+        assert(m_text.size() <= size_t{INT32_MAX});
+    }
     void NotifySelection();
 
     std::string m_text;

@@ -49,9 +49,27 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
     const QList<QStringList> items = {
         {"新建(&N)\tCtrl+N", "打开(&O)...\tCtrl+O", "保存(&S)\tCtrl+S", "另存为(&A)...", "-",
          "最近的文件", "-", "退出(&X)"},
-        {"插入SECTION\tAlt+S", "反向SECTION\tAlt+F", "插入读者注\tAlt+R", "插入作者注\tAlt+A",
-         "插入译文\tAlt+T", "插入重点\tAlt+E", "QDM文件检查\tAlt+C", "自动处理", "-",
-         "撤消(&U)\tCtrl+Z", "-", "剪切(&T)\tCtrl+X", "复制(&C)\tCtrl+C", "粘贴(&P)\tCtrl+V"},
+        {"插入SECTION\tAlt+S",
+         "反向SECTION\tAlt+F",
+         "插入读者注\tAlt+R",
+         "插入作者注\tAlt+A",
+         "插入译文\tAlt+T",
+         "插入重点\tAlt+E",
+         "QDM文件检查\tAlt+C",
+         "自动处理",
+         "-",
+         "撤消(&U)\tCtrl+Z",
+         "重做(&R)\tCtrl+Y",
+         "-",
+         "剪切(&T)\tCtrl+X",
+         "复制(&C)\tCtrl+C",
+         "粘贴(&P)\tCtrl+V",
+         "-",
+         "查找(&F)...\tCtrl+F",
+         "查找下一个\tF3",
+         "查找上一个\tShift+F3",
+         "替换(&H)...\tCtrl+H",
+         "转到(&G)...\tCtrl+G"},
         {"多音字设置", "本文多音字处理", "工具>", "单文件", "目录"},
         {"工具栏(&T)", "状态栏(&S)", "字体", "颜色"},
         {"关于 QDM智能编辑器(&A)..."},
@@ -65,7 +83,8 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
 
 TEST(Menus, ACommandWithoutAHandlerIsDisabled) {
     Editor ed;
-    const int disabled[] = {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_FILE_PRINT};
+    const int disabled[] = {ID_EDIT_UNDO, ID_EDIT_REDO,  ID_EDIT_CUT,
+                            ID_EDIT_COPY, ID_EDIT_PASTE, ID_FILE_PRINT};
     const int enabled[] = {ID_FILE_NEW,
                            ID_FILE_OPEN,
                            ID_FILE_SAVE,
@@ -89,7 +108,12 @@ TEST(Menus, ACommandWithoutAHandlerIsDisabled) {
                            ID_POLYPHONE_SETTINGS,
                            ID_POLYPHONE_TEXT,
                            ID_POLYPHONE_FILE,
-                           ID_POLYPHONE_DIR};
+                           ID_POLYPHONE_DIR,
+                           ID_EDIT_FIND,
+                           ID_EDIT_REPLACE,
+                           ID_EDIT_REPEAT,
+                           ID_EDIT_FIND_PREVIOUS,
+                           ID_EDIT_GOTO};
     for (int id : disabled) EXPECT_FALSE(ed.Enabled(id)) << id;
     for (int id : enabled) EXPECT_TRUE(ed.Enabled(id)) << id;
 }
