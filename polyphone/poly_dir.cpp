@@ -70,8 +70,7 @@ Listing ListDir(const std::string& dir, int64_t startNs) {
         out.entries.push_back({name, type == DT_DIR});
         errno = 0;
     }
-    if (errno != 0)
-        out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, ErrorText(errno)));
+    if (errno != 0) out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, ErrorText(errno)));
     ::closedir(d);
     std::sort(out.entries.begin(), out.entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
