@@ -1,6 +1,7 @@
 #include "editor/file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,11 +86,39 @@ mode_t NewFileMode() {
 
 // `cat > target` for a target that is not a regular file: a rename would put a new file in
 // place of a device or a FIFO, and the output would never arrive.
-IoStatus WriteDirectly(const std::string& path, std::string_view data) {
+// Hands the producer's pieces to a descriptor; remembers the first failure.
+class FdSink : public FileSink {
+  public:
+    FdSink(int fd, bool canRewind) : m_fd(fd), m_canRewind(canRewind) {}
+    bool Write(std::string_view piece) override {
+        if (m_error == 0 && !WriteAll(m_fd, piece)) m_error = errno;
+        return m_error == 0;
+    }
+    bool CanRewind() const override { return m_canRewind; }
+    bool Rewind() override {
+        if (m_error == 0 &&
+            (!m_canRewind || ::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0))
+            m_error = m_canRewind ? errno : ESPIPE;
+        return m_error == 0;
+    }
+    void Abort() override {
+        if (m_error == 0) m_error = ECANCELED;
+    }
+    int Error() const { return m_error; }
+
+  private:
+    int m_fd;
+    bool m_canRewind;
+    int m_error = 0;
+};
+
+IoStatus WriteDirectly(const std::string& path, const FileProducer& produce) {
     Fd f;
     f.fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
     if (f.fd < 0) return Errno(path);
-    if (!WriteAll(f.fd, data)) return Errno(path);
+    FdSink sink(f.fd, false);
+    produce(sink);
+    if (sink.Error() != 0) return IoStatus::Fail(path, ErrorText(sink.Error()));
     const int fd = f.fd;
     f.fd = -1;
     if (::close(fd) != 0) return Errno(path);
@@ -119,7 +148,7 @@ void RemoveTemporariesAndExit(int code) {
     ::_exit(code);
 }
 
-IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
+IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
     struct stat st;
     if (::fstat(fd, &st) != 0) return Errno(name);
     if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, ErrorText(EISDIR));
@@ -157,11 +186,66 @@ IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
     }
     if (static_cast<int64_t>(got) >= kMaxFileSize) return IoStatus::Fail(name, TooLargeReason());
     data.resize(got);
-    out.fileSize = static_cast<int64_t>(got);
-    const size_t nul = data.find('\0');
+    out = std::move(data);
+    return {};
+}
+
+FileText TextUpToNul(std::string bytes) {
+    FileText out;
+    out.fileSize = static_cast<int64_t>(bytes.size());
+    const size_t nul = bytes.find('\0');
     out.hadNul = nul != std::string::npos;
-    if (out.hadNul) data.resize(nul);
-    out.text = std::move(data);
+    if (out.hadNul) bytes.resize(nul);
+    out.text = std::move(bytes);
+    return out;
+}
+
+IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
+    std::string bytes;
+    IoStatus status = ReadAllFd(fd, name, bytes);
+    if (status) out = TextUpToNul(std::move(bytes));
+    return status;
+}
+
+IoStatus ReadWholeFile(const std::string& path, std::string& out) {
+    Fd f;
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (f.fd < 0) return Errno(path);
+    return ReadAllFd(f.fd, path, out);
+}
+
+MappedFile::~MappedFile() {
+    if (m_mapped) ::munmap(const_cast<char*>(m_data), m_size);
+}
+
+IoStatus MappedFile::Open(const std::string& path) {
+    Fd f;
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (f.fd < 0) return Errno(path);
+    struct stat st;
+    if (::fstat(f.fd, &st) != 0) return Errno(path);
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, ErrorText(EISDIR));
+    if (!S_ISREG(st.st_mode) || st.st_size == 0) {
+        // A pipe or a device cannot be mapped (nor can an empty file): read it instead.
+        IoStatus status = ReadAllFd(f.fd, path, m_copy);
+        m_data = m_copy.data();
+        m_size = m_copy.size();
+        return status;
+    }
+    if (st.st_size >= kMaxFileSize) return IoStatus::Fail(path, kTooLargeReason);
+    void* data = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
+                        MAP_PRIVATE | MAP_POPULATE, f.fd, 0);
+    if (data == MAP_FAILED) return Errno(path);
+    m_data = static_cast<const char*>(data);
+    m_size = static_cast<size_t>(st.st_size);
+    m_mapped = true;
+    return {};
+}
+
+IoStatus MappedFile::Adopt(std::string bytes) {
+    m_copy = std::move(bytes);
+    m_data = m_copy.data();
+    m_size = m_copy.size();
     return {};
 }
 
@@ -172,13 +256,17 @@ IoStatus ReadTextFile(const std::string& path, FileText& out) {
     return ReadTextFd(f.fd, path, out);
 }
 
-IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
+IoStatus WriteFileAtomic(const std::string& path, std::string_view data) {
+    return WriteFileAtomic(path, [data](FileSink& sink) { sink.Write(data); });
+}
+
+IoStatus WriteFileAtomic(const std::string& requested, const FileProducer& produce) {
     struct stat lst, st;
     const bool present = ::lstat(requested.c_str(), &lst) == 0;
     const bool exists = ::stat(requested.c_str(), &st) == 0;
     if (present && !exists) return Errno(requested);  // a link that leads nowhere
     if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, ErrorText(EISDIR));
-    if (exists && !S_ISREG(st.st_mode)) return WriteDirectly(requested, data);
+    if (exists && !S_ISREG(st.st_mode)) return WriteDirectly(requested, produce);
     // A link is replaced through its target, so the link itself survives the save.
     std::string path = requested;
     if (present && S_ISLNK(lst.st_mode)) {
@@ -206,7 +294,9 @@ IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
     };
     if (exists) CopyOwnership(f.fd, st);
     if (::fchmod(f.fd, exists ? st.st_mode & 07777 : NewFileMode()) != 0) return fail(errno);
-    if (!WriteAll(f.fd, data)) return fail(errno);
+    FdSink sink(f.fd, true);
+    produce(sink);
+    if (sink.Error() != 0) return fail(sink.Error());
     if (::fsync(f.fd) != 0) return fail(errno);
     const int fd = f.fd;
     f.fd = -1;
