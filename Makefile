@@ -4,8 +4,9 @@ ASAN     ?= build-asan
 JOBS     ?= $(shell nproc)
 WERROR   ?= OFF
 CMAKE_FLAGS ?=
+PREFIX   ?=
 
-.PHONY: deps build run test sanitize bench format format-check clean
+.PHONY: deps build run test sanitize bench format format-check install package clean
 
 deps:
 	@scripts/install-deps
@@ -27,6 +28,13 @@ sanitize: deps
 
 bench: build
 	@scripts/run-benchmarks $(BUILD)
+
+# PREFIX=DIR overrides the configured CMAKE_INSTALL_PREFIX (/usr/local); DESTDIR is honoured.
+install: build
+	@cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

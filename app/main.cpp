@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "app/font_alias.h"
 #include "app/main_frame.h"
 #include "app/resources.h"
+#include "app/translations.h"
 #include "app/version.h"
 
 namespace {
@@ -39,7 +41,11 @@ int main(int argc, char** argv) {
         }
     }
     qdm::ui::UseBundledFontConfig();
+    qdm::ui::RegisterFontAlias(QStringLiteral("宋体"));  // the face every text starts in
     QApplication qapp(argc, argv);
+    if (!qdm::ui::UseChinese(qapp))
+        std::fprintf(stderr,
+                     "mked: 找不到 Qt 的中文翻译 (qtbase_zh_CN.qm)，Qt 自带的对话框将显示英文\n");
     QStringList args = qapp.arguments().mid(1);
     QString screenshot;
     if (const qsizetype at = args.indexOf(QStringLiteral("--screenshot")); at >= 0) {

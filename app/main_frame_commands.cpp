@@ -9,6 +9,7 @@
 #include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/main_frame.h"
+#include "app/prompt_menu.h"
 #include "app/recent_files.h"
 #include "app/toolbar_icons.h"
 
@@ -43,9 +44,12 @@ QMenu* CMainFrame::BuildMenu(QMenu* menu, const MenuEntry& popup) {
             case MenuEntry::Separator:
                 menu->addSeparator();
                 break;
-            case MenuEntry::Popup:
-                BuildMenu(menu->addMenu(QString::fromUtf8(e.title)), e);
+            case MenuEntry::Popup: {
+                auto* sub = new PromptMenu(QString::fromUtf8(e.title), this);
+                menu->addMenu(sub);
+                BuildMenu(sub, e);
                 break;
+            }
             case MenuEntry::RecentFiles:
                 m_fileMenu = menu;
                 m_recentPlaceholder = menu->addAction(QString::fromUtf8(e.title));
@@ -59,8 +63,11 @@ QMenu* CMainFrame::BuildMenu(QMenu* menu, const MenuEntry& popup) {
 }
 
 void CMainFrame::CreateMenus() {
-    for (const MenuEntry& popup : MenuBar())
-        BuildMenu(menuBar()->addMenu(QString::fromUtf8(popup.title)), popup);
+    for (const MenuEntry& popup : MenuBar()) {
+        auto* menu = new PromptMenu(QString::fromUtf8(popup.title), this);
+        menuBar()->addMenu(menu);
+        BuildMenu(menu, popup);
+    }
     connect(&m_recent, &RecentFiles::changed, this, &CMainFrame::RebuildRecentFiles);
     RebuildRecentFiles();
 }

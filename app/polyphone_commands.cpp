@@ -93,8 +93,8 @@ void SelectNext(CEditBox& edit, const std::string& context) {
 
 PolyMessageBox BoxesOf(IPrompter* prompter) {
     if (!prompter) return &ShowPolyMessage;
-    return [prompter](QWidget*, const QString& text, const QString& caption) {
-        prompter->Message(text, caption);
+    return [prompter](QWidget* owner, const QString& text, const QString& caption) {
+        prompter->MessageFor(owner, text, caption);
     };
 }
 

@@ -9,12 +9,15 @@ namespace {
 
 std::filesystem::path Find(const std::filesystem::path& name) {
     std::error_code ec;
-    std::vector<std::filesystem::path> dirs = {MKED_RES_DIR};
+    // An installed program uses its own data even where the source tree it came from is
+    // still at hand; a program in its build tree finds res/ in the sources.
+    std::vector<std::filesystem::path> dirs;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) {
         dirs.push_back(exe.parent_path() / "res");
         dirs.push_back(exe.parent_path().parent_path() / "share" / "mked");
     }
+    dirs.push_back(MKED_RES_DIR);
     for (const auto& dir : dirs)
         if (std::filesystem::is_regular_file(dir / name, ec)) return dir / name;
     return {};

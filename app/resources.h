@@ -1,5 +1,6 @@
 #pragma once
-// Files of res/: beside the sources for a build tree, or in res/ next to the executable.
+// Files of res/: in res/ next to the executable or ../share/mked from it (installed), else
+// in the source tree (a build tree).
 #include <QString>
 
 namespace qdm::ui {

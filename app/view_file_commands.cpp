@@ -7,6 +7,7 @@
 #include "app/view.h"
 #include "editor/encoding_detect.h"
 #include "editor/file_io.h"
+#include "editor/line_column.h"
 #include "editor/text_buffer.h"
 #include "editor/ui/edit_widget.h"
 #include "editor/ui/encoding_dialog.h"
@@ -88,10 +89,15 @@ void CmkedView::LoadGbk(const QString& path, std::string_view bytes) {
     }
     SetCurrentFile(path);
     if (nul != std::string_view::npos) {
-        Box(QStringLiteral("文件“%1”在第 %2 个字节处有一个空字符（NUL），只载入了它前面的文本。\n"
+        // The text ends where the NUL stood; the user finds the place by line and column.
+        const qdm::LineColumn at = qdm::Locate(m_edit.Text(), m_edit.Text().size());
+        Box(QStringLiteral("文件“%1”第 %2 行第 %3 列（第 %4 个字节）是一个空字符（NUL），"
+                           "只载入了它前面的文本。\n"
                            "如果保存到这个文件，它后面的内容将会丢失。")
                 .arg(path)
-                .arg(m_edit.Length()),
+                .arg(at.line)
+                .arg(at.column)
+                .arg(qint64{m_edit.Length()} + 1),
             kAppCaption);
     }
 }

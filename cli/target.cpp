@@ -1,11 +1,8 @@
 #include "cli/target.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-
-#include "editor/gbk.h"
 
 namespace qdm::cli {
 
@@ -47,21 +44,6 @@ bool AcceptNulText(const std::string& in, const Target& target) {
     }
     std::cerr << "qdm: 警告: " << in << " 含有零字节, 只处理它之前的文本\n";
     return true;
-}
-
-LineColumn Locate(std::string_view text, size_t offset) {
-    offset = std::min(offset, text.size());
-    const std::string_view before = text.substr(0, offset);
-    const int64_t line = 1 + std::count(before.begin(), before.end(), '\n');
-    const size_t lf = before.rfind('\n');
-    // A line feed never belongs to a double-byte character, so a line starts on a boundary.
-    size_t i = lf == std::string_view::npos ? 0 : lf + 1;
-    int64_t column = 1;
-    while (i < offset) {
-        i += gbk::CharLen(text, i);
-        ++column;
-    }
-    return {line, column};
 }
 
 }  // namespace qdm::cli

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "editor/file_io.h"
+#include "editor/line_column.h"
 
 namespace qdm::cli {
 
@@ -34,11 +35,5 @@ void PrintIoError(const IoStatus& status);
 // result, or, when the result would replace `in` itself and so lose those bytes, says so and
 // returns false.
 bool AcceptNulText(const std::string& in, const Target& target);
-
-struct LineColumn {
-    int64_t line, column;
-};
-// LINE = 1 + line feeds before the offset; COLUMN = 1 + GBK characters from the line start.
-LineColumn Locate(std::string_view text, size_t offset);
 
 }  // namespace qdm::cli

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <set>
 
+#include "editor/error_text.h"
 #include "editor/text_buffer.h"
 
 namespace qdm {
@@ -21,8 +22,14 @@ namespace {
 constexpr std::string_view kTempMark = ".qdmtmp-";
 constexpr size_t kTempRandom = 6;  // mkostemp's XXXXXX
 
+std::string TooLargeReason() {
+    return CurrentErrorLanguage() == ErrorLanguage::Chinese
+               ? "文件达到或超过 2 GiB，位置超出 32 位的范围"
+               : kTooLargeReason;
+}
+
 IoStatus Errno(const std::string& path) {
-    return IoStatus::Fail(path, std::strerror(errno));
+    return IoStatus::Fail(path, ErrorText(errno));
 }
 
 struct Fd {
@@ -111,7 +118,7 @@ IoStatus WriteDirectly(const std::string& path, const FileProducer& produce) {
     if (f.fd < 0) return Errno(path);
     FdSink sink(f.fd, false);
     produce(sink);
-    if (sink.Error() != 0) return IoStatus::Fail(path, std::strerror(sink.Error()));
+    if (sink.Error() != 0) return IoStatus::Fail(path, ErrorText(sink.Error()));
     const int fd = f.fd;
     f.fd = -1;
     if (::close(fd) != 0) return Errno(path);
@@ -144,9 +151,9 @@ void RemoveTemporariesAndExit(int code) {
 IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
     struct stat st;
     if (::fstat(fd, &st) != 0) return Errno(name);
-    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, std::strerror(EISDIR));
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, ErrorText(EISDIR));
     const bool regular = S_ISREG(st.st_mode);
-    if (regular && st.st_size >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
+    if (regular && st.st_size >= kMaxFileSize) return IoStatus::Fail(name, TooLargeReason());
     // A regular file's size is known; anything else is read until it ends, growing the buffer.
     std::string data = NewTextBuffer(regular ? static_cast<size_t>(st.st_size) : 0);
     data.resize(regular ? static_cast<size_t>(st.st_size) : 64 * 1024);
@@ -154,7 +161,7 @@ IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
     for (;;) {
         if (got == data.size()) {
             if (static_cast<int64_t>(got) >= kMaxFileSize)
-                return IoStatus::Fail(name, kTooLargeReason);
+                return IoStatus::Fail(name, TooLargeReason());
             // A regular file that has not grown ends here; a stream gets room to go on.
             char probe;
             if (regular) {
@@ -177,7 +184,7 @@ IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
         if (n == 0) break;
         got += static_cast<size_t>(n);
     }
-    if (static_cast<int64_t>(got) >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
+    if (static_cast<int64_t>(got) >= kMaxFileSize) return IoStatus::Fail(name, TooLargeReason());
     data.resize(got);
     out = std::move(data);
     return {};
@@ -217,7 +224,7 @@ IoStatus MappedFile::Open(const std::string& path) {
     if (f.fd < 0) return Errno(path);
     struct stat st;
     if (::fstat(f.fd, &st) != 0) return Errno(path);
-    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, std::strerror(EISDIR));
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, ErrorText(EISDIR));
     if (!S_ISREG(st.st_mode) || st.st_size == 0) {
         // A pipe or a device cannot be mapped (nor can an empty file): read it instead.
         IoStatus status = ReadAllFd(f.fd, path, m_copy);
@@ -258,7 +265,7 @@ IoStatus WriteFileAtomic(const std::string& requested, const FileProducer& produ
     const bool present = ::lstat(requested.c_str(), &lst) == 0;
     const bool exists = ::stat(requested.c_str(), &st) == 0;
     if (present && !exists) return Errno(requested);  // a link that leads nowhere
-    if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, std::strerror(EISDIR));
+    if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, ErrorText(EISDIR));
     if (exists && !S_ISREG(st.st_mode)) return WriteDirectly(requested, produce);
     // A link is replaced through its target, so the link itself survives the save.
     std::string path = requested;
@@ -283,7 +290,7 @@ IoStatus WriteFileAtomic(const std::string& requested, const FileProducer& produ
         std::lock_guard<std::mutex> guard(Temps().lock);
         ::unlink(tmp.c_str());
         Temps().paths.erase(tmp);
-        return IoStatus::Fail(requested, std::strerror(err));
+        return IoStatus::Fail(requested, ErrorText(err));
     };
     if (exists) CopyOwnership(f.fd, st);
     if (::fchmod(f.fd, exists ? st.st_mode & 07777 : NewFileMode()) != 0) return fail(errno);
@@ -299,7 +306,7 @@ IoStatus WriteFileAtomic(const std::string& requested, const FileProducer& produ
         const int err = errno;
         ::unlink(tmp.c_str());
         Temps().paths.erase(tmp);
-        return IoStatus::Fail(requested, std::strerror(err));
+        return IoStatus::Fail(requested, ErrorText(err));
     }
     Temps().paths.erase(tmp);
     return {};

@@ -12,11 +12,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "editor/error_text.h"
+
 namespace qdm {
 namespace {
 
 IoStatus Errno(const std::string& path) {
-    return IoStatus::Fail(path, std::strerror(errno));
+    return IoStatus::Fail(path, ErrorText(errno));
 }
 
 bool EndsWith(const std::string& s, std::string_view end) {
@@ -32,7 +34,7 @@ IoStatus MakeDirs(const std::string& dir) {
     }
     struct stat st;
     if (::stat(dir.c_str(), &st) != 0) return Errno(dir);
-    if (!S_ISDIR(st.st_mode)) return IoStatus::Fail(dir, std::strerror(ENOTDIR));
+    if (!S_ISDIR(st.st_mode)) return IoStatus::Fail(dir, ErrorText(ENOTDIR));
     return {};
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "editor/error_text.h"
 #include "editor/gbk.h"
 #include "polyphone/poly_match.h"
 
@@ -173,7 +174,7 @@ std::string PolyDictReadProblem(const CPolyDict& dict) {
     if (dict.Snapshot()->Readable()) return {};
     struct stat st;
     if (::stat(dict.GetPath().c_str(), &st) != 0)
-        return IoStatus::Fail(dict.GetPath(), std::strerror(errno)).Describe();
+        return IoStatus::Fail(dict.GetPath(), ErrorText(errno)).Describe();
     if (!S_ISREG(st.st_mode)) return dict.GetPath() + ": 不是普通文件";
     FileText file;
     IoStatus io = ReadTextFile(dict.GetPath(), file);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "editor/error_text.h"
 #include "polyphone/poly_dict_edit.h"
 
 namespace qdm {
@@ -46,7 +47,7 @@ Listing ListDir(const std::string& dir, int64_t startNs) {
     Listing out;
     DIR* d = ::opendir(dir.c_str());
     if (!d) {
-        out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, std::strerror(errno)));
+        out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, ErrorText(errno)));
         return out;
     }
     errno = 0;
@@ -70,8 +71,7 @@ Listing ListDir(const std::string& dir, int64_t startNs) {
         out.entries.push_back({name, type == DT_DIR});
         errno = 0;
     }
-    if (errno != 0)
-        out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, std::strerror(errno)));
+    if (errno != 0) out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, ErrorText(errno)));
     ::closedir(d);
     std::sort(out.entries.begin(), out.entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });

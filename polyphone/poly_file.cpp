@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "editor/error_text.h"
+
 namespace qdm {
 
 namespace poly_reason {
@@ -52,7 +54,7 @@ std::string CannotWrite(const IoStatus& status) {
 bool LoadFileForPolyphone(const std::string& path, std::string& text, std::string& reason) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
-        reason = poly_reason::CannotRead(IoStatus::Fail(path, std::strerror(errno)));
+        reason = poly_reason::CannotRead(IoStatus::Fail(path, ErrorText(errno)));
         return false;
     }
     // Opening a FIFO or a device could block or never end.
@@ -86,7 +88,7 @@ std::string WriteProblem(const std::string& path) {
                             : slash == 0               ? "/"
                                                        : target.substr(0, slash);
     if (::access(target.c_str(), W_OK) != 0 || ::access(dir.c_str(), W_OK | X_OK) != 0)
-        return poly_reason::CannotWrite(IoStatus::Fail(path, std::strerror(errno)));
+        return poly_reason::CannotWrite(IoStatus::Fail(path, ErrorText(errno)));
     return {};
 }
 

@@ -9,7 +9,11 @@
 namespace qdm::ui {
 
 void QtPrompter::Message(const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_owner);
+    MessageFor(nullptr, text, caption);
+}
+
+void QtPrompter::MessageFor(QWidget* owner, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner ? owner : m_owner);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }

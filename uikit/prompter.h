@@ -14,6 +14,12 @@ class IPrompter {
   public:
     virtual ~IPrompter() = default;
     virtual void Message(const QString& text, const QString& caption) = 0;
+    // The same box owned by `owner`, a dialog that is open: it stays above that dialog and
+    // goes with it. Null means the main window.
+    virtual void MessageFor(QWidget* owner, const QString& text, const QString& caption) {
+        (void)owner;
+        Message(text, caption);
+    }
     // A question with these buttons, in this order; the index of the button pressed. Escape
     // and the close box give `escape` (-1: neither does anything but close the box).
     virtual int Ask(const QString& text, const QString& caption, const QStringList& buttons,
@@ -25,6 +31,7 @@ class QtPrompter : public IPrompter {
     explicit QtPrompter(QWidget* owner) : m_owner(owner) {}
     void SetOwner(QWidget* owner) { m_owner = owner; }
     void Message(const QString& text, const QString& caption) override;
+    void MessageFor(QWidget* owner, const QString& text, const QString& caption) override;
     int Ask(const QString& text, const QString& caption, const QStringList& buttons,
             int escape) override;
 

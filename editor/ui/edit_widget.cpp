@@ -1,8 +1,10 @@
 #include "editor/ui/edit_widget.h"
 
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 
 #include "editor/codec.h"
@@ -52,6 +54,32 @@ void EditWidget::ApplyAppearance() {
     }
     setPalette(pal);
     viewport()->update();
+}
+
+// The keys for cut, copy and paste belong to the window's Edit menu, where those commands are
+// disabled, so in the edit area they do nothing: the context menu must not promise them. The
+// widget's own undo and redo are never available (the model keeps the history; Ctrl+Z is the
+// window's Undo), so they are not offered either.
+QMenu* EditWidget::CreateContextMenu(const QPoint& pos) {
+    QMenu* menu = createStandardContextMenu(pos);
+    for (QAction* a : menu->actions()) {
+        const QString name = a->objectName();
+        if (name == u"edit-undo" || name == u"edit-redo") {
+            menu->removeAction(a);
+        } else if (name == u"edit-cut" || name == u"edit-copy" || name == u"edit-paste") {
+            a->setText(a->text().section(u'\t', 0, 0));
+            a->setShortcut({});
+        }
+    }
+    const QList<QAction*> left = menu->actions();
+    if (!left.isEmpty() && left.first()->isSeparator()) menu->removeAction(left.first());
+    return menu;
+}
+
+void EditWidget::contextMenuEvent(QContextMenuEvent* e) {
+    QMenu* menu = CreateContextMenu(e->pos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(e->globalPos());
 }
 
 bool EditWidget::Refuses(QStringView text) {

@@ -20,6 +20,8 @@ class EditWidget : public QPlainTextEdit {
     ModelMirror& Mirror() { return *m_mirror; }
     // Draws with the model's font and colours again (after its text colour was set).
     void ApplyAppearance();
+    // The context menu a right click at `pos` opens; the caller owns it.
+    QMenu* CreateContextMenu(const QPoint& pos);
 
     // Runs a command on the model: it starts from the selection the user sees, and the
     // widget is brought up to date once, when the command returns.
@@ -35,6 +37,7 @@ class EditWidget : public QPlainTextEdit {
     void refused(const QString& message);
 
   protected:
+    void contextMenuEvent(QContextMenuEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     void insertFromMimeData(const QMimeData* source) override;

@@ -134,7 +134,7 @@ TEST(FileCommands, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     ed.Run(ID_FILE_OPEN);
     ASSERT_EQ(ed.prompter.boxes.size(), 1u);
     EXPECT_TRUE(ed.prompter.boxes[0].text.contains(missing));
-    EXPECT_TRUE(ed.prompter.boxes[0].text.contains(QStringLiteral("No such file")));
+    EXPECT_TRUE(ed.prompter.boxes[0].text.contains(QStringLiteral("没有那个文件或目录")));
     EXPECT_EQ(ed.model().Text(), "kept");
     EXPECT_EQ(Caption(ed), kDefaultCaption);
     EXPECT_EQ(ed.view().m_strFileName, "");
@@ -161,18 +161,30 @@ TEST(FileCommands, AFailedSaveIsReportedAndNamesNothingNew) {
     ed.Run(ID_FILE_SAVE);
     ASSERT_EQ(ed.prompter.boxes.size(), 2u);
     EXPECT_TRUE(ed.prompter.boxes[1].text.contains(ed.Path("d.qdm")));
+    EXPECT_TRUE(ed.prompter.boxes[1].text.contains(QStringLiteral("是一个目录")));
     EXPECT_EQ(ed.model().GetFilePath(), ed.Path("d.txt").toStdString());
 }
 
-TEST(FileCommands, ANulByteCutsTheTextAndIsWarnedAbout) {
-    Editor ed;
-    WriteFile(ed.Path("n.txt"), std::string("ab\0cd", 5));
-    ed.files.answers = {ed.Path("n.txt")};
-    ed.Run(ID_FILE_OPEN);
-    EXPECT_EQ(ed.model().Text(), "ab");
-    EXPECT_EQ(Caption(ed), QStringLiteral("n.txt"));
-    ASSERT_EQ(ed.prompter.boxes.size(), 1u);
-    EXPECT_TRUE(ed.prompter.boxes[0].text.contains(QStringLiteral("第 2 个字节")));
+TEST(FileCommands, ANulByteCutsTheTextAndIsWarnedAboutWithItsLineAndColumn) {
+    const struct {
+        std::string bytes;
+        const char* where;
+    } cases[] = {
+        {std::string("ab\0cd", 5), "第 1 行第 3 列（第 3 个字节）"},
+        {std::string("\0", 1), "第 1 行第 1 列（第 1 个字节）"},
+        {G("a\r\n宋b") + std::string("\0\r\n", 3), "第 2 行第 3 列（第 7 个字节）"},
+    };
+    for (const auto& c : cases) {
+        Editor ed;
+        WriteFile(ed.Path("n.txt"), c.bytes);
+        ed.files.answers = {ed.Path("n.txt")};
+        ed.Run(ID_FILE_OPEN);
+        EXPECT_EQ(ed.model().Text(), c.bytes.substr(0, c.bytes.find('\0')));
+        EXPECT_EQ(Caption(ed), QStringLiteral("n.txt"));
+        ASSERT_EQ(ed.prompter.boxes.size(), 1u);
+        EXPECT_TRUE(ed.prompter.boxes[0].text.contains(QString::fromUtf8(c.where)))
+            << ed.prompter.boxes[0].text.toStdString();
+    }
 }
 
 TEST(FileCommands, OpenAndSaveAsFillTheRecentListWhichOpensLikeOpen) {

@@ -31,6 +31,7 @@ namespace guitest {
 struct Box {
     QString text;
     QString caption;
+    QWidget* owner = nullptr;  // null: the main window
 };
 
 struct Question {
@@ -45,6 +46,9 @@ struct Prompter : qdm::ui::IPrompter {
     std::deque<int> answers;  // button indices; none left: the box is closed (Escape)
     void Message(const QString& text, const QString& caption) override {
         boxes.push_back({text, caption});
+    }
+    void MessageFor(QWidget* owner, const QString& text, const QString& caption) override {
+        boxes.push_back({text, caption, owner});
     }
     int Ask(const QString& text, const QString& caption, const QStringList& buttons,
             int escape) override;

@@ -4,8 +4,11 @@
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cstdio>
 
+#include "app/font_alias.h"
 #include "app/resources.h"
+#include "app/translations.h"
 
 int RunRecoveryChild(const QStringList& args);
 
@@ -15,12 +18,18 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     qdm::ui::UseBundledFontConfig();
+    qdm::ui::RegisterFontAlias(QStringLiteral("宋体"));
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     // Unsaved text of the editors under test stays out of the user's own.
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     QApplication app(argc, argv);
+    // The tests see what the user sees: Qt's texts and the system's reasons in Chinese.
+    if (!qdm::ui::UseChinese(app)) {
+        std::fprintf(stderr, "Qt's Chinese translations (qtbase_zh_CN.qm) are not installed\n");
+        return 1;
+    }
     if (argc > 1 && qstrcmp(argv[1], "--recovery-child") == 0)
         return RunRecoveryChild(app.arguments().mid(2));
     ::testing::InitGoogleTest(&argc, argv);

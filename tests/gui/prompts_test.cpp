@@ -1,0 +1,94 @@
+// The status-bar prompts of menu items, disabled ones included, and the owner of every box.
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "app/polyphone_commands.h"
+#include "polyphone/ui/dialog_duoyinzi_set.h"
+#include "polyphone_test_util.h"
+#include "uikit/prompter.h"
+
+namespace {
+
+using namespace qdm::ui;
+
+QMenu* MenuOf(QMenuBar* bar, QAction* item) {
+    for (QAction* top : bar->actions())
+        if (top->menu() && top->menu()->actions().contains(item)) return top->menu();
+    return nullptr;
+}
+
+// The mouse comes to rest on `item`, as a hand moves it: a few small steps.
+void Hover(QMenu* menu, QAction* item) {
+    const QPoint at = menu->actionGeometry(item).center();
+    for (int dx = 0; dx < 8; ++dx) {
+        const QPoint p = at + QPoint(dx - 4, 0);
+        QMouseEvent move(QEvent::MouseMove, p, menu->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(menu, &move);
+    }
+}
+
+TEST(MenuPrompts, ADisabledItemShowsItsPromptWhileHighlightedAsAnEnabledOneDoes) {
+    guitest::Editor ed;
+    ed.SetText("text");
+    ed.frame().UpdateCommandUI();
+    QAction* cut = ed.frame().Action(ID_EDIT_CUT);
+    QAction* undo = ed.frame().Action(ID_EDIT_UNDO);
+    QAction* section = ed.frame().Action(ID_INSERT_SECTION);
+    ASSERT_FALSE(cut->isEnabled());
+    ASSERT_FALSE(undo->isEnabled());
+    ASSERT_TRUE(section->isEnabled());
+    QMenu* edit = MenuOf(ed.frame().menuBar(), cut);
+    ASSERT_TRUE(edit);
+    edit->popup(ed.frame().mapToGlobal(QPoint(10, 10)));
+    QApplication::processEvents();
+
+    Hover(edit, cut);
+    EXPECT_EQ(ed.Status(), QStringLiteral("剪切选定内容并将其放到剪贴板上"));
+    Hover(edit, undo);
+    EXPECT_EQ(ed.Status(), QStringLiteral("撤消上一操作"));
+    Hover(edit, section);  // enabled, and without a prompt of its own
+    EXPECT_EQ(ed.Status(), QString());
+    Hover(edit, cut);
+    EXPECT_EQ(ed.Status(), QStringLiteral("剪切选定内容并将其放到剪贴板上"));
+    edit->hide();
+    EXPECT_EQ(ed.Status(), QString());
+}
+
+class BoxOwners : public polytest::ScratchDir {};
+
+TEST_F(BoxOwners, TheSettingsDialogsBoxesBelongToTheDialog) {
+    guitest::Prompter prompter;
+    qdm::CPolyDict dict(Path("missing/kolb_polyphone.ini"));
+    CDialogDuoyinziSet dialog(dict, BoxesOf(&prompter));    // cannot load: one box
+    polytest::Child<QPushButton>(dialog, "add")->click();   // nothing typed: another
+    polytest::Child<QPushButton>(dialog, "exit")->click();  // cannot save: a third
+    ASSERT_EQ(prompter.boxes.size(), 3u);
+    for (const guitest::Box& box : prompter.boxes)
+        EXPECT_EQ(box.owner, &dialog) << box.text.toStdString();
+}
+
+TEST(BoxOwnersOnScreen, ABoxForADialogIsItsChildWithAChineseButton) {
+    QDialog owner;
+    owner.show();
+    QtPrompter prompter(nullptr);
+    QWidget* parent = nullptr;
+    QString button;
+    polytest::ModalUser user([&](QDialog* d) {
+        auto* box = qobject_cast<QMessageBox*>(d);
+        if (!box) return false;
+        parent = box->parentWidget();
+        button = box->button(QMessageBox::Ok)->text();
+        box->accept();
+        return true;
+    });
+    prompter.MessageFor(&owner, QStringLiteral("内容"), QStringLiteral("警告"));
+    EXPECT_EQ(parent, &owner);
+    EXPECT_EQ(button, QStringLiteral("确定"));
+}
+
+}  // namespace
