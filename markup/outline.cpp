@@ -36,6 +36,17 @@ bool Blank(unsigned char c) {
 
 }  // namespace
 
+void MergedEdit::Add(int32_t at, int32_t removedLen, int32_t insertedLen) {
+    if (!any) {
+        *this = {true, at, removedLen, insertedLen};
+        return;
+    }
+    const int32_t lo = std::min(pos, at);
+    const int32_t hi = std::max(pos + inserted, at + removedLen);  // in the text before `at`
+    const int32_t oldHi = hi - (inserted - removed), newHi = hi + (insertedLen - removedLen);
+    *this = {true, lo, oldHi - lo, newHi - lo};
+}
+
 int32_t OutlineLevel(int32_t kind) {
     return kind == TAG_SECTION ? 0 : kind == TAG_EMPH ? 2 : 1;
 }
@@ -94,6 +105,12 @@ void OutlineIndex::Link() {
 }
 
 bool OutlineIndex::Update(std::string_view text, int32_t pos, int32_t removed, int32_t inserted) {
+    if (TryMove(text, pos, removed, inserted)) return true;
+    Build(text);
+    return false;
+}
+
+bool OutlineIndex::TryMove(std::string_view text, int32_t pos, int32_t removed, int32_t inserted) {
     if (removed == 0 && inserted == 0) return true;
     const int32_t lo = pos, hiOld = pos + removed, hiNew = pos + inserted;
     const int32_t w0 = std::max(0, lo - kLongestToken + 1);
@@ -112,7 +129,6 @@ bool OutlineIndex::Update(std::string_view text, int32_t pos, int32_t removed, i
                                     [&](const OutlineTag& t) { return touches(t, hiNew); });
     if (!local ||
         std::any_of(first, last, [&](const OutlineTag& t) { return touches(t, hiOld); })) {
-        Build(text);
         return false;
     }
     const int32_t delta = inserted - removed;

@@ -41,6 +41,9 @@ class OutlineIndex {
     // `inserted` bytes. An edit that leaves every tag as it was only moves offsets; any other
     // edit reads the text again. Returns true when the offsets were only moved.
     bool Update(std::string_view text, int32_t pos, int32_t removed, int32_t inserted);
+    // Update's first half: moves the offsets when the edit leaves every tag as it was, and
+    // otherwise changes nothing and returns false.
+    bool TryMove(std::string_view text, int32_t pos, int32_t removed, int32_t inserted);
 
     int32_t Size() const { return static_cast<int32_t>(m_regions.size()); }
     const OutlineRegion& Region(int32_t i) const { return m_regions[i]; }
@@ -63,6 +66,14 @@ class OutlineIndex {
     std::vector<int32_t> m_childStart;     // m_children[m_childStart[i] ...] are i's children
     std::vector<int32_t> m_children;
     int32_t m_textSize = 0;
+};
+
+// Edits made one after another, told as one: old bytes [pos, pos + removed) became the new
+// bytes [pos, pos + inserted), so an index can catch up with many keystrokes at once.
+struct MergedEdit {
+    bool any = false;
+    int32_t pos = 0, removed = 0, inserted = 0;
+    void Add(int32_t at, int32_t removedLen, int32_t insertedLen);
 };
 
 // Nesting level of a kind: sections 0, notes and translations 1, emphasis 2.

@@ -199,8 +199,8 @@ TEST(Outline, ReadsNestingNumbersAndBrokenTags) {
     }
 }
 
-// Random edits, each followed by an update: the index always equals a fresh reading, and
-// typing plain text away from the tags never reads the text again.
+// Random edits followed by an update, one by one or a few merged into one: the index always
+// equals a fresh reading, and typing plain text away from the tags never reads the text again.
 TEST(Outline, UpdatesAfterEditsAsAFreshReadingWould) {
     std::mt19937 rng(11);
     static const char* const kInserts[] = {"x",          "\xD6\xD0", "\r\n",    "<",
@@ -211,12 +211,16 @@ TEST(Outline, UpdatesAfterEditsAsAFreshReadingWould) {
         OutlineIndex index;
         index.Build(text);
         for (int step = 0; step < 40; ++step) {
-            const int32_t pos = static_cast<int32_t>(rng() % (text.size() + 1));
-            const int32_t removed =
-                std::min<int32_t>(static_cast<int32_t>(rng() % 4), text.size() - pos);
-            const std::string ins = rng() % 3 ? kInserts[rng() % std::size(kInserts)] : "";
-            text.replace(pos, removed, ins);
-            index.Update(text, pos, removed, static_cast<int32_t>(ins.size()));
+            qdm::MergedEdit edit;
+            for (int n = round % 3 ? 1 : 1 + rng() % 4; n > 0; --n) {
+                const int32_t pos = static_cast<int32_t>(rng() % (text.size() + 1));
+                const int32_t removed =
+                    std::min<int32_t>(static_cast<int32_t>(rng() % 4), text.size() - pos);
+                const std::string ins = rng() % 3 ? kInserts[rng() % std::size(kInserts)] : "";
+                text.replace(pos, removed, ins);
+                edit.Add(pos, removed, static_cast<int32_t>(ins.size()));
+            }
+            index.Update(text, edit.pos, edit.removed, edit.inserted);
             OutlineIndex fresh;
             fresh.Build(text);
             ASSERT_EQ(index.Tags(), fresh.Tags()) << round << "/" << step;
