@@ -37,6 +37,9 @@ enum CommandId : int {
     ID_COLOR = 32834,
     ID_POLYPHONE_DIR = 32837,
     ID_AUTO_PROCESS = 32839,
+    ID_VIEW_OUTLINE = 32861,
+    ID_VIEW_TAG_HIGHLIGHT = 32862,
+    ID_CHECK_ALL = 32863,
 };
 
 }  // namespace qdm::ui

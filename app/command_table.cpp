@@ -62,6 +62,8 @@ const std::vector<CommandInfo>& CommandTable() {
         {ID_POLYPHONE_DIR, "目录", {}, 0, nullptr, nullptr},
         {ID_VIEW_TOOLBAR, "工具栏(&T)", {}, 0, "显示或隐藏工具栏", "切换工具栏"},
         {ID_VIEW_STATUS_BAR, "状态栏(&S)", {}, 0, "显示或隐藏状态栏", "切换状态栏"},
+        {ID_VIEW_OUTLINE, "目录", {}, 0, "显示或隐藏各节的目录", nullptr},
+        {ID_VIEW_TAG_HIGHLIGHT, "标记高亮", {}, 0, "用颜色标出标记", nullptr},
         {ID_FONT, "字体", {}, 8, nullptr, nullptr},
         {ID_COLOR, "颜色", {}, 9, nullptr, nullptr},
         {ID_APP_ABOUT, "关于 QDM智能编辑器(&A)...", {}, 18, "显示程序信息、版本号和版权", "关于"},
@@ -112,7 +114,8 @@ const std::vector<MenuEntry>& MenuBar() {
         {E::Popup,
          0,
          "视图(&V)",
-         {cmd(ID_VIEW_TOOLBAR), cmd(ID_VIEW_STATUS_BAR), cmd(ID_FONT), cmd(ID_COLOR)}},
+         {cmd(ID_VIEW_TOOLBAR), cmd(ID_VIEW_STATUS_BAR), cmd(ID_VIEW_OUTLINE),
+          cmd(ID_VIEW_TAG_HIGHLIGHT), cmd(ID_FONT), cmd(ID_COLOR)}},
         {E::Popup, 0, "帮助(&H)", {cmd(ID_APP_ABOUT)}},
     };
     return bar;

@@ -13,6 +13,8 @@ class QToolBar;
 namespace qdm::ui {
 
 class CmkedView;
+class OutlineDock;
+class TagHighlighter;
 class RecentFiles;
 class LockIndicators;
 struct ViewServices;
@@ -28,6 +30,8 @@ class CMainFrame : public QMainWindow {
     QAction* Action(int id) const;
     QToolBar* ToolBar() const { return m_toolBar; }
     QLabel* MessagePane() const { return m_messagePane; }
+    OutlineDock& Outline() const { return *m_outline; }
+    TagHighlighter& Highlighter() const { return *m_highlighter; }
 
     // Enables, disables and checks every command as the routing says.
     void UpdateCommandUI();
@@ -44,6 +48,8 @@ class CMainFrame : public QMainWindow {
     void CreateToolBar();
     void CreateStatusBar();
     void RegisterCommands();
+    // The outline, the tag colours and the problem list, and their commands.
+    void CreateMarkupViews();
     QMenu* BuildMenu(QMenu* menu, const struct MenuEntry& popup);
     void RebuildRecentFiles();
     // Shrinks the window so that the view is no larger than `size`; never enlarges it.
@@ -57,6 +63,8 @@ class CMainFrame : public QMainWindow {
     QToolBar* m_toolBar = nullptr;
     QLabel* m_messagePane = nullptr;
     LockIndicators* m_locks = nullptr;
+    OutlineDock* m_outline = nullptr;
+    TagHighlighter* m_highlighter = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentPlaceholder = nullptr;
     QList<QAction*> m_recentActions;

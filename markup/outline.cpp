@@ -165,12 +165,15 @@ int32_t OutlineIndex::Innermost(int32_t pos) const {
 std::string ContentPreview(std::string_view text, const OutlineRegion& region, int chars) {
     const size_t end = std::min<size_t>(region.end, text.size());
     size_t p = std::min<size_t>(region.contentStart, end);
-    while (p < end && Blank(text[p])) ++p;
     std::string out;
     bool space = false;
     for (int n = 0; p < end && n < chars;) {
+        if (const size_t tag = text[p] == '<' ? scan::TokenLength(text, p) : 0) {
+            p += tag;  // the tags of regions inside are shown by their own rows
+            continue;
+        }
         if (Blank(text[p])) {
-            space = true;
+            space = !out.empty();
             ++p;
             continue;
         }

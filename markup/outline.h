@@ -80,7 +80,8 @@ struct MergedEdit {
 int32_t OutlineLevel(int32_t kind);
 
 // Up to `chars` GBK characters of a region's content from its first character that is not
-// blank, with every line break and tab shown as one space; stops at the region's end.
+// blank, with each run of line breaks, tabs and spaces shown as one space and the tags of the
+// regions inside left out; stops at the region's end.
 std::string ContentPreview(std::string_view text, const OutlineRegion& region, int chars);
 
 }  // namespace qdm

@@ -14,13 +14,17 @@ void OutlineModel::Rebuild() {
     endResetModel();
 }
 
-void OutlineModel::Update(int32_t pos, int32_t removed, int32_t inserted) {
-    if (!m_index.TryMove(m_text(), pos, removed, inserted)) return Rebuild();
+bool OutlineModel::Update(int32_t pos, int32_t removed, int32_t inserted) {
+    if (!m_index.TryMove(m_text(), pos, removed, inserted)) {
+        Rebuild();
+        return false;
+    }
     // The rows stay; only the previews of the regions around the edit can read differently.
     for (int32_t r = m_index.Innermost(pos); r >= 0; r = m_index.Region(r).parent) {
         const QModelIndex i = IndexOf(r);
         emit dataChanged(i, i.siblingAtColumn(1));
     }
+    return true;
 }
 
 int32_t OutlineModel::RegionOf(const QModelIndex& index) const {

@@ -20,8 +20,9 @@ class OutlineModel : public QAbstractItemModel {
         : QAbstractItemModel(parent), m_text(std::move(text)) {}
 
     void Rebuild();
-    // After bytes [pos, pos + removed) of the indexed text became `inserted` bytes.
-    void Update(int32_t pos, int32_t removed, int32_t inserted);
+    // After bytes [pos, pos + removed) of the indexed text became `inserted` bytes. False when
+    // the rows were made again (the model was reset).
+    bool Update(int32_t pos, int32_t removed, int32_t inserted);
 
     const OutlineIndex& Index() const { return m_index; }
     int32_t RegionOf(const QModelIndex& index) const;

@@ -263,6 +263,9 @@ TEST(Outline, PreviewsTheContentFromItsFirstVisibleCharacter) {
     EXPECT_EQ(qdm::ContentPreview(text, index.Region(0), 30), "\xD6\xD0 ab c");
     EXPECT_EQ(qdm::ContentPreview(text, index.Region(0), 3), "\xD6\xD0 a");
     EXPECT_EQ(qdm::ContentPreview(text, index.Region(0), 2), "\xD6\xD0 ");
+    const std::string nested = "<vtrans> <vemph>a</vemph> b</vtrans>";  // inner tags left out
+    index.Build(nested);
+    EXPECT_EQ(qdm::ContentPreview(nested, index.Region(0), 30), "a b");
     const std::string lone = "<vemph>\xD6";  // a lead byte cut off by the end of the text
     index.Build(lone);
     EXPECT_EQ(qdm::ContentPreview(lone, index.Region(0), 30), "\xD6");

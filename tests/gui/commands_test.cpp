@@ -53,7 +53,7 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
          "插入译文\tAlt+T", "插入重点\tAlt+E", "QDM文件检查\tAlt+C", "自动处理", "-",
          "撤消(&U)\tCtrl+Z", "-", "剪切(&T)\tCtrl+X", "复制(&C)\tCtrl+C", "粘贴(&P)\tCtrl+V"},
         {"多音字设置", "本文多音字处理", "工具>", "单文件", "目录"},
-        {"工具栏(&T)", "状态栏(&S)", "字体", "颜色"},
+        {"工具栏(&T)", "状态栏(&S)", "目录", "标记高亮", "字体", "颜色"},
         {"关于 QDM智能编辑器(&A)..."},
     };
     ASSERT_EQ(popups.size(), titles.size());
@@ -66,30 +66,15 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
 TEST(Menus, ACommandWithoutAHandlerIsDisabled) {
     Editor ed;
     const int disabled[] = {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_FILE_PRINT};
-    const int enabled[] = {ID_FILE_NEW,
-                           ID_FILE_OPEN,
-                           ID_FILE_SAVE,
-                           ID_FILE_SAVE_AS,
-                           ID_APP_EXIT,
-                           ID_INSERT_SECTION,
-                           ID_REVERSE_SECTION,
-                           ID_INSERT_READERNOTE,
-                           ID_INSERT_AUTHORNOTE,
-                           ID_INSERT_TRANS,
-                           ID_INSERT_EMPH,
-                           ID_CHECK_MARKUP,
-                           ID_AUTO_PROCESS,
-                           ID_VIEW_TOOLBAR,
-                           ID_VIEW_STATUS_BAR,
-                           ID_FONT,
-                           ID_COLOR,
-                           ID_APP_ABOUT,
-                           ID_NEXT_PANE,
-                           ID_PREV_PANE,
-                           ID_POLYPHONE_SETTINGS,
-                           ID_POLYPHONE_TEXT,
-                           ID_POLYPHONE_FILE,
-                           ID_POLYPHONE_DIR};
+    const int enabled[] = {ID_FILE_NEW,        ID_FILE_OPEN,          ID_FILE_SAVE,
+                           ID_FILE_SAVE_AS,    ID_APP_EXIT,           ID_INSERT_SECTION,
+                           ID_REVERSE_SECTION, ID_INSERT_READERNOTE,  ID_INSERT_AUTHORNOTE,
+                           ID_INSERT_TRANS,    ID_INSERT_EMPH,        ID_CHECK_MARKUP,
+                           ID_AUTO_PROCESS,    ID_VIEW_TOOLBAR,       ID_VIEW_STATUS_BAR,
+                           ID_VIEW_OUTLINE,    ID_VIEW_TAG_HIGHLIGHT, ID_FONT,
+                           ID_COLOR,           ID_APP_ABOUT,          ID_NEXT_PANE,
+                           ID_PREV_PANE,       ID_POLYPHONE_SETTINGS, ID_POLYPHONE_TEXT,
+                           ID_POLYPHONE_FILE,  ID_POLYPHONE_DIR};
     for (int id : disabled) EXPECT_FALSE(ed.Enabled(id)) << id;
     for (int id : enabled) EXPECT_TRUE(ed.Enabled(id)) << id;
 }

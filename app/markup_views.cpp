@@ -1,0 +1,57 @@
+// The frame's views of the markup: the outline dock, the tag colours and their commands. Both
+// are remembered in the settings; the outline is hidden until first asked for.
+#include <QSettings>
+
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "app/recent_files.h"
+#include "app/view.h"
+#include "editor/ui/edit_widget.h"
+#include "markup/ui/outline_dock.h"
+#include "markup/ui/tag_highlighter.h"
+
+namespace qdm::ui {
+namespace {
+
+const QString kOutlineKey = QStringLiteral("view/outline");
+const QString kHighlightKey = QStringLiteral("view/tagHighlight");
+
+void Remember(const QString& key, bool on) {
+    QSettings(SettingsOrganization(), SettingsApplication()).setValue(key, on);
+}
+
+bool Recalled(const QString& key, bool otherwise) {
+    return QSettings(SettingsOrganization(), SettingsApplication()).value(key, otherwise).toBool();
+}
+
+}  // namespace
+
+void CMainFrame::CreateMarkupViews() {
+    m_outline = new OutlineDock(m_view->Editor(), this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_outline);
+    m_outline->setVisible(Recalled(kOutlineKey, false));
+    // Queued: the dock is hidden only once its close event is over.
+    connect(
+        m_outline, &OutlineDock::closedByUser, this,
+        [this] {
+            Remember(kOutlineKey, false);
+            UpdateCommandUI();
+        },
+        Qt::QueuedConnection);
+    CommandHandler& outline = m_commands.On(ID_VIEW_OUTLINE, [this] {
+        const bool show = m_outline->isHidden();
+        m_outline->setVisible(show);
+        Remember(kOutlineKey, show);
+    });
+    outline.checked = [this] { return !m_outline->isHidden(); };
+
+    m_highlighter = new TagHighlighter(m_view->Editor());
+    m_highlighter->SetEnabled(Recalled(kHighlightKey, true));
+    CommandHandler& highlight = m_commands.On(ID_VIEW_TAG_HIGHLIGHT, [this] {
+        m_highlighter->SetEnabled(!m_highlighter->Enabled());
+        Remember(kHighlightKey, m_highlighter->Enabled());
+    });
+    highlight.checked = [this] { return m_highlighter->Enabled(); };
+}
+
+}  // namespace qdm::ui
