@@ -15,7 +15,7 @@
 
 namespace qdm::ui {
 
-CmkedApp::CmkedApp(const Dialogs& dialogs) : m_dialogs(dialogs) {}
+CmkedApp::CmkedApp(const Services& services) : m_services(services) {}
 
 CmkedApp::~CmkedApp() = default;
 
@@ -29,17 +29,16 @@ bool CmkedApp::InitInstance(const QStringList& args) {
     QCoreApplication::setApplicationName(SettingsApplication());
     m_recent = std::make_unique<RecentFiles>();
 
-    if (!m_dialogs.prompter)
-        m_dialogs.prompter = (m_ownPrompter = std::make_unique<QtPrompter>(nullptr)).get();
-    if (!m_dialogs.files)
-        m_dialogs.files = (m_ownFileDialogs = std::make_unique<QtFileDialogs>(nullptr)).get();
-    if (!m_dialogs.appearance)
-        m_dialogs.appearance =
+    if (!m_services.prompter)
+        m_services.prompter = (m_ownPrompter = std::make_unique<QtPrompter>(nullptr)).get();
+    if (!m_services.files)
+        m_services.files = (m_ownFileDialogs = std::make_unique<QtFileDialogs>(nullptr)).get();
+    if (!m_services.appearance)
+        m_services.appearance =
             (m_ownAppearance = std::make_unique<QtAppearanceDialogs>(nullptr)).get();
 
-    ViewServices services{m_dialogs.prompter, m_dialogs.files, m_dialogs.appearance,
-                          m_recent.get()};
-    m_frame = std::make_unique<CMainFrame>(services, m_router, *m_recent);
+    m_services.recent = m_recent.get();
+    m_frame = std::make_unique<CMainFrame>(m_services, m_router, *m_recent);
     if (m_ownPrompter) m_ownPrompter->SetOwner(m_frame.get());
     if (m_ownFileDialogs) m_ownFileDialogs->SetOwner(m_frame.get());
     if (m_ownAppearance) m_ownAppearance->SetOwner(m_frame.get());

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/command_router.h"
+#include "app/services.h"
 
 namespace qdm::ui {
 
@@ -19,17 +20,10 @@ class QtFileDialogs;
 class QtAppearanceDialogs;
 class RecentFiles;
 
-// Dialogs the application should use instead of the platform's (tests answer them).
-struct Dialogs {
-    IPrompter* prompter = nullptr;
-    IFileDialogs* files = nullptr;
-    IAppearanceDialogs* appearance = nullptr;
-};
-
 class CmkedApp : public QObject {
     Q_OBJECT
   public:
-    explicit CmkedApp(const Dialogs& dialogs = {});
+    explicit CmkedApp(const Services& services = {});
     ~CmkedApp() override;
 
     // Creates the main window and its view, opens the file named by the first argument (as
@@ -49,7 +43,7 @@ class CmkedApp : public QObject {
   private:
     void RegisterCommands();
 
-    Dialogs m_dialogs;
+    Services m_services;
     std::unique_ptr<QtPrompter> m_ownPrompter;
     std::unique_ptr<QtFileDialogs> m_ownFileDialogs;
     std::unique_ptr<QtAppearanceDialogs> m_ownAppearance;

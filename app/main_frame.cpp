@@ -16,8 +16,7 @@
 
 namespace qdm::ui {
 
-CMainFrame::CMainFrame(const ViewServices& services, const CommandRouter& router,
-                       RecentFiles& recent)
+CMainFrame::CMainFrame(const Services& services, const CommandRouter& router, RecentFiles& recent)
     : m_router(router), m_recent(recent) {
     setWindowIcon(AppIcon());
     createActions();

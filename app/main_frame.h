@@ -17,12 +17,12 @@ class OutlineDock;
 class TagHighlighter;
 class RecentFiles;
 class LockIndicators;
-struct ViewServices;
+struct Services;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    CMainFrame(const ViewServices& services, const CommandRouter& router, RecentFiles& recent);
+    CMainFrame(const Services& services, const CommandRouter& router, RecentFiles& recent);
     ~CMainFrame() override;
 
     CmkedView& View() { return *m_view; }

@@ -42,8 +42,7 @@ void ShowFileRefused(const PolyCommandHost& host, const std::string& path,
 QString ChooseFile(const PolyCommandHost& host) {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Open;
-    request.filters = {{QLit("文本文件(*.txt;*.qdm)"), QStringLiteral("*.txt;*.qdm")},
-                       {QLit("所有文件(*.*)"), QStringLiteral("*.*")}};
+    request.filters = BookFileFilters();
     return host.files->Choose(request).value_or(QString());
 }
 
@@ -130,8 +129,7 @@ void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompt
     commands.On(ID_POLYPHONE_SETTINGS, [host] { OnPolyphoneSettings(host()); });
     commands.On(ID_POLYPHONE_TEXT, [host, &view] {
         // The run starts from the caret the user sees.
-        view.Editor().Mirror().SyncSelectionToModel();
-        OnPolyphoneText(host());
+        view.Editor().RunCommand([&] { OnPolyphoneText(host()); });
     });
     commands.On(ID_POLYPHONE_FILE, [host] { OnPolyphoneFile(host()); });
     commands.On(ID_POLYPHONE_DIR, [host] { OnPolyphoneDir(host()); });

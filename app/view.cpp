@@ -8,10 +8,11 @@
 #include "editor/ui/edit_widget.h"
 #include "uikit/dialog_units.h"
 #include "uikit/prompter.h"
+#include "uikit/qt_text.h"
 
 namespace qdm::ui {
 
-CmkedView::CmkedView(const ViewServices& services, QWidget* parent)
+CmkedView::CmkedView(const Services& services, QWidget* parent)
     : QWidget(parent), m_services(services) {
     m_edit.SetClipboard(&m_clipboard);
     m_editor = new qdm::ui::EditWidget(m_edit, this);
@@ -32,8 +33,8 @@ CmkedView::~CmkedView() {
 }
 
 QString CmkedView::Caption() const {
-    if (m_strFileName.empty()) return FromGbk(gbk::Lit("QDM文件编辑器---Norvane科技有限公司"));
-    return QFile::decodeName(QByteArray::fromStdString(m_strFileName));
+    if (m_strFileName.empty()) return QFromGbk(gbk::Lit("QDM文件编辑器---Norvane科技有限公司"));
+    return QFromPath(m_strFileName);
 }
 
 QSize CmkedView::TemplateSize() const {
@@ -47,7 +48,7 @@ void CmkedView::OnInitialUpdate() {
 }
 
 void CmkedView::Box(std::string_view gbkText, const char* captionUtf8) {
-    Box(FromGbk(gbkText), FromGbk(gbk::Lit(captionUtf8)));
+    Box(QFromGbk(gbkText), QFromGbk(gbk::Lit(captionUtf8)));
 }
 
 void CmkedView::Box(const QString& text, const QString& caption) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/command_router.h"
+#include "app/services.h"
 #include "editor/edit_box.h"
 #include "editor/ui/system_clipboard.h"
 
@@ -21,18 +22,10 @@ class IFileDialogs;
 class IAppearanceDialogs;
 class RecentFiles;
 
-// The dialogs and stores a view talks to.
-struct ViewServices {
-    IPrompter* prompter = nullptr;
-    IFileDialogs* fileDialogs = nullptr;
-    IAppearanceDialogs* appearance = nullptr;
-    RecentFiles* recent = nullptr;
-};
-
 class CmkedView : public QWidget {
     Q_OBJECT
   public:
-    CmkedView(const ViewServices& services, QWidget* parent = nullptr);
+    CmkedView(const Services& services, QWidget* parent = nullptr);
     ~CmkedView() override;
 
     qdm::ui::EditWidget& Editor() { return *m_editor; }
@@ -83,7 +76,7 @@ class CmkedView : public QWidget {
     void Box(std::string_view gbkText, const char* captionUtf8);
     void Box(const QString& text, const QString& caption);
 
-    ViewServices m_services;
+    Services m_services;
     CommandTarget m_commands;
     qdm::ui::SystemClipboard m_clipboard;
 

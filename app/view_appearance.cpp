@@ -5,11 +5,12 @@
 #include "editor/codec.h"
 #include "editor/ui/edit_widget.h"
 #include "uikit/prompter.h"
+#include "uikit/qt_text.h"
 
 namespace qdm::ui {
 
 void CmkedView::OnFont() {
-    const FontRequest request{FromGbk(m_edit.GetFontFace()),
+    const FontRequest request{QFromGbk(m_edit.GetFontFace()),
                               qdm::FontDialogHeight(m_edit.m_fontSize)};
     const std::optional<FontChoice> choice = m_services.appearance->ChooseFont(request);
     if (!choice) return;

@@ -9,6 +9,7 @@
 #include "markup/insert.h"
 #include "markup/tags.h"
 #include "uikit/prompter.h"
+#include "uikit/qt_text.h"
 
 namespace qdm::ui {
 
@@ -35,21 +36,18 @@ void CmkedView::RegisterCommands() {
     undo->explain = [this] {
         std::string why;
         m_edit.CanUndo(&why);
-        emit statusMessage(FromGbk(why));
+        emit statusMessage(QFromGbk(why));
     };
 
-    RegisterPolyphoneCommands(m_commands, *this, m_services.prompter, m_services.fileDialogs);
+    RegisterPolyphoneCommands(m_commands, *this, m_services.prompter, m_services.files);
 }
 
 void CmkedView::InsertMarkup(int kind, const char* failureCaption) {
     std::string message;
-    bool ok;
-    {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
-        m_editor->Mirror().SyncSelectionToModel();
-        ok = kind == qdm::TAG_SECTION ? qdm::InsertSection(m_edit, message)
-                                      : qdm::InsertTag(kind, m_edit, message);
-    }
+    const bool ok = m_editor->RunCommand([&] {
+        return kind == qdm::TAG_SECTION ? qdm::InsertSection(m_edit, message)
+                                        : qdm::InsertTag(kind, m_edit, message);
+    });
     if (!ok) Box(message, failureCaption);
 }
 
@@ -74,12 +72,7 @@ void CmkedView::OnInsertEmph() {
 
 void CmkedView::OnCheckMarkup() {
     std::string message;
-    bool ok;
-    {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
-        m_editor->Mirror().SyncSelectionToModel();
-        ok = qdm::CheckDocument(m_edit, message);
-    }
+    const bool ok = m_editor->RunCommand([&] { return qdm::CheckDocument(m_edit, message); });
     if (ok)
         Box(gbk::Lit("QDM文件检查正确"), "QDM检查");
     else
@@ -87,19 +80,12 @@ void CmkedView::OnCheckMarkup() {
 }
 
 void CmkedView::OnAutoProcess() {
-    qdm::ui::MirrorBatch batch(m_editor->Mirror());
-    m_editor->Mirror().SyncSelectionToModel();
-    qdm::AutoSection(m_edit);
+    m_editor->RunCommand([&] { qdm::AutoSection(m_edit); });
 }
 
 void CmkedView::OnEditUndo() {
-    qdm::UndoResult result;
-    {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
-        m_editor->Mirror().SyncSelectionToModel();
-        result = m_edit.Undo();
-    }
-    if (!result.ok) emit statusMessage(FromGbk(result.message));
+    const qdm::UndoResult result = m_editor->RunCommand([&] { return m_edit.Undo(); });
+    if (!result.ok) emit statusMessage(QFromGbk(result.message));
 }
 
 }  // namespace qdm::ui

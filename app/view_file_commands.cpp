@@ -10,17 +10,10 @@
 #include "markup/qdm_path.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
+#include "uikit/qt_text.h"
 
 namespace qdm::ui {
 namespace {
-
-std::string PathBytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString PathText(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 QString Reason(const qdm::IoStatus& status) {
     return QString::fromStdString(status.reason);
@@ -32,13 +25,13 @@ const QString kAppCaption = QStringLiteral("mked");
 
 QString CmkedView::DialogDirectory() const {
     const std::string current = m_edit.GetFilePath();
-    if (!current.empty()) return QFileInfo(PathText(current)).absolutePath();
+    if (!current.empty()) return QFileInfo(QFromPath(current)).absolutePath();
     return m_lastDialogDir;
 }
 
 void CmkedView::SetCurrentFile(const QString& path) {
     const QFileInfo info(path);
-    m_strFileName = PathBytes(info.fileName());
+    m_strFileName = PathFromQ(info.fileName());
     m_lastDialogDir = info.absolutePath();
     m_services.recent->Add(path);
     emit captionChanged(Caption());
@@ -48,9 +41,8 @@ void CmkedView::OnFileOpen() {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Open;
     request.directory = DialogDirectory();
-    request.filters = {{QStringLiteral("文本文件(*.txt;*.qdm)"), QStringLiteral("*.txt;*.qdm")},
-                       {QStringLiteral("所有文件(*.*)"), QStringLiteral("*.*")}};
-    const std::optional<QString> path = m_services.fileDialogs->Choose(request);
+    request.filters = BookFileFilters();
+    const std::optional<QString> path = m_services.files->Choose(request);
     if (path) OpenPath(*path);
 }
 
@@ -59,7 +51,7 @@ bool CmkedView::OpenPath(const QString& path) {
     qdm::IoStatus status;
     {
         qdm::ui::MirrorBatch batch(m_editor->Mirror());
-        status = m_edit.LoadFile(PathBytes(path), &hadNul);
+        status = m_edit.LoadFile(PathFromQ(path), &hadNul);
     }
     if (!status) {
         Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
@@ -79,18 +71,13 @@ bool CmkedView::OpenPath(const QString& path) {
 // Checking renumbers the sections, so the text changes even when the save is refused.
 bool CmkedView::CheckBeforeSave() {
     std::string message;
-    bool ok;
-    {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
-        m_editor->Mirror().SyncSelectionToModel();
-        ok = qdm::CheckDocument(m_edit, message);
-    }
+    const bool ok = m_editor->RunCommand([&] { return qdm::CheckDocument(m_edit, message); });
     if (!ok) Box(message, "QDM检查出错");
     return ok;
 }
 
 bool CmkedView::SaveTo(const QString& path) {
-    const qdm::IoStatus status = m_edit.SaveFile(PathBytes(path));
+    const qdm::IoStatus status = m_edit.SaveFile(PathFromQ(path));
     if (!status) {
         Box(QStringLiteral("无法保存文件“%1”：\n%2\n磁盘上的文件没有被改动。")
                 .arg(path, Reason(status)),
@@ -103,7 +90,7 @@ void CmkedView::OnFileSave() {
     if (!CheckBeforeSave()) return;
     const std::string current = m_edit.GetFilePath();
     if (!current.empty()) {
-        SaveTo(PathText(qdm::QdmSavePath(current)));
+        SaveTo(QFromPath(qdm::QdmSavePath(current)));
         return;
     }
     FileDialogRequest request;
@@ -112,7 +99,7 @@ void CmkedView::OnFileSave() {
     request.directory = DialogDirectory();
     request.filters = {{QStringLiteral("QDM文件(*.qdm)"), QStringLiteral("*.qdm")},
                        {QStringLiteral("所有文件(*.*)"), QStringLiteral("*.*")}};
-    const std::optional<QString> path = m_services.fileDialogs->Choose(request);
+    const std::optional<QString> path = m_services.files->Choose(request);
     if (path && SaveTo(*path)) SetCurrentFile(*path);
 }
 
@@ -121,11 +108,11 @@ void CmkedView::OnFileSaveAs() {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Save;
     request.defaultSuffix = QStringLiteral("qdm");
-    request.proposedName = PathText(m_strFileName);
+    request.proposedName = QFromPath(m_strFileName);
     request.directory = DialogDirectory();
     request.filters = {{QStringLiteral("qdm文件(*.qdm)"), QStringLiteral("*.qdm")},
                        {QStringLiteral("所有文件(*.*)"), QStringLiteral("*.*")}};
-    const std::optional<QString> path = m_services.fileDialogs->Choose(request);
+    const std::optional<QString> path = m_services.files->Choose(request);
     if (path && SaveTo(*path)) SetCurrentFile(*path);
 }
 

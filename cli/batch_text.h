@@ -26,8 +26,17 @@ class BatchText {
     BatchText(const BatchText&) = delete;
     BatchText& operator=(const BatchText&) = delete;
 
-    // Reads the file as the editor does: its bytes up to the first NUL.
-    IoStatus Load(const std::string& path) { return m_edit.LoadFile(path, &m_hadNul); }
+    // Reads the input ("-": standard input) as the editor reads a file: its bytes up to the
+    // first NUL.
+    IoStatus Load(const std::string& path) {
+        FileText file;
+        IoStatus status = ReadInputText(path, file);
+        if (!status) return status;
+        m_hadNul = file.hadNul;
+        m_edit.SetText(std::move(file.text));
+        m_edit.SetSelection(0, 0);
+        return status;
+    }
     bool HadNul() const { return m_hadNul; }
     CEditBox& Edit() { return m_edit; }
     std::string_view Text() const { return m_edit.Text(); }

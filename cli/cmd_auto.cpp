@@ -36,22 +36,26 @@ int Refuse(const std::string& in, bool json, const std::string& message, BatchTe
 }
 
 int Run(const Args& words) {
-    ParsedArgs args;
+    OneInput cmd;
     std::string error;
-    if (!ParseArgs(words, {"--json"}, {"-o"}, args, error)) return UsageError("auto", error);
-    if (args.operands.size() != 1) return UsageError("auto", "需要正好一个输入文件");
-    const std::string& in = args.operands[0];
+    if (!ParseOneInput(words, {{{"--json"}, {}, {}, {}}}, cmd, error))
+        return UsageError("auto", error);
+    const std::string& in = cmd.in;
     const std::string saveRule = QdmSavePath(in);
-    Target target;
-    if (!ResolveTarget(args, in, saveRule == in ? "" : saveRule, target, error))
+    if (!ResolveTarget(cmd, saveRule == in ? "" : saveRule, error))
         return UsageError("auto",
                           saveRule == in ? in + " 不以 .txt 结尾, 请用 -o 指定输出文件" : error);
-    const bool json = args.Has("--json");
+    const Target& target = cmd.target;
+    const bool json = cmd.args.Has("--json");
 
     BatchText doc;
     if (!LoadForRewrite(doc, in, target)) return kExitUsage;
     std::string message;
-    if (!AutoSection(doc.Edit(), message)) return Refuse(in, json, message, doc, target);
+    if (!AutoSection(doc.Edit(), message)) {
+        if (message == AutoSectionTooLargeMessage())
+            return ResultFits(in, kMaxFileSize), kExitUsage;
+        return Refuse(in, json, message, doc, target);
+    }
     if (!CheckDocument(doc.Edit(), message)) return Refuse(in, json, message, doc, target);
     if (!WriteTarget(target, doc.Text())) return kExitUsage;
 
@@ -60,7 +64,7 @@ int Run(const Args& words) {
     if (json)
         out << JsonLine()
                    .Bool("ok", true)
-                   .Str("output", target.path)
+                   .Path("output", target.path)
                    .Int("sections", sections)
                    .Text()
             << "\n";

@@ -21,7 +21,7 @@ int CheckFile(const std::string& path, bool json) {
     std::string message;
     if (CheckDocument(doc.Edit(), message)) {
         if (json)
-            std::cout << JsonLine().Str("file", path).Bool("ok", true).Text() << "\n";
+            std::cout << JsonLine().Path("file", path).Bool("ok", true).Text() << "\n";
         else
             std::cout << path << ": QDM文件检查正确\n";
         return kExitOk;
@@ -32,7 +32,7 @@ int CheckFile(const std::string& path, bool json) {
     const std::string text = ToTerminal(message);
     if (json)
         std::cout << JsonLine()
-                         .Str("file", path)
+                         .Path("file", path)
                          .Bool("ok", false)
                          .Int("offset", offset)
                          .Int("line", at.line)

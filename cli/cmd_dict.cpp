@@ -2,11 +2,13 @@
 // the editor's settings dialog.
 #include <sys/stat.h>
 
+#include <charconv>
 #include <iostream>
 
 #include "cli/command.h"
 #include "cli/output.h"
 #include "cli/poly_common.h"
+#include "polyphone/poly_dict_edit.h"
 #include "polyphone/poly_rows.h"
 
 namespace qdm::cli {
@@ -36,12 +38,6 @@ bool LoadRows(const CPolyDict& dict, std::vector<std::string>& rows, bool missin
     return false;
 }
 
-bool Save(const CPolyDict& dict, const std::vector<std::string>& rows) {
-    IoStatus io = dict.SaveLines(rows);
-    if (!io) std::cerr << "qdm: 无法写入多音字词典 " << io.Describe() << "\n";
-    return static_cast<bool>(io);
-}
-
 int List(const CPolyDict& dict) {
     std::vector<std::string> rows;
     if (!LoadRows(dict, rows, false)) return kExitUsage;
@@ -52,53 +48,94 @@ int List(const CPolyDict& dict) {
 int Count(const CPolyDict& dict) {
     std::vector<std::string> rows;
     if (!LoadRows(dict, rows, false)) return kExitUsage;
-    std::cout << dict.CountEntries() << "\n";
+    const PolyDictRef snap = dict.Snapshot();
+    std::cout << snap->AppliedCount() << "\n";
+    NoteCrEntries(*snap);
     return kExitOk;
+}
+
+// Reports a failed edit: a read, a refused rewrite (a NUL byte) or a write.
+int EditFailed(const IoStatus& io, bool writeFailed) {
+    if (writeFailed)
+        std::cerr << "qdm: 无法写入多音字词典 " << io.Describe() << "\n";
+    else if (io.reason == PolyDictNulReason())
+        std::cerr << "qdm: 不能改写多音字词典 " << io.Describe() << "\n";
+    else
+        std::cerr << "qdm: 无法读取多音字词典 " << io.Describe() << "\n";
+    return kExitUsage;
 }
 
 int Add(const CPolyDict& dict, const std::string& wordUtf8, const std::string& replacementUtf8) {
     auto word = ToGbk(wordUtf8);
     auto replacement = ToGbk(replacementUtf8);
     if (!word || !replacement) return UsageError(kName, "GBK 无法表示这个词组或拼音中的字符");
-    std::vector<std::string> rows;
-    if (!LoadRows(dict, rows, true)) return kExitUsage;
-    PolyRowCheck check = CheckNewPolyRow(rows, *word, *replacement);
+    PolyRowCheck check = PolyRowCheck::Ok;
+    std::string row;
+    size_t lineNumber = 0;
+    bool writeFailed = false;
+    const IoStatus io = EditPolyDict(
+        dict.GetPath(), true,
+        [&](PolyDictText& text) {
+            std::vector<std::string> rows = text.Lines();
+            if (!text.Tail().empty()) rows.emplace_back(text.Tail());  // about to become a line
+            check = CheckNewPolyRow(rows, *word, *replacement);
+            if (check != PolyRowCheck::Ok) return false;
+            row = BuildPolyRow(*word, *replacement);
+            text.Add(row);
+            lineNumber = rows.size() + 1;
+            return true;
+        },
+        &writeFailed);
+    if (!io) return EditFailed(io, writeFailed);
     if (check != PolyRowCheck::Ok) {
         std::cerr << "qdm: " << ToTerminal(PolyRowMessage(check)) << "\n";
         return kExitFault;
     }
-    rows.push_back(BuildPolyRow(*word, *replacement));
-    if (!Save(dict, rows)) return kExitUsage;
-    std::cout << "已添加第 " << rows.size() << " 行: " << ShowRow(rows.back()) << "\n";
+    std::cout << "已添加第 " << lineNumber << " 行: " << ShowRow(row) << "\n";
     return kExitOk;
 }
 
+// A line number as `list` shows it: decimal digits only (no sign, space or base prefix).
+bool ParseLineNumber(const std::string& word, uint64_t& n) {
+    if (word.empty() || word.find_first_not_of("0123456789") != std::string::npos) return false;
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), n);
+    return ec == std::errc() && end == word.data() + word.size();
+}
+
 int Remove(const CPolyDict& dict, const std::string& indexText) {
-    std::vector<std::string> rows;
-    if (!LoadRows(dict, rows, false)) return kExitUsage;
-    size_t used = 0;
-    long index = 0;
-    try {
-        index = std::stol(indexText, &used);
-    } catch (...) {
-        used = 0;
-    }
-    if (used != indexText.size() || index < 1 || static_cast<size_t>(index) > rows.size())
-        return UsageError(
-            kName, "没有第 " + indexText + " 行 (词典共 " + std::to_string(rows.size()) + " 行)");
-    const std::string removed = rows[static_cast<size_t>(index - 1)];
-    rows.erase(rows.begin() + (index - 1));
-    if (!Save(dict, rows)) return kExitUsage;
+    uint64_t index = 0;
+    const bool plain = ParseLineNumber(indexText, index);
+    size_t lines = 0;
+    bool found = false, writeFailed = false;
+    std::string removed;
+    const IoStatus io = EditPolyDict(
+        dict.GetPath(), false,
+        [&](PolyDictText& text) {
+            const std::vector<std::string> rows = text.Lines();
+            lines = rows.size();
+            found = plain && index >= 1 && index <= lines;
+            if (!found) return false;
+            removed = rows[index - 1];
+            return text.Remove(index - 1);
+        },
+        &writeFailed);
+    if (!io) return EditFailed(io, writeFailed);
+    if (!found)
+        return UsageError(kName,
+                          "没有第 " + indexText + " 行 (词典共 " + std::to_string(lines) + " 行)");
     std::cout << "已删除第 " << index << " 行: " << ShowRow(removed) << "\n";
     return kExitOk;
 }
 
-int Run(const Args& argsIn) {
-    Args args = argsIn;
-    std::string dictPath, error;
-    if (!TakeDictOption(args, dictPath, error)) return UsageError(kName, error);
+int Run(const Args& words) {
+    ArgSpec spec;
+    AddDictOption(spec);
+    ParsedArgs parsed;
+    std::string error;
+    if (!ParseArgs(words, spec, parsed, error)) return UsageError(kName, error);
+    const Args& args = parsed.operands;
     if (args.empty()) return UsageError(kName, "缺少子命令: list、add、remove 或 count");
-    const CPolyDict dict(DictPathOrDefault(dictPath));
+    const CPolyDict dict(DictPath(parsed));
     const std::string& sub = args[0];
     const size_t operands = args.size() - 1;
     if (sub == "list" && operands == 0) return List(dict);
@@ -115,7 +152,9 @@ const Registrar reg(kName,
                      "用法: qdm dict [--dict 词典] list | add 词组 拼音 | remove 行号 | count\n"
                      "  list    按行列出词典(从 1 编号)，与多音字设置对话框一致\n"
                      "  add     追加一行 词组======>>拼音 (词组最多15字节，拼音最多20字节)\n"
-                     "  remove  删除第几行\n"
+                     "  remove  删除第几行 (行号只能是十进制数字)\n"
+                     "add 和 remove 只改动相关的那一行, 其余每个字节 (包括格式不对的行) 保持原样;\n"
+                     "含 NUL 字节的词典不会被改写. 同时运行的修改会依次进行, 不会丢失.\n"
                      "  count   处理时实际应用的条目数(遇到第一条格式不对的行为止)\n"
                      "词典默认在程序所在目录。\n"
                      "例: qdm dict add 银行 yin2hang2\n",

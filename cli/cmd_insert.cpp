@@ -11,26 +11,34 @@
 namespace qdm::cli {
 namespace {
 
-constexpr int32_t kSectionCommand = 0;  // InsertSection rather than InsertTag
+// What a kind word asks for: the section command, or InsertTag with a kind number. A bare
+// number always goes to InsertTag, which refuses the numbers it does not know.
+struct Kind {
+    bool section = false;
+    int32_t number = 0;
+};
 
 // A kind word: an English name, the display name, or a number passed to InsertTag as it is.
-bool ParseKind(const std::string& word, int32_t& kind, std::string& error) {
+bool ParseKind(const std::string& word, Kind& kind, std::string& error) {
     static const std::pair<const char*, int32_t> names[] = {
-        {"section", kSectionCommand},   {"reverse", TAG_REVERSE_SECTION},
-        {"readernote", TAG_READERNOTE}, {"authornote", TAG_AUTHORNOTE},
-        {"trans", TAG_TRANS},           {"emph", TAG_EMPH},
+        {"reverse", TAG_REVERSE_SECTION},
+        {"readernote", TAG_READERNOTE},
+        {"authornote", TAG_AUTHORNOTE},
+        {"trans", TAG_TRANS},
+        {"emph", TAG_EMPH},
     };
+    if (word == "section") return kind.section = true, true;
     for (const auto& [name, number] : names)
-        if (word == name) return kind = number, true;
-    if (ParseInt32(word, kind)) return true;
+        if (word == name) return kind.number = number, true;
+    if (ParseInt32(word, kind.number)) return true;
     const std::optional<std::string> gbkWord = ToGbk(word);
     if (!gbkWord) {
         error = "种类 \"" + word + "\" 含有 GBK 无法表示的字符";
         return false;
     }
     for (int32_t number = TAG_READERNOTE; number <= TAG_REVERSE_SECTION; ++number)
-        if (*gbkWord == KindByNumber(number)->name) return kind = number, true;
-    if (*gbkWord == KindByNumber(TAG_SECTION)->name) return kind = kSectionCommand, true;
+        if (*gbkWord == KindByNumber(number)->name) return kind.number = number, true;
+    if (*gbkWord == KindByNumber(TAG_SECTION)->name) return kind.section = true, true;
     error = "不认识的种类: " + word;
     return false;
 }
@@ -42,27 +50,30 @@ bool ParseSelection(const std::string& word, int32_t& start, int32_t& end) {
 }
 
 int Run(const Args& words) {
-    ParsedArgs args;
+    OneInput cmd;
     std::string error;
-    if (!ParseArgs(words, {"-i", "--json"}, {"-o", "--sel"}, args, error))
+    if (!ParseOneInput(words, {{{"-i", "--json"}, {"--sel"}, {}, {}}, 1, "需要种类和一个输入文件"},
+                       cmd, error))
         return UsageError("insert", error);
-    if (args.operands.size() != 2) return UsageError("insert", "需要种类和一个输入文件");
-    int32_t kind = 0, start = 0, end = 0;
-    if (!ParseKind(args.operands[0], kind, error)) return UsageError("insert", error);
-    if (!args.values.count("--sel")) return UsageError("insert", "缺少 --sel 开始:结束");
-    if (!ParseSelection(args.values.at("--sel"), start, end))
+    Kind kind;
+    int32_t start = 0, end = 0;
+    if (!ParseKind(cmd.leading[0], kind, error)) return UsageError("insert", error);
+    if (!cmd.args.values.count("--sel")) return UsageError("insert", "缺少 --sel 开始:结束");
+    if (!ParseSelection(cmd.args.values.at("--sel"), start, end))
         return UsageError("insert", "--sel 应为 开始:结束 (字节位置, 结束为 -1 表示文本末尾)");
-    const std::string& in = args.operands[1];
-    Target target;
-    if (!ResolveTarget(args, in, "", target, error)) return UsageError("insert", error);
-    const bool json = args.Has("--json");
+    if (!ResolveTarget(cmd, "", error)) return UsageError("insert", error);
+    const std::string& in = cmd.in;
+    const Target& target = cmd.target;
+    const bool json = cmd.args.Has("--json");
 
     BatchText doc;
     if (!LoadForRewrite(doc, in, target)) return kExitUsage;
     doc.Edit().SetSelection(start, end);
     std::string message;
-    const bool ok = kind == kSectionCommand ? InsertSection(doc.Edit(), message)
-                                            : InsertTag(kind, doc.Edit(), message);
+    const bool ok = kind.section ? InsertSection(doc.Edit(), message)
+                                 : InsertTag(kind.number, doc.Edit(), message);
+    // An insertion adds a few dozen bytes; a text that passes 2 GiB with them is not written.
+    if (ok && !ResultFits(in, static_cast<int64_t>(doc.Text().size()))) return kExitUsage;
     if (ok && !WriteTarget(target, doc.Text())) return kExitUsage;
     doc.Selection(start, end);
     std::ostream& out = ReportStream(target);

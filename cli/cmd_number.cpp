@@ -8,16 +8,16 @@ namespace qdm::cli {
 namespace {
 
 int Run(const Args& words) {
-    ParsedArgs args;
+    OneInput cmd;
     std::string error;
-    if (!ParseArgs(words, {"-i"}, {"-o"}, args, error)) return UsageError("number", error);
-    if (args.operands.size() != 1) return UsageError("number", "需要正好一个输入文件");
-    const std::string& in = args.operands[0];
-    Target target;
-    if (!ResolveTarget(args, in, "", target, error)) return UsageError("number", error);
+    if (!ParseOneInput(words, {{{"-i"}, {}, {}, {}}}, cmd, error) || !ResolveTarget(cmd, "", error))
+        return UsageError("number", error);
+    const std::string& in = cmd.in;
+    const Target& target = cmd.target;
 
     BatchText doc;
     if (!LoadForRewrite(doc, in, target)) return kExitUsage;
+    if (!ResultFits(in, NumberedSize(doc.Text()))) return kExitUsage;
     RenumberSections(doc.Edit());
     return WriteTarget(target, doc.Text()) ? kExitOk : kExitUsage;
 }

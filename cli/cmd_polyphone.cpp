@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -11,10 +12,12 @@
 #include "cli/command.h"
 #include "cli/output.h"
 #include "cli/poly_common.h"
+#include "cli/target.h"
 #include "editor/gbk.h"
 #include "polyphone/poly_dir.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_file.h"
+#include "polyphone/poly_order.h"
 #include "polyphone/poly_writer.h"
 
 namespace qdm::cli {
@@ -30,11 +33,6 @@ struct Options {
     std::vector<std::string> paths;
 };
 
-// Skips that say nothing is wrong with the file.
-bool Benign(const PolyFileResult& r) {
-    return r.reason == poly_reason::Empty() || r.reason == poly_reason::IsDictionary();
-}
-
 class Report {
   public:
     Report(const Options& o, int total) : m_opt(o), m_total(total) {
@@ -49,11 +47,12 @@ class Report {
             m_replacements += r.replacements;
         } else {
             ++m_skipped;
-            if (!Benign(r)) m_failed = true;
+            if (!poly_reason::IsBenign(r.reason)) m_failed = true;
+            if (r.reason == poly_reason::TooLarge()) m_tooLarge = true;
         }
         if (m_opt.json) {
             JsonLine line;
-            line.Str("file", r.path).Int("replacements", r.replacements);
+            line.Path("file", r.path).Int("replacements", r.replacements);
             line.Str("status", r.status == PolyFileStatus::Done ? "done" : "skipped");
             if (r.reason.empty())
                 line.Null("reason");
@@ -109,13 +108,20 @@ class Report {
         }
     }
 
+    // A note on standard error that must not tear the progress bar.
+    void Note(const std::string& text) {
+        ClearBar();
+        std::cerr << "qdm: " << text << "\n";
+    }
+
     int Handled() const { return m_files; }
     bool Failed() const { return m_failed; }
+    bool TooLarge() const { return m_tooLarge; }
 
   private:
     const Options& m_opt;
     int m_total;
-    bool m_bar = false, m_barShown = false, m_failed = false;
+    bool m_bar = false, m_barShown = false, m_failed = false, m_tooLarge = false;
     std::chrono::steady_clock::time_point m_lastBar{};
     int m_files = 0, m_done = 0, m_skipped = 0;
     int64_t m_replacements = 0;
@@ -135,30 +141,38 @@ bool Exists(const std::string& path) {
 // writers flushes the results to the disk several at a time; reported in the order given.
 class InPlaceFiles {
   public:
-    InPlaceFiles(const CPolyDict& dict, const Options& o, Report& report)
-        : m_dict(dict), m_opt(o), m_report(report) {}
+    InPlaceFiles(const CPolyDict& dict, const Options& o, Report& report, PolySeenFiles& seen)
+        : m_dict(dict), m_opt(o), m_report(report), m_seen(seen) {}
 
-    void Add(const std::string& path) {
-        const uint64_t seq = m_seq++;
+    // False when the dictionary could not be read any more: the file is left as it was.
+    bool Add(const std::string& path) {
         PolyFileResult r;
         r.path = r.relative = path;
-        std::string text;
+        std::string text, first;
         if (IsDictionaryFile(m_dict, path)) {
             r.reason = poly_reason::IsDictionary();
+        } else if (!m_seen.Claim(path, first)) {
+            r.reason = poly_reason::SameFile(first);
         } else if (LoadFileForPolyphone(path, text, r.reason)) {
-            r.replacements = ApplyDictionary(m_dict, text);
-            if (m_opt.dryRun) {
+            bool lost = false;
+            r.replacements = ApplyDictionary(m_dict, text, &lost);
+            if (lost) return false;
+            if (static_cast<int64_t>(text.size()) >= kMaxFileSize) {
+                r.reason = poly_reason::TooLarge();
+            } else if (m_opt.dryRun) {
                 r.reason = WriteProblem(path);
             } else {
+                const uint64_t seq = m_seq++;
                 PolyWriter::Job job{seq, path, std::move(text)};
                 m_writer.Submit(job, PolyWriter::Clock::time_point::max());
                 m_writing.emplace(seq, std::move(r));
                 Collect();
-                return;
+                return true;
             }
         }
-        Finish(seq, std::move(r));
+        Finish(m_seq++, std::move(r));
         Collect();
+        return true;
     }
 
     void Flush() {
@@ -170,7 +184,10 @@ class InPlaceFiles {
     void Finish(uint64_t seq, PolyFileResult r) {
         r.status = r.reason.empty() ? PolyFileStatus::Done : PolyFileStatus::Skipped;
         if (!r.reason.empty()) r.replacements = 0;
-        m_ready.emplace(seq, std::move(r));
+        m_ready.Put(seq, std::move(r), [&](const PolyFileResult& ready) {
+            m_report.File(ready, std::cout);
+            m_report.Bar(m_report.Handled());
+        });
     }
     void Collect() {
         for (PolyWriter::Done& done : m_writer.TakeDone()) {
@@ -180,54 +197,72 @@ class InPlaceFiles {
             if (!done.status) r.reason = poly_reason::CannotWrite(done.status);
             Finish(done.seq, std::move(r));
         }
-        for (auto it = m_ready.begin(); it != m_ready.end() && it->first == m_next;
-             it = m_ready.erase(it), ++m_next) {
-            m_report.File(it->second, std::cout);
-            m_report.Bar(m_report.Handled());
-        }
     }
 
     const CPolyDict& m_dict;
     const Options& m_opt;
     Report& m_report;
+    PolySeenFiles& m_seen;
     PolyWriter m_writer;
-    uint64_t m_seq = 0, m_next = 0;
-    std::map<uint64_t, PolyFileResult> m_writing, m_ready;
+    uint64_t m_seq = 0;
+    std::map<uint64_t, PolyFileResult> m_writing;
+    PolyInOrder<PolyFileResult> m_ready;
 };
 
-void RunTree(const CPolyDict& dict, const std::string& dir, const Options& o, Report& report) {
-    CPolyDirBatch batch(dict, dir, CPolyDirBatch::Options{o.dryRun});
+// False when the run stopped because the dictionary could not be read any more.
+bool RunTree(const CPolyDict& dict, const std::string& dir, const Options& o, Report& report,
+             PolySeenFiles& seen) {
+    CPolyDirBatch batch(dict, dir, CPolyDirBatch::Options{o.dryRun, &seen});
     batch.Start();
     const int before = report.Handled();
     bool running = true;
     while (running) {
         running = batch.Tick(std::chrono::milliseconds(50));
         for (const PolyFileResult& r : batch.TakeResults()) report.File(r, std::cout);
+        for (const std::string& t : batch.TakeStaleTemporaries())
+            report.Note("注意: " + t + " " + poly_reason::StaleTemporary());
         report.Bar(before + batch.Progress().filesDone + batch.Progress().filesSkipped);
     }
+    return batch.Progress().state != PolyDirState::DictionaryLost;
 }
 
-// IN processed into OUT ("-": standard output); the report goes to standard error then.
+// The run cannot go on without its dictionary; what was done is reported above.
+int DictionaryLost(const CPolyDict& dict, Report& report, std::ostream& out) {
+    report.Note("无法再读取多音字词典 " + DictReadProblem(dict) +
+                "，处理中止: 上面列出的文件已处理，其余文件未改动");
+    report.Summary(out);
+    return kExitUsage;
+}
+
+// IN ("-": standard input) processed into OUT ("-": standard output); the report goes to
+// standard error then.
 int RunToOutput(const CPolyDict& dict, const Options& o) {
     const std::string& in = o.paths[0];
-    std::ostream& log = o.output == "-" ? std::cerr : std::cout;
+    const Target target{o.output};
+    std::ostream& log = ReportStream(target);
     Report report(o, 1);
     PolyFileResult r;
     r.path = r.relative = in;
-    std::string text;
-    if (!LoadFileForPolyphone(in, text, r.reason) && r.reason != poly_reason::Empty()) {
+    FileText file;
+    if (IoStatus io = ReadInputText(in, file); !io) {
+        r.reason = poly_reason::CannotRead(io);
+    } else if (file.hadNul) {
+        r.reason = poly_reason::HasNul();
+    }
+    if (!r.reason.empty()) {
         report.File(r, log);
         report.Summary(log);
         return kExitFault;
     }
-    r.reason.clear();
-    r.replacements = ApplyDictionary(dict, text);
+    bool lost = false;
+    r.replacements = ApplyDictionary(dict, file.text, &lost);
+    if (lost) return DictionaryLost(dict, report, log);
+    if (!ResultFits(in, static_cast<int64_t>(file.text.size()))) return kExitUsage;
     r.status = PolyFileStatus::Done;
     if (!o.dryRun) {
-        if (o.output == "-") {
-            std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-            std::cout.flush();
-        } else if (IoStatus io = WriteFileAtomic(o.output, text); !io) {
+        if (target.ToStdout()) {
+            if (!WriteTarget(target, file.text)) return kExitUsage;
+        } else if (IoStatus io = WriteFileAtomic(o.output, file.text); !io) {
             std::cerr << "qdm: 无法写入 " << io.Describe() << "\n";
             return kExitUsage;
         }
@@ -237,88 +272,95 @@ int RunToOutput(const CPolyDict& dict, const Options& o) {
     return kExitOk;
 }
 
-bool Parse(Args args, Options& o, std::string& dictPath, std::string& error) {
-    if (!TakeDictOption(args, dictPath, error)) return false;
-    bool operandsOnly = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (operandsOnly || a.empty() || a[0] != '-' || a == "-") {
-            o.paths.push_back(a);
-        } else if (a == "--") {
-            operandsOnly = true;
-        } else if (a == "--json") {
-            o.json = true;
-        } else if (a == "--dry-run" || a == "-n") {
-            o.dryRun = true;
-        } else if (a == "-o" || a == "--output") {
-            if (i + 1 >= args.size())
-                return error = "-o 后面要有输出文件 (或 - 表示标准输出)", false;
-            o.hasOutput = true;
-            o.output = args[++i];
-        } else {
-            return error = "不认识的选项: " + a, false;
-        }
-    }
+bool Parse(const Args& words, Options& o, ParsedArgs& args, std::string& error) {
+    ArgSpec spec{{"--json", "--dry-run"},
+                 {"-o"},
+                 {{"-n", "--dry-run"}, {"--output", "-o"}},
+                 {{"-o", "-o 后面要有输出文件 (或 - 表示标准输出)"}}};
+    AddDictOption(spec);
+    if (!ParseArgs(words, spec, args, error)) return false;
+    o.json = args.Has("--json");
+    o.dryRun = args.Has("--dry-run");
+    o.hasOutput = args.Has("-o");
+    o.output = args.Value("-o");
+    o.paths = args.operands;
     if (o.paths.empty()) return error = "缺少要处理的文件或目录", false;
+    if (!o.hasOutput && std::find(o.paths.begin(), o.paths.end(), "-") != o.paths.end())
+        return error = "标准输入 (-) 只能和 -o 一起用", false;
     if (o.hasOutput && (o.paths.size() != 1 || IsDir(o.paths[0])))
         return error = "-o 只能用于一个输入文件", false;
     return true;
 }
 
-int Run(const Args& args) {
+// Notes about the dictionary before a run: where processing stops, and CRs that would go
+// into the books.
+void NoteDictionary(const PolyDictSnapshot& snap) {
+    if (static_cast<size_t>(snap.AppliedCount()) < snap.LineCount())
+        std::cerr << "qdm: 注意: 词典第 " << snap.AppliedCount() + 1
+                  << " 行不是有效条目 (词组======>>拼音)，处理到此为止，只应用前 "
+                  << snap.AppliedCount() << " 条\n";
+    NoteCrEntries(snap);
+}
+
+int Run(const Args& words) {
     Options o;
-    std::string dictPath, error;
-    if (!Parse(args, o, dictPath, error)) return UsageError(kName, error);
-    const CPolyDict dict(DictPathOrDefault(dictPath));
+    ParsedArgs args;
+    std::string error;
+    if (!Parse(words, o, args, error)) return UsageError(kName, error);
+    const CPolyDict dict(DictPath(args));
     if (std::string problem = DictReadProblem(dict); !problem.empty()) {
         std::cerr << "qdm: 无法读取多音字词典 " << problem << "\n";
         return kExitUsage;
     }
-    PolyDictRef snap = dict.Snapshot();
-    if (static_cast<size_t>(snap->AppliedCount()) < snap->LineCount())
-        std::cerr << "qdm: 注意: 词典第 " << snap->AppliedCount() + 1
-                  << " 行不是有效条目 (词组======>>拼音)，处理到此为止，只应用前 "
-                  << snap->AppliedCount() << " 条\n";
+    NoteDictionary(*dict.Snapshot());
     if (o.hasOutput) return RunToOutput(dict, o);
 
     int total = 0;
     bool missing = false;
     for (const std::string& p : o.paths) total += IsDir(p) ? CountFilesInTree(p) : 1;
     Report report(o, total);
-    InPlaceFiles files(dict, o, report);
+    PolySeenFiles seen;
+    InPlaceFiles files(dict, o, report, seen);
     for (const std::string& p : o.paths) {
+        bool dictionaryReadable = true;
         if (!Exists(p)) {
             files.Flush();
-            report.ClearBar();
-            std::cerr << "qdm: " << IoStatus::Fail(p, "No such file or directory").Describe()
-                      << "\n";
+            report.Note(IoStatus::Fail(p, "No such file or directory").Describe());
             missing = true;
         } else if (IsDir(p)) {
             files.Flush();
-            RunTree(dict, p, o, report);
+            dictionaryReadable = RunTree(dict, p, o, report, seen);
         } else {
-            files.Add(p);
+            dictionaryReadable = files.Add(p);
+        }
+        if (!dictionaryReadable) {
+            files.Flush();
+            return DictionaryLost(dict, report, std::cout);
         }
     }
     files.Flush();
     report.Summary(std::cout);
-    if (missing) return kExitUsage;
+    if (missing || report.TooLarge()) return kExitUsage;
     return report.Failed() ? kExitFault : kExitOk;
 }
 
-const Registrar reg(kName,
-                    {"用多音字词典替换文件或整个目录中的多音字",
-                     "用法: qdm polyphone [--dict 词典] [--json] [--dry-run] 路径...\n"
-                     "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n"
-                     "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
-                     "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
-                     "  --dry-run 不写入任何文件，只报告会替换多少\n"
-                     "  --json    每个文件一行 JSON，最后一行是汇总\n"
-                     "  含 NUL 字节的文件(不是文本)、无法读写的文件会被跳过并报告，不会被改动。\n"
-                     "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在或词典无法读取。\n"
-                     "例: qdm polyphone ~/books\n"
-                     "    qdm polyphone book.txt -o out.txt\n",
-                     Run});
+const Registrar reg(
+    kName, {"用多音字词典替换文件或整个目录中的多音字",
+            "用法: qdm polyphone [--dict 词典] [--json] [--dry-run] 路径...\n"
+            "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n"
+            "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
+            "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
+            "  --dry-run 不写入任何文件，只报告会替换多少\n"
+            "  --json    每个文件一行 JSON，最后一行是汇总\n"
+            "  输入为 - 时读标准输入 (只能和 -o 一起用)。\n"
+            "  含 NUL 字节的文件(不是文本)、无法读写的文件和目录会被跳过并报告，不会被改动;\n"
+            "  同一个文件 (例如经过链接) 在一次运行中只处理一次。\n"
+            "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在、词典无法读取\n"
+            "  或结果超过 2 GiB; 被 Ctrl-C 或 kill 中断时为 130 或 143，正在写的\n"
+            "  临时文件会被删除，每本书要么是原样，要么已处理完。\n"
+            "例: qdm polyphone ~/books\n"
+            "    qdm polyphone book.txt -o out.txt\n",
+            Run});
 
 }  // namespace
 }  // namespace qdm::cli

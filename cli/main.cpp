@@ -1,8 +1,14 @@
 // qdm: the editor's rules for batch and scripted work.
+#include <signal.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <thread>
 
 #include "cli/command.h"
+#include "editor/file_io.h"
 
 namespace qdm::cli {
 
@@ -27,12 +33,48 @@ void PrintHelp() {
     std::cout << "\n每个命令的详细用法: qdm help 命令\n";
 }
 
+// Ctrl-C, kill and a closed terminal end qdm through one thread that removes the temporaries
+// being written first, so a book is left old or new and nothing half-written lies beside it.
+// The signals are blocked before any other thread starts, so none of them is interrupted.
+void HandleStopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, sig);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread([set] {
+        int sig = 0;
+        while (sigwait(&set, &sig) != 0) {
+        }
+        RemoveTemporariesAndExit(128 + sig);
+    }).detach();
+}
+
+// A result or report that did not reach standard output (a full disk, a closed pipe) is a
+// failure, whatever the command thought of its work.
+int FinishOutput(int status) {
+    std::cout.flush();
+    bool failed = !std::cout;
+    int err = failed ? errno : 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        failed = true;
+        err = errno;
+    }
+    if (failed) {
+        std::cerr << "qdm: 无法写到标准输出: " << std::strerror(err ? err : EIO) << "\n";
+        status = kExitUsage;
+    }
+    std::cerr.flush();
+    if (!std::cerr || std::fflush(stderr) != 0 || std::ferror(stderr)) status = kExitUsage;
+    return status;
+}
+
 }  // namespace
 }  // namespace qdm::cli
 
-int main(int argc, char** argv) {
+namespace {
+
+int Dispatch(int argc, char** argv) {
     using namespace qdm::cli;
-    std::ios::sync_with_stdio(false);
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
         PrintHelp();
         return argc < 2 ? kExitUsage : kExitOk;
@@ -56,4 +98,12 @@ int main(int argc, char** argv) {
     auto it = Commands().find(name);
     if (it == Commands().end()) return UsageError("", "没有这个命令: " + name + " (qdm --help)");
     return it->second.run(args);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    qdm::cli::HandleStopSignals();
+    return qdm::cli::FinishOutput(Dispatch(argc, argv));
 }

@@ -14,9 +14,61 @@ std::optional<std::string> ToGbk(std::string_view utf8) {
     return gbk::FromUtf8(utf8);
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence at s[i], or 0.
+size_t Utf8SequenceAt(std::string_view s, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = byte(i);
+    if (c < 0x80) return 1;
+    size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size() || byte(i + 1) < lo || byte(i + 1) > hi) return 0;
+    for (size_t k = 2; k < len; ++k)
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+    return len;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const size_t len = Utf8SequenceAt(s, i);
+        if (len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
 std::string JsonQuote(std::string_view s) {
     std::string out = "\"";
-    for (unsigned char c : s) {
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const size_t len = Utf8SequenceAt(s, i);
+        if (len == 0) {
+            out += "\xEF\xBF\xBD";  // U+FFFD for each byte that cannot be decoded
+            ++i;
+            continue;
+        }
+        if (len > 1) {
+            out.append(s.substr(i, len));
+            i += len;
+            continue;
+        }
+        ++i;
         switch (c) {
             case '"':
                 out += "\\\"";
@@ -56,6 +108,16 @@ JsonLine& JsonLine::Str(std::string_view key, std::string_view utf8) {
     Key(key);
     m_body += JsonQuote(utf8);
     return *this;
+}
+
+JsonLine& JsonLine::Path(std::string_view key, std::string_view bytes) {
+    Str(key, bytes);
+    if (IsValidUtf8(bytes)) return *this;
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) hex.append({digits[c >> 4], digits[c & 15]});
+    return Str("path_hex", hex);
 }
 
 JsonLine& JsonLine::Int(std::string_view key, int64_t value) {

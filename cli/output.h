@@ -17,6 +17,9 @@ std::optional<std::string> ToGbk(std::string_view utf8);
 class JsonLine {
   public:
     JsonLine& Str(std::string_view key, std::string_view utf8);
+    // A file name: as a string (bytes that are not UTF-8 shown as U+FFFD), followed, when it
+    // is not valid UTF-8, by "path_hex" with its exact bytes.
+    JsonLine& Path(std::string_view key, std::string_view bytes);
     JsonLine& Int(std::string_view key, int64_t value);
     JsonLine& Bool(std::string_view key, bool value);
     JsonLine& Null(std::string_view key);
@@ -28,6 +31,10 @@ class JsonLine {
     std::string m_body;
 };
 
+// A JSON string; every byte that does not belong to a valid UTF-8 sequence becomes U+FFFD,
+// so the output stays valid UTF-8 whatever the bytes.
 std::string JsonQuote(std::string_view utf8);
+// Whether `bytes` are valid UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
 
 }  // namespace qdm::cli

@@ -4,34 +4,27 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 
 #include "editor/file_io.h"
 
 namespace qdm::cli {
 
-bool TakeDictOption(Args& args, std::string& dictPath, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--") break;
-        if (args[i].rfind("--dict=", 0) == 0) {
-            dictPath = args[i].substr(7);
-            args.erase(args.begin() + static_cast<long>(i));
-            --i;
-        } else if (args[i] == "--dict") {
-            if (i + 1 >= args.size()) {
-                error = "--dict 后面要有词典文件的路径";
-                return false;
-            }
-            dictPath = args[i + 1];
-            args.erase(args.begin() + static_cast<long>(i),
-                       args.begin() + static_cast<long>(i) + 2);
-            --i;
-        }
-    }
-    return true;
+void AddDictOption(ArgSpec& spec) {
+    spec.values.insert("--dict");
+    spec.missingValue["--dict"] = "--dict 后面要有词典文件的路径";
 }
 
-std::string DictPathOrDefault(const std::string& dictPath) {
-    return dictPath.empty() ? CPolyDict::ExecutableDictPath() : dictPath;
+std::string DictPath(const ParsedArgs& args) {
+    const auto it = args.values.find("--dict");
+    return it == args.values.end() || it->second.empty() ? CPolyDict::ExecutableDictPath()
+                                                         : it->second;
+}
+
+void NoteCrEntries(const PolyDictSnapshot& snap) {
+    if (snap.CrEndedCount() > 0)
+        std::cerr << "qdm: 注意: " << snap.CrEndedCount()
+                  << " 个条目以回车符结尾 (回车符会成为替换文本的一部分)\n";
 }
 
 std::string DictReadProblem(const CPolyDict& dict) {

@@ -3,17 +3,19 @@
 // the executable) and the reason it cannot be read.
 #include <string>
 
-#include "cli/command.h"
+#include "cli/args.h"
 #include "polyphone/poly_dict.h"
 
 namespace qdm::cli {
 
-// Removes "--dict PATH" (or "--dict=PATH") from `args`; false with `error` set when the option
-// has no value.
-bool TakeDictOption(Args& args, std::string& dictPath, std::string& error);
+// Adds "--dict PATH" to the options a command takes.
+void AddDictOption(ArgSpec& spec);
 
-// The dictionary file at `dictPath`, or beside the executable when it is empty.
-std::string DictPathOrDefault(const std::string& dictPath);
+// The dictionary file named by --dict, or the one beside the executable.
+std::string DictPath(const ParsedArgs& args);
+
+// "qdm: 注意: N 个条目以回车符结尾" on standard error when entries end in CR.
+void NoteCrEntries(const PolyDictSnapshot& snap);
 
 // Empty when the dictionary file can be read, else "PATH: REASON".
 std::string DictReadProblem(const CPolyDict& dict);

@@ -9,40 +9,22 @@
 
 namespace qdm::cli {
 
-bool ResolveTarget(const ParsedArgs& args, const std::string& in, const std::string& fallback,
-                   Target& out, std::string& error) {
-    const bool inPlace = args.flags.count("-i") > 0;
-    const auto o = args.values.find("-o");
-    if (inPlace && o != args.values.end()) {
-        error = "-o 和 -i 只能选一个";
-        return false;
-    }
-    if (o != args.values.end()) {
-        if (o->second.empty()) {
-            error = "-o 需要一个文件名 (或 - 表示标准输出)";
-            return false;
-        }
-        out.path = o->second;
-    } else if (inPlace) {
-        out.path = in;
-    } else if (!fallback.empty()) {
-        out.path = fallback;
-    } else {
-        error = "需要 -o 输出文件 或 -i 就地修改";
-        return false;
-    }
-    return true;
+IoStatus ReadInputText(const std::string& path, FileText& out) {
+    return path == "-" ? ReadTextFd(0, "标准输入", out) : ReadTextFile(path, out);
+}
+
+bool ResultFits(const std::string& in, int64_t size) {
+    if (size < kMaxFileSize) return true;
+    std::cerr << "qdm: " << (in == "-" ? "标准输入" : in) << ": 结果超过 2 GiB\n";
+    return false;
 }
 
 bool WriteTarget(const Target& target, std::string_view text) {
     if (target.ToStdout()) {
         std::cout.flush();
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-            std::fflush(stdout) != 0) {
-            std::cerr << "qdm: 无法写到标准输出\n";
-            return false;
-        }
-        return true;
+        // A failure is reported once, with its reason, when qdm checks its output at the end.
+        return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+               std::fflush(stdout) == 0;
     }
     IoStatus status = WriteFileAtomic(target.path, text);
     if (!status) PrintIoError(status);

@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "cli/args.h"
 #include "editor/file_io.h"
 
 namespace qdm::cli {
@@ -15,12 +14,15 @@ struct Target {
     bool ToStdout() const { return path == "-"; }
 };
 
-// From -o or -i (exactly one of them). `fallback` is used when neither is given and it is
-// not empty. On failure `error` says why (UTF-8).
-bool ResolveTarget(const ParsedArgs& args, const std::string& in, const std::string& fallback,
-                   Target& out, std::string& error);
+// Reads an input text whole, whatever it is; "-" is standard input.
+IoStatus ReadInputText(const std::string& path, FileText& out);
 
-// Writes the text (atomically to a file); prints the failure and returns false.
+// A result of 2 GiB or more cannot be held with 32-bit positions: prints
+// "qdm: IN: 结果超过 2 GiB" and returns false.
+bool ResultFits(const std::string& in, int64_t size);
+
+// Writes the text (atomically to a file); false on failure, printed for a file (a failure of
+// standard output is reported as qdm ends).
 bool WriteTarget(const Target& target, std::string_view text);
 
 // Standard output, unless the text itself goes there.

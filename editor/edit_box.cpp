@@ -26,6 +26,7 @@ void CEditBox::SetSelection(int32_t start, int32_t end) {
     if (start > end) std::swap(start, end);
     m_selStart = start;
     m_selEnd = end;
+    AssertInvariants();
     NotifySelection();
 }
 
@@ -83,6 +84,8 @@ bool CEditBox::ConsumeExpected(int32_t pos, int32_t removedLen, size_t insertedL
 
 void CEditBox::Change(int32_t pos, int32_t removedLen, std::string_view inserted, bool notify,
                       bool covered) {
+    assert(pos >= 0 && removedLen >= 0 && pos <= Length() - removedLen);
+    assert(m_text.size() - removedLen + inserted.size() < size_t{INT32_MAX});
     covered = ConsumeExpected(pos, removedLen, inserted.size()) || covered;
     if (m_inChar && m_charRecords && pos == m_charStart &&
         removedLen == static_cast<int32_t>(m_charSelected.size()))
@@ -91,6 +94,7 @@ void CEditBox::Change(int32_t pos, int32_t removedLen, std::string_view inserted
     m_text.replace(pos, removedLen, inserted);
     m_modified = true;
     m_selStart = m_selEnd = pos + static_cast<int32_t>(inserted.size());
+    AssertInvariants();
     if (notify && m_observer) {
         m_observer->OnTextReplaced(pos, removedLen, static_cast<int32_t>(inserted.size()));
         m_observer->OnSelectionChanged();

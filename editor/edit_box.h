@@ -2,6 +2,7 @@
 // CEditBox: the document's whole text as GBK bytes with a byte-offset selection, its edit
 // history, the file it came from and its appearance values. It is the one truth about the
 // text; an on-screen widget only mirrors it (see IEditObserver) and feeds edits back.
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -137,6 +138,11 @@ class CEditBox {
     void Change(int32_t pos, int32_t removedLen, std::string_view inserted, bool notify,
                 bool covered = false);
     bool ConsumeExpected(int32_t pos, int32_t removedLen, size_t insertedLen);
+    // Debug builds: the selection lies in the text, in order, and the text fits an int32_t.
+    void AssertInvariants() const {
+        assert(0 <= m_selStart && m_selStart <= m_selEnd && m_selEnd <= Length());
+        assert(m_text.size() <= size_t{INT32_MAX});
+    }
     void NotifySelection();
 
     std::string m_text;

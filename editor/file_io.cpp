@@ -9,11 +9,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <set>
 
 #include "editor/text_buffer.h"
 
 namespace qdm {
 namespace {
+
+constexpr std::string_view kTempMark = ".qdmtmp-";
+constexpr size_t kTempRandom = 6;  // mkostemp's XXXXXX
 
 IoStatus Errno(const std::string& path) {
     return IoStatus::Fail(path, std::strerror(errno));
@@ -38,14 +43,6 @@ std::string BaseOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A link is replaced through its target, so the link itself survives the save.
-std::string ResolveTarget(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    return real ? std::string(real.get()) : path;
-}
-
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t n = ::write(fd, data.data(), data.size());
@@ -58,74 +55,163 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+// The temporaries being written, so that a signal can remove them. Never destroyed: a signal
+// may arrive while static objects are torn down.
+struct TempRegistry {
+    std::mutex lock;
+    std::set<std::string> paths;
+};
+TempRegistry& Temps() {
+    static TempRegistry* registry = new TempRegistry;
+    return *registry;
+}
+
+// Read once: umask() can only be read by setting it, which races with other writer threads.
+mode_t NewFileMode() {
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~mask;
+    }();
+    return mode;
+}
+
+// `cat > target` for a target that is not a regular file: a rename would put a new file in
+// place of a device or a FIFO, and the output would never arrive.
+IoStatus WriteDirectly(const std::string& path, std::string_view data) {
+    Fd f;
+    f.fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+    if (f.fd < 0) return Errno(path);
+    if (!WriteAll(f.fd, data)) return Errno(path);
+    const int fd = f.fd;
+    f.fd = -1;
+    if (::close(fd) != 0) return Errno(path);
+    return {};
+}
+
+// Owner and group first: changing them clears the set-id bits, which the mode then restores
+// where the kernel lets the caller keep them.
+void CopyOwnership(int fd, const struct stat& st) {
+    if (st.st_uid == ::geteuid() && st.st_gid == ::getegid()) return;
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        [[maybe_unused]] int ignored = ::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    }
+}
+
 }  // namespace
 
-IoStatus ReadTextFile(const std::string& path, FileText& out) {
-    Fd f;
-    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (f.fd < 0) return Errno(path);
+bool IsTemporaryName(std::string_view name) {
+    const size_t tail = kTempMark.size() + kTempRandom;
+    return name.size() > tail + 1 && name[0] == '.' &&
+           name.substr(name.size() - tail, kTempMark.size()) == kTempMark;
+}
+
+void RemoveTemporariesAndExit(int code) {
+    Temps().lock.lock();  // held until the end: no writer creates or renames a temporary now
+    for (const std::string& path : Temps().paths) ::unlink(path.c_str());
+    ::_exit(code);
+}
+
+IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
     struct stat st;
-    if (::fstat(f.fd, &st) != 0) return Errno(path);
-    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, std::strerror(EISDIR));
-    if (st.st_size >= kMaxFileSize)
-        return IoStatus::Fail(path, "file is 2 GiB or larger; positions would not fit");
-    std::string data = NewTextBuffer(static_cast<size_t>(st.st_size));
-    data.resize(static_cast<size_t>(st.st_size));
+    if (::fstat(fd, &st) != 0) return Errno(name);
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, std::strerror(EISDIR));
+    const bool regular = S_ISREG(st.st_mode);
+    if (regular && st.st_size >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
+    // A regular file's size is known; anything else is read until it ends, growing the buffer.
+    std::string data = NewTextBuffer(regular ? static_cast<size_t>(st.st_size) : 0);
+    data.resize(regular ? static_cast<size_t>(st.st_size) : 64 * 1024);
     size_t got = 0;
-    while (got < data.size()) {
-        ssize_t n = ::read(f.fd, data.data() + got, data.size() - got);
+    for (;;) {
+        if (got == data.size()) {
+            if (static_cast<int64_t>(got) >= kMaxFileSize)
+                return IoStatus::Fail(name, kTooLargeReason);
+            // A regular file that has not grown ends here; a stream gets room to go on.
+            char probe;
+            if (regular) {
+                const ssize_t n = ::read(fd, &probe, 1);
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) return Errno(name);
+                if (n == 0) break;
+                data.push_back(probe);
+                ++got;
+            }
+            data.resize(std::min<size_t>(std::max<size_t>(data.size() * 2, 64 * 1024),
+                                         static_cast<size_t>(kMaxFileSize)));
+            continue;
+        }
+        const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return Errno(path);
+            return Errno(name);
         }
-        if (n == 0) break;  // the file shrank while we read it
+        if (n == 0) break;
         got += static_cast<size_t>(n);
     }
+    if (static_cast<int64_t>(got) >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
     data.resize(got);
     out.fileSize = static_cast<int64_t>(got);
-    size_t nul = data.find('\0');
+    const size_t nul = data.find('\0');
     out.hadNul = nul != std::string::npos;
     if (out.hadNul) data.resize(nul);
     out.text = std::move(data);
     return {};
 }
 
+IoStatus ReadTextFile(const std::string& path, FileText& out) {
+    Fd f;
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (f.fd < 0) return Errno(path);
+    return ReadTextFd(f.fd, path, out);
+}
+
 IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
-    const std::string path = ResolveTarget(requested);
-    struct stat st;
-    const bool exists = ::stat(path.c_str(), &st) == 0;
+    struct stat lst, st;
+    const bool present = ::lstat(requested.c_str(), &lst) == 0;
+    const bool exists = ::stat(requested.c_str(), &st) == 0;
+    if (present && !exists) return Errno(requested);  // a link that leads nowhere
     if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, std::strerror(EISDIR));
+    if (exists && !S_ISREG(st.st_mode)) return WriteDirectly(requested, data);
+    // A link is replaced through its target, so the link itself survives the save.
+    std::string path = requested;
+    if (present && S_ISLNK(lst.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> real(::realpath(requested.c_str(), nullptr),
+                                                         &std::free);
+        if (!real) return Errno(requested);
+        path = real.get();
+    }
     // A rename would replace a file we may not write; refuse it as an in-place write would.
     if (exists && ::access(path.c_str(), W_OK) != 0) return Errno(requested);
 
-    std::string tmp = DirOf(path) + "/." + BaseOf(path) + ".XXXXXX";
+    std::string tmp = DirOf(path) + "/." + BaseOf(path) + std::string(kTempMark) + "XXXXXX";
     Fd f;
-    f.fd = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (f.fd < 0) return Errno(requested);
-
+    {
+        std::lock_guard<std::mutex> guard(Temps().lock);
+        f.fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+        if (f.fd < 0) return Errno(requested);
+        Temps().paths.insert(tmp);
+    }
     auto fail = [&](int err) {
+        std::lock_guard<std::mutex> guard(Temps().lock);
         ::unlink(tmp.c_str());
+        Temps().paths.erase(tmp);
         return IoStatus::Fail(requested, std::strerror(err));
     };
-    mode_t mode;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(f.fd, mode) != 0) return fail(errno);
-    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
-        // Keeping the owner works only with the right to do so; the save goes on without it.
-        [[maybe_unused]] int ignored = ::fchown(f.fd, st.st_uid, st.st_gid);
-    }
+    if (exists) CopyOwnership(f.fd, st);
+    if (::fchmod(f.fd, exists ? st.st_mode & 07777 : NewFileMode()) != 0) return fail(errno);
     if (!WriteAll(f.fd, data)) return fail(errno);
     if (::fsync(f.fd) != 0) return fail(errno);
-    int fd = f.fd;
+    const int fd = f.fd;
     f.fd = -1;
     if (::close(fd) != 0) return fail(errno);
-    if (::rename(tmp.c_str(), path.c_str()) != 0) return fail(errno);
+    std::lock_guard<std::mutex> guard(Temps().lock);
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        Temps().paths.erase(tmp);
+        return IoStatus::Fail(requested, std::strerror(err));
+    }
+    Temps().paths.erase(tmp);
     return {};
 }
 

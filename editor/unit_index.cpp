@@ -1,6 +1,7 @@
 #include "editor/unit_index.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "editor/gbk.h"
 
@@ -158,6 +159,10 @@ UnitChange UnitIndex::Update(std::string_view text, int32_t pos, int32_t removed
     m_units += scan.units - oldUnits;
     m_bytes += delta;
     m_validStarts = std::min(m_validStarts, first);
+    // The index covers the whole text, and the change lies inside it.
+    assert(m_bytes == static_cast<int32_t>(text.size()));
+    assert(change.byte >= 0 && change.byte + change.newBytes <= m_bytes);
+    assert(change.unit >= 0 && change.unit + change.newUnits <= m_units);
     return change;
 }
 

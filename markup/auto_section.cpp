@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "editor/edit_box.h"
+#include "editor/file_io.h"
+#include "editor/gbk.h"
 #include "editor/text_buffer.h"
 #include "editor/undo_history.h"
 #include "markup/check.h"
@@ -21,21 +23,35 @@ constexpr std::string_view kOpen = "\r\n<vsection=";  // then the number, ">", C
 constexpr std::string_view kClose = "\r\n</vsection> \r\n";
 constexpr std::string_view kBoundaryClose = "\r\n</vsection>\r\n";  // then CR LF and kOpen
 
-// Offsets of the line feeds of x that end a section: at offset 6 or later, none in the last 7
-// bytes, and each at least 11 bytes after the previous one.
-std::vector<uint32_t> BoundaryLineFeeds(std::string_view x) {
-    std::vector<uint32_t> cuts;
-    if (x.size() < 14) return cuts;
+// Calls f(k) for the line feeds of x that end a section: at offset 6 or later, none in the
+// last 7 bytes, and each at least 11 bytes after the previous one.
+template <typename F>
+void ForEachBoundaryLineFeed(std::string_view x, F&& f) {
+    if (x.size() < 14) return;
     const size_t last = x.size() - 8;
     size_t k = 6;
     while (k <= last) {
         const void* hit = std::memchr(x.data() + k, '\n', last + 1 - k);
         if (!hit) break;
         k = static_cast<const char*>(hit) - x.data();
-        cuts.push_back(static_cast<uint32_t>(k));
+        f(k);
         k += 11;
     }
+}
+
+std::vector<uint32_t> BoundaryLineFeeds(std::string_view x) {
+    std::vector<uint32_t> cuts;
+    ForEachBoundaryLineFeed(x, [&](size_t k) { cuts.push_back(static_cast<uint32_t>(k)); });
     return cuts;
+}
+
+size_t SectionedSize(size_t textSize, size_t cuts) {
+    const size_t sections = cuts + 1;
+    size_t digits = 0;
+    for (uint64_t low = 1, width = 1; low <= sections; low *= 10, ++width)
+        digits += (std::min<uint64_t>(sections, low * 10 - 1) - low + 1) * width;
+    return textSize + kClose.size() + cuts * kBoundaryClose.size() + sections * (kOpen.size() + 3) +
+           digits;  // 3: ">" and CR LF
 }
 
 // The sectioned text: section n holds the bytes of x from just after cut n - 1 (or 0) up to
@@ -47,14 +63,7 @@ struct Layout {
     size_t Sections() const { return cuts.size() + 1; }
     size_t PieceStart(size_t i) const { return i == 0 ? 0 : cuts[i - 1] + 1; }
     size_t PieceEnd(size_t i) const { return i < cuts.size() ? cuts[i] + 1 : x.size(); }
-
-    size_t Size() const {
-        size_t digits = 0;
-        for (uint64_t low = 1, width = 1; low <= Sections(); low *= 10, ++width)
-            digits += (std::min<uint64_t>(Sections(), low * 10 - 1) - low + 1) * width;
-        return x.size() + kClose.size() + cuts.size() * kBoundaryClose.size() +
-               Sections() * (kOpen.size() + 3) + digits;  // 3: ">" and CR LF
-    }
+    size_t Size() const { return SectionedSize(x.size(), cuts.size()); }
 };
 
 // CR LF, "<vsection=", n, ">", CR LF; returns its length.
@@ -109,6 +118,16 @@ void SectionText(std::string& text) {
 
 }  // namespace
 
+std::string AutoSectionTooLargeMessage() {
+    return gbk::Lit("结果超过 2 GiB");
+}
+
+int64_t AutoSectionSize(std::string_view text) {
+    size_t cuts = 0;
+    ForEachBoundaryLineFeed(text, [&](size_t) { ++cuts; });
+    return static_cast<int64_t>(SectionedSize(text.size(), cuts));
+}
+
 std::string AutoSectionText(std::string_view text) {
     return Build(Layout{text, BoundaryLineFeeds(text)});
 }
@@ -121,6 +140,10 @@ bool AutoSection(CEditBox& edit, std::string& message) {
     if (p >= 0) {
         edit.SetSelection(p, p + 10);
         edit.ScrollToCaret();
+        return false;
+    }
+    if (AutoSectionSize(x) >= kMaxFileSize) {
+        message = AutoSectionTooLargeMessage();
         return false;
     }
     // What wrapping the whole text in one section leaves behind: its two records and the

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,13 @@ void AutoSection(CEditBox& edit);
 // The same, for callers that report why a text was left unchanged: false with the message of
 // the refused section insertion.
 bool AutoSection(CEditBox& edit, std::string& message);
+
+// The size of AutoSectionText(text), counted without building it (a text whose result would
+// reach 2 GiB is refused: positions are 32-bit).
+int64_t AutoSectionSize(std::string_view text);
+
+// AutoSection's refusal of a text whose result would reach 2 GiB: "结果超过 2 GiB" (GBK).
+std::string AutoSectionTooLargeMessage();
 
 // The sectioned and numbered form of a text that holds no section begin tag.
 std::string AutoSectionText(std::string_view text);

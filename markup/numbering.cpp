@@ -36,14 +36,17 @@ void ForEachBeginTag(std::string_view text, size_t first, F&& f) {
 
 // The text with its begin tags from `first` on numbered n, n + 1, ...; the bytes before
 // `first` are copied as they are.
-std::string Renumbered(std::string_view text, size_t first, uint64_t n) {
+size_t RenumberedSize(std::string_view text, size_t first, uint64_t n) {
     size_t size = text.size();
-    uint64_t k = n;
     ForEachBeginTag(text, first, [&](size_t a, size_t g) {
         const size_t field = g == scan::npos ? 0 : g - (a + kSectionBegin.size());
-        size = size - field + Digits(k++) + (g == scan::npos ? 1 : 0);
+        size = size - field + Digits(n++) + (g == scan::npos ? 1 : 0);
     });
-    std::string out = NewTextBuffer(size);
+    return size;
+}
+
+std::string Renumbered(std::string_view text, size_t first, uint64_t n) {
+    std::string out = NewTextBuffer(RenumberedSize(text, first, n));
     size_t copied = 0;  // text before this offset is already in `out`
     ForEachBeginTag(text, first, [&](size_t a, size_t g) {
         const size_t fieldStart = a + kSectionBegin.size();
@@ -80,6 +83,11 @@ void NumberInPlace(std::string& text) {
 std::string NumberSections(std::string_view text) {
     const size_t first = NextBeginTag(text, 0);
     return first == scan::npos ? std::string(text) : Renumbered(text, first, 1);
+}
+
+int64_t NumberedSize(std::string_view text) {
+    const size_t first = NextBeginTag(text, 0);
+    return static_cast<int64_t>(first == scan::npos ? text.size() : RenumberedSize(text, first, 1));
 }
 
 int32_t CountSections(std::string_view text) {

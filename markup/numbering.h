@@ -12,6 +12,8 @@ class CEditBox;
 void RenumberSections(CEditBox& edit);
 // The same pass over a text, for callers without an edit box.
 std::string NumberSections(std::string_view text);
+// The size of NumberSections(text), counted without building it.
+int64_t NumberedSize(std::string_view text);
 // How many section begin tags the text holds.
 int32_t CountSections(std::string_view text);
 

@@ -26,6 +26,10 @@ PolyDictSnapshot::PolyDictSnapshot(std::string content, bool readable)
         m_lines.push_back(info);
     }
     m_applied = RunEnd(0);
+    for (int n = 0; n < m_applied; ++n) {
+        const LineInfo& l = m_lines[static_cast<size_t>(n)];
+        if (l.end > l.start && all[l.end - 1] == '\r') ++m_crEnded;
+    }
 }
 
 PolyDictSnapshot::~PolyDictSnapshot() = default;

@@ -56,6 +56,9 @@ class PolyDictSnapshot {
     // The entries processing applies: lines 0, 1, ... up to the first line that is not a
     // valid entry.
     int AppliedCount() const { return m_applied; }
+    // Of those, the entries whose line ends in CR (a file written with CR LF line ends): the
+    // CR is part of the replacement and would go into every book.
+    int CrEndedCount() const { return m_crEnded; }
     // A run that has applied `from` entries goes on up to, not including, this entry.
     int RunEnd(int from) const;
     // For a valid entry n.
@@ -84,6 +87,7 @@ class PolyDictSnapshot {
     bool m_readable;
     std::vector<LineInfo> m_lines;
     int m_applied = 0;
+    int m_crEnded = 0;
     mutable std::once_flag m_indexOnce;
     mutable std::unique_ptr<PolyMatchIndex> m_index;
 };

@@ -4,6 +4,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "polyphone/poly_dict_edit.h"
 
 namespace qdm {
 namespace {
@@ -17,37 +22,68 @@ std::string Join(const std::string& dir, const std::string& name) {
     return dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
+int64_t Ns(const timespec& t) {
+    return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
+}
+
+int64_t WallNowNs() {
+    timespec t;
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return Ns(t);
+}
+
+struct Listing {
+    std::vector<DirEntry> entries;
+    std::string problem;                      // why the directory could not be read
+    std::vector<std::string> oldTemporaries;  // modified before `startNs`
+};
+
 // The entries of `dir` worth walking, in byte order of their names: directories (not links to
-// them) to enter, and everything else except links to directories as files.
-std::vector<DirEntry> ListDir(const std::string& dir) {
-    std::vector<DirEntry> out;
+// them) to enter, and everything else except links to directories as files. Temporaries
+// (another run's write in progress, or a killed run's leftover) and lock files are no books.
+Listing ListDir(const std::string& dir, int64_t startNs) {
+    Listing out;
     DIR* d = ::opendir(dir.c_str());
-    if (!d) return out;
+    if (!d) {
+        out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, std::strerror(errno)));
+        return out;
+    }
+    errno = 0;
     while (const dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
         if (name == "." || name == "..") continue;
         unsigned char type = e->d_type;
         const std::string path = Join(dir, name);
         struct stat st;
+        if (IsTemporaryName(name)) {
+            if (::lstat(path.c_str(), &st) == 0 && Ns(st.st_mtim) < startNs)
+                out.oldTemporaries.push_back(path);
+            continue;
+        }
+        if (IsPolyLockName(name)) continue;
         if (type == DT_UNKNOWN) {
             if (::lstat(path.c_str(), &st) != 0) continue;
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
         }
         if (type == DT_LNK && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
-        out.push_back({name, type == DT_DIR});
+        out.entries.push_back({name, type == DT_DIR});
+        errno = 0;
     }
+    if (errno != 0)
+        out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, std::strerror(errno)));
     ::closedir(d);
-    std::sort(out.begin(), out.end(),
+    std::sort(out.entries.begin(), out.entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
     return out;
 }
 
 // Puts `path` into the slot once it is free; false when the stop flag came first.
-bool HandOver(PolyDirShared& shared, std::string path) {
+bool HandOver(PolyDirShared& shared, std::string path, std::string skip = {}) {
     std::unique_lock<std::mutex> lock(shared.lock);
     shared.changed.wait(lock, [&] { return shared.pending.empty() || shared.stop; });
     if (shared.stop) return false;
     shared.pending = std::move(path);
+    shared.pendingSkip = std::move(skip);
     shared.changed.notify_all();
     return true;
 }
@@ -55,6 +91,19 @@ bool HandOver(PolyDirShared& shared, std::string path) {
 bool Stopped(PolyDirShared& shared) {
     std::lock_guard<std::mutex> guard(shared.lock);
     return shared.stop;
+}
+
+// Lists `dir` for the walk: hands it over as skipped when it cannot be read (what could be
+// listed is still walked) and notes the old temporaries. False when the stop flag was set.
+bool ListForWalk(PolyDirShared& shared, const std::string& dir, std::vector<DirEntry>& entries) {
+    Listing listing = ListDir(dir, shared.startNs);
+    if (!listing.oldTemporaries.empty()) {
+        std::lock_guard<std::mutex> guard(shared.lock);
+        for (std::string& t : listing.oldTemporaries)
+            shared.staleTemporaries.push_back(std::move(t));
+    }
+    entries = std::move(listing.entries);
+    return listing.problem.empty() || HandOver(shared, dir, std::move(listing.problem));
 }
 
 }  // namespace
@@ -65,7 +114,9 @@ int CountFilesInTree(const std::string& dir) {
     while (!todo.empty()) {
         const std::string d = std::move(todo.back());
         todo.pop_back();
-        for (DirEntry& e : ListDir(d)) {
+        Listing listing = ListDir(d, 0);
+        if (!listing.problem.empty()) ++count;
+        for (DirEntry& e : listing.entries) {
             if (e.isDir)
                 todo.push_back(Join(d, e.name));
             else
@@ -83,8 +134,9 @@ void PolyDirWalk(PolyDirShared& shared, const std::string& dir) {
         std::vector<DirEntry> entries;
         size_t next = 0;
     };
-    std::vector<Frame> stack;
-    stack.push_back({dir, ListDir(dir)});
+    std::vector<Frame> stack(1);
+    stack[0].path = dir;
+    if (!ListForWalk(shared, dir, stack[0].entries)) return;
     while (!stack.empty()) {
         if (Stopped(shared)) return;
         Frame& top = stack.back();
@@ -95,7 +147,8 @@ void PolyDirWalk(PolyDirShared& shared, const std::string& dir) {
         const DirEntry& e = top.entries[top.next++];
         std::string path = Join(top.path, e.name);
         if (e.isDir) {
-            std::vector<DirEntry> entries = ListDir(path);
+            std::vector<DirEntry> entries;
+            if (!ListForWalk(shared, path, entries)) return;
             stack.push_back({std::move(path), std::move(entries)});
         } else if (!HandOver(shared, std::move(path))) {
             return;
@@ -129,6 +182,7 @@ CPolyDirBatch::CPolyDirBatch(const CPolyDict& dict, std::string directory, Optio
       m_stepper(dict) {
     m_progress.directory = std::move(directory);
     m_progress.totalFiles = CountFilesInTree(m_directory);
+    m_shared.startNs = WallNowNs();
 }
 
 CPolyDirBatch::~CPolyDirBatch() {
@@ -147,24 +201,25 @@ std::string CPolyDirBatch::Relative(const std::string& path) const {
 }
 
 bool CPolyDirBatch::TakeFile() {
-    std::string path;
+    std::string path, skip;
     {
         std::lock_guard<std::mutex> guard(m_shared.lock);
         if (m_shared.pending.empty()) return false;
         path.swap(m_shared.pending);
+        skip.swap(m_shared.pendingSkip);
         m_shared.changed.notify_all();
     }
     m_currentPath = std::move(path);
     m_currentSeq = m_nextSeq++;
     m_progress.currentFile = Relative(m_currentPath);
-    return true;
+    if (skip.empty()) return true;
+    Skip(std::move(skip));
+    return false;
 }
 
 void CPolyDirBatch::Record(uint64_t seq, PolyFileResult result) {
-    m_finished.emplace(seq, std::move(result));
-    for (auto it = m_finished.begin(); it != m_finished.end() && it->first == m_nextToReport;
-         it = m_finished.erase(it), ++m_nextToReport)
-        m_results.push_back(std::move(it->second));
+    m_finished.Put(seq, std::move(result),
+                   [&](PolyFileResult& r) { m_results.push_back(std::move(r)); });
 }
 
 void CPolyDirBatch::Skip(std::string reason) {
@@ -175,7 +230,11 @@ void CPolyDirBatch::Skip(std::string reason) {
 }
 
 void CPolyDirBatch::OpenFile() {
+    if (!m_dict.Snapshot()->Readable()) return StopForLostDictionary();
     if (IsDictionaryFile(m_dict, m_currentPath)) return Skip(poly_reason::IsDictionary());
+    std::string first;
+    PolySeenFiles& seen = m_options.seen ? *m_options.seen : m_ownSeen;
+    if (!seen.Claim(m_currentPath, first)) return Skip(poly_reason::SameFile(first));
     std::string text, reason;
     if (!LoadFileForPolyphone(m_currentPath, text, reason)) return Skip(std::move(reason));
     m_stepper.Begin(std::move(text));
@@ -190,6 +249,12 @@ bool CPolyDirBatch::FinishFile(PolyWriter::Clock::time_point deadline) {
     if (!m_processed) {
         m_processed = true;
         m_job = {m_currentSeq, m_currentPath, m_stepper.TakeText()};
+        if (static_cast<int64_t>(m_job.text.size()) >= kMaxFileSize) {
+            m_job = {};
+            m_progress.wordsReplaced -= m_fileReplacements;
+            Skip(poly_reason::TooLarge());
+            return true;
+        }
     }
     if (m_options.dryRun) {
         std::string problem = WriteProblem(m_currentPath);
@@ -249,9 +314,7 @@ bool CPolyDirBatch::Tick(PolyBudget budget) {
     using Clock = std::chrono::steady_clock;
     if (m_progress.state == PolyDirState::Ready) Start();
     if (m_progress.state != PolyDirState::Running) return false;
-    const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline =
-        budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
+    const Clock::time_point deadline = PolyDeadline(budget);
     do {
         CollectWrites();
         if (m_inHand) {
@@ -260,6 +323,10 @@ bool CPolyDirBatch::Tick(PolyBudget budget) {
                 continue;
             }
             PolyStepReport r = m_stepper.StepFor(deadline - Clock::now());
+            if (r.dictUnreadable) {
+                StopForLostDictionary();
+                return false;
+            }
             m_fileReplacements += r.replacements;
             m_progress.wordsReplaced += r.replacements;
             if (r.applied > 0) {
@@ -281,6 +348,7 @@ bool CPolyDirBatch::Tick(PolyBudget budget) {
         }
         if (!walkOver) {
             if (TakeFile()) OpenFile();
+            if (m_progress.state != PolyDirState::Running) return false;
             continue;
         }
         // Every file is taken: wait for the last writes, then the final state.
@@ -309,7 +377,31 @@ void CPolyDirBatch::Interrupt() {
     }
     m_writer.Drain();
     CollectWrites();
-    if (m_progress.state != PolyDirState::Finished) m_progress.state = PolyDirState::Interrupted;
+    if (m_progress.state == PolyDirState::Running || m_progress.state == PolyDirState::Ready)
+        m_progress.state = PolyDirState::Interrupted;
+}
+
+// Processing without the dictionary would report every later file as done with nothing
+// replaced: the run ends here, with what was written so far reported.
+void CPolyDirBatch::StopForLostDictionary() {
+    Interrupt();
+    m_progress.state = PolyDirState::DictionaryLost;
+}
+
+std::vector<std::string> CPolyDirBatch::TakeStaleTemporaries() {
+    std::lock_guard<std::mutex> guard(m_shared.lock);
+    std::vector<std::string> out;
+    out.swap(m_shared.staleTemporaries);
+    return out;
+}
+
+bool PolySeenFiles::Claim(const std::string& path, std::string& firstPath) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return true;  // the read will say why
+    const auto [it, fresh] = m_seen.emplace(
+        std::make_pair(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)), path);
+    if (!fresh) firstPath = it->second;
+    return fresh;
 }
 
 std::vector<PolyFileResult> CPolyDirBatch::TakeResults() {

@@ -39,22 +39,38 @@
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_file.h"
+#include "polyphone/poly_order.h"
 #include "polyphone/poly_writer.h"
 
 namespace qdm {
 
-// Files under `dir`, every kind counted (links to directories are not entered); 0 for a
-// directory that cannot be read.
+// Entries under `dir` the walk hands over: files of every kind (links to directories are not
+// entered, temporaries and lock files are passed over) and directories that cannot be read.
 int CountFilesInTree(const std::string& dir);
 
-// The one lock and what it guards: the pending path (empty: the slot is free) and the two
-// flags. Never held across file access or enumeration.
+// The one lock and what it guards: the pending path (empty: the slot is free) with the reason
+// it is to be skipped (a directory that cannot be read), the two flags and the temporaries
+// found that are older than the walk. Never held across file access or enumeration.
 struct PolyDirShared {
     std::mutex lock;
     std::condition_variable changed;  // the slot was filled or emptied, or a flag was set
     std::string pending;
+    std::string pendingSkip;
     bool walkFinished = false;
     bool stop = false;
+    int64_t startNs = 0;  // wall clock; set before the walker starts
+    std::vector<std::string> staleTemporaries;
+};
+
+// Which files a run has processed (device and inode), so that a file reached by several
+// paths is processed once; owned by the caller that drives one or more batches.
+class PolySeenFiles {
+  public:
+    // True the first time `path`'s file is met; otherwise false with the first path.
+    bool Claim(const std::string& path, std::string& firstPath);
+
+  private:
+    std::map<std::pair<uint64_t, uint64_t>, std::string> m_seen;
 };
 
 // Walks `dir` depth first, handing each file over through the slot; returns early when the
@@ -65,10 +81,12 @@ void PolyDirWalk(PolyDirShared& shared, const std::string& dir);
 void PolyDirThread(PolyDirShared& shared, std::string dir);
 
 enum class PolyDirState {
-    Ready,        // constructed, files counted, walker not started
-    Running,      // walking and processing
-    Finished,     // every file handled; percent is 100
-    Interrupted,  // Interrupt() was called; the walker has ended
+    Ready,           // constructed, files counted, walker not started
+    Running,         // walking and processing
+    Finished,        // every file handled; percent is 100
+    Interrupted,     // Interrupt() was called; the walker has ended
+    DictionaryLost,  // the dictionary could not be read any more: the run stopped, the file in
+                     // hand unwritten; the walker has ended and every write has finished
 };
 
 struct PolyDirProgress {
@@ -88,6 +106,8 @@ class CPolyDirBatch {
   public:
     struct Options {
         bool dryRun = false;  // process but write nothing; results say what would change
+        // Files already processed by the run this batch belongs to; null: the batch alone.
+        PolySeenFiles* seen = nullptr;
     };
 
     // Counts the files of `directory` before returning.
@@ -111,6 +131,9 @@ class CPolyDirBatch {
     const PolyDirProgress& Progress() const { return m_progress; }
     // Records of the files finished (done or skipped) since the last call, in order.
     std::vector<PolyFileResult> TakeResults();
+    // Temporaries older than the run met since the last call: left by a run that was killed,
+    // or by one still writing. Neither processed nor removed.
+    std::vector<std::string> TakeStaleTemporaries();
 
   private:
     bool TakeFile();  // moves the pending path into hand; false when the slot is empty
@@ -121,10 +144,12 @@ class CPolyDirBatch {
     void CollectWrites();
     void UpdatePercent();
     void EnterFinalState();
+    void StopForLostDictionary();
     std::string Relative(const std::string& path) const;
 
     const CPolyDict& m_dict;
     Options m_options;
+    PolySeenFiles m_ownSeen;
     PolyDirShared m_shared;
     std::thread m_walker;
     std::string m_directory;  // without trailing separators ("/" stays "/")
@@ -138,9 +163,8 @@ class CPolyDirBatch {
     int64_t m_fileReplacements = 0;
     PolyDirProgress m_progress;
     PolyWriter m_writer;
-    std::map<uint64_t, PolyFileResult> m_writing;   // handed to the writers, by number
-    std::map<uint64_t, PolyFileResult> m_finished;  // final, waiting for earlier numbers
-    uint64_t m_nextToReport = 0;
+    std::map<uint64_t, PolyFileResult> m_writing;  // handed to the writers, by number
+    PolyInOrder<PolyFileResult> m_finished;        // final records, waiting for earlier numbers
     std::vector<PolyFileResult> m_results;
 };
 

@@ -106,6 +106,12 @@ int ReplaceWordInText(std::string& text, std::string_view word, std::string_view
     return count;
 }
 
+std::chrono::steady_clock::time_point PolyDeadline(PolyBudget budget) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    return budget >= Clock::time_point::max() - now ? Clock::time_point::max() : now + budget;
+}
+
 // ---- the stepper ----------------------------------------------------------------------------
 
 CPolyStepper::CPolyStepper(const CPolyDict& dict) : m_dict(dict) {}
@@ -140,14 +146,13 @@ PolyStepReport CPolyStepper::StepFor(PolyBudget budget) {
         return report;
     }
     if (!m_run && budget <= PolyBudget::zero()) return StepOne();
-    const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline =
-        budget >= Clock::time_point::max() - start ? Clock::time_point::max() : start + budget;
+    const Clock::time_point deadline = PolyDeadline(budget);
     if (!m_run) {
         // A pass starts with the dictionary file as it is now.
         PolyDictRef snap = m_dict.Snapshot();
-        if (snap->RunEnd(m_index) <= m_index) {
+        if (!snap->Readable() || snap->RunEnd(m_index) <= m_index) {
             report.exhausted = true;
+            report.dictUnreadable = !snap->Readable();
             return report;
         }
         m_run = std::make_unique<PolyRun>(std::move(m_text), snap, m_index);
@@ -182,7 +187,9 @@ PolyStepReport CPolyStepper::StepOne() {
         report.applied = 1;
         report.replacements = m_lastCount;
     }
-    report.exhausted = !m_dict.Snapshot()->IsEntry(static_cast<size_t>(m_index));
+    const PolyDictRef snap = m_dict.Snapshot();
+    report.exhausted = !snap->IsEntry(static_cast<size_t>(m_index));
+    report.dictUnreadable = !snap->Readable();
     return report;
 }
 
@@ -193,14 +200,17 @@ std::string CPolyStepper::TakeText() {
     return std::move(m_text);
 }
 
-int64_t ApplyDictionary(const CPolyDict& dict, std::string& text) {
+int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, bool* dictUnreadable) {
     CPolyStepper stepper(dict);
     stepper.Begin(std::move(text));
     int64_t total = 0;
     for (;;) {
         PolyStepReport r = stepper.StepFor(kPolyNoLimit);
         total += r.replacements;
-        if (r.exhausted) break;
+        if (r.exhausted) {
+            if (dictUnreadable) *dictUnreadable = r.dictUnreadable;
+            break;
+        }
     }
     text = stepper.TakeText();
     return total;

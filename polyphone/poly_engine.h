@@ -46,12 +46,18 @@ int ReplaceWordInto(std::string_view text, std::string_view word, std::string_vi
 
 using PolyBudget = std::chrono::steady_clock::duration;
 inline constexpr PolyBudget kPolyNoLimit = PolyBudget::max();
+// Now plus `budget`; a budget that reaches past the clock's range (kPolyNoLimit) gives
+// time_point::max(), which never expires.
+std::chrono::steady_clock::time_point PolyDeadline(PolyBudget budget);
 
 // What one StepFor call did.
 struct PolyStepReport {
     int applied = 0;           // entries counted as applied by this call (see above)
     int64_t replacements = 0;  // replacements made in this call
     bool exhausted = false;    // the dictionary is exhausted: the run is complete
+    // The dictionary file could not be read when a pass was to start: the run ends with
+    // `exhausted` set, but the text did not get the dictionary.
+    bool dictUnreadable = false;
 };
 
 class PolyRun;  // poly_run.h
@@ -104,6 +110,7 @@ class CPolyStepper {
 };
 
 // The whole dictionary over a text in one go (the fast path); returns the replacements made.
-int64_t ApplyDictionary(const CPolyDict& dict, std::string& text);
+// `dictUnreadable` (when given) says the file could not be read when a pass was to start.
+int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, bool* dictUnreadable = nullptr);
 
 }  // namespace qdm

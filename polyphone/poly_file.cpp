@@ -24,6 +24,23 @@ std::string Empty() {
 std::string IsDictionary() {
     return "是多音字词典文件本身，未处理";
 }
+std::string SameFile(const std::string& firstPath) {
+    return "与 " + firstPath + " 是同一文件";
+}
+std::string TooLarge() {
+    return "结果超过 2 GiB";
+}
+std::string StaleTemporary() {
+    return "是较早留下的临时文件 (可能来自被中断的运行)，未处理也未删除";
+}
+bool IsBenign(const std::string& reason) {
+    constexpr std::string_view before = "与 ", after = " 是同一文件";
+    const std::string_view r = reason;
+    const bool sameFile = r.size() > before.size() + after.size() &&
+                          r.substr(0, before.size()) == before &&
+                          r.substr(r.size() - after.size()) == after;
+    return sameFile || reason == Empty() || reason == IsDictionary();
+}
 std::string CannotRead(const IoStatus& status) {
     return "无法读取: " + status.reason;
 }

@@ -43,6 +43,11 @@ std::string NotRegular();
 std::string HasNul();
 std::string Empty();
 std::string IsDictionary();
+std::string SameFile(const std::string& firstPath);  // "与 FIRST 是同一文件"
+std::string TooLarge();                              // "结果超过 2 GiB"
+std::string StaleTemporary();
+// Skips that say nothing is wrong with the file (empty, the dictionary, met before).
+bool IsBenign(const std::string& reason);
 std::string CannotRead(const IoStatus& status);
 std::string CannotWrite(const IoStatus& status);
 }  // namespace poly_reason

@@ -18,6 +18,11 @@ bool BreaksLine(std::string_view s) {
     return s.find_first_of(std::string_view("\r\n\0", 3)) != s.npos;
 }
 
+// The loader's search: a separator found where a GBK character starts.
+bool HoldsSeparator(std::string_view s) {
+    return gbk::Find(s, kPolySeparator, 0, true) != gbk::npos;
+}
+
 }  // namespace
 
 PolyRowCheck CheckNewPolyRow(const std::vector<std::string>& rows, std::string_view word,
@@ -27,6 +32,7 @@ PolyRowCheck CheckNewPolyRow(const std::vector<std::string>& rows, std::string_v
     if (word.size() > kPolyMaxWordBytes) return PolyRowCheck::WordTooLong;
     if (replacement.size() > kPolyMaxReplacementBytes) return PolyRowCheck::ReplacementTooLong;
     if (BreaksLine(word) || BreaksLine(replacement)) return PolyRowCheck::LineBreak;
+    if (HoldsSeparator(word) || HoldsSeparator(replacement)) return PolyRowCheck::Separator;
     const std::string row = BuildPolyRow(word, replacement);
     for (const std::string& existing : rows)
         if (existing == row) return PolyRowCheck::Exists;
@@ -47,6 +53,8 @@ std::string PolyRowMessage(PolyRowCheck check) {
             return gbk::Lit("拼音最多20个字节(10个汉字)");
         case PolyRowCheck::LineBreak:
             return gbk::Lit("词组和拼音中不能有换行符");
+        case PolyRowCheck::Separator:
+            return gbk::Lit("词组和拼音中不能有======>>");
         case PolyRowCheck::Exists:
             return gbk::Lit("项目已存在");
     }

@@ -22,6 +22,7 @@ enum class PolyRowCheck {
     WordTooLong,         // more than kPolyMaxWordBytes
     ReplacementTooLong,  // more than kPolyMaxReplacementBytes
     LineBreak,           // a CR, LF or NUL would break the file's line structure
+    Separator,           // "======>>" in either field would split the line elsewhere
     Exists,              // "项目已存在": an equal row is already in the list
 };
 

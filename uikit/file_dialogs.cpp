@@ -30,4 +30,9 @@ std::optional<QString> QtFileDialogs::Choose(const FileDialogRequest& request) {
     return dialog.selectedFiles().first();
 }
 
+QList<FileFilter> BookFileFilters() {
+    return {{QStringLiteral("文本文件(*.txt;*.qdm)"), QStringLiteral("*.txt;*.qdm")},
+            {QStringLiteral("所有文件(*.*)"), QStringLiteral("*.*")}};
+}
+
 }  // namespace qdm::ui

@@ -23,6 +23,9 @@ struct FileDialogRequest {
     QList<FileFilter> filters;  // the first is selected
 };
 
+// The filters of every dialog that opens a book: "文本文件(*.txt;*.qdm)", then all files.
+QList<FileFilter> BookFileFilters();
+
 class IFileDialogs {
   public:
     virtual ~IFileDialogs() = default;

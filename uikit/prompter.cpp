@@ -7,10 +7,6 @@
 
 namespace qdm::ui {
 
-QString FromGbk(std::string_view gbk) {
-    return QString::fromStdString(gbk::ToUtf8(gbk));
-}
-
 void QtPrompter::Message(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_owner);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));

@@ -24,7 +24,4 @@ class QtPrompter : public IPrompter {
     QWidget* m_owner;
 };
 
-// A GBK text of the engine, for the screen.
-QString FromGbk(std::string_view gbk);
-
 }  // namespace qdm::ui

@@ -7,6 +7,10 @@
 
 namespace qdm::ui {
 
+QString QFromGbk(std::string_view gbkText) {
+    return QString::fromStdString(gbk::ToUtf8(gbkText));
+}
+
 QString QLit(std::string_view utf8) {
     return QFromGbk(gbk::Lit(utf8));
 }

@@ -5,14 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "uikit/prompter.h"
-
 namespace qdm::ui {
 
 // GBK bytes as shown on screen (unmapped units as U+FFFD).
-inline QString QFromGbk(std::string_view gbkText) {
-    return qdm::ui::FromGbk(gbkText);
-}
+QString QFromGbk(std::string_view gbkText);
 // A system text written as a UTF-8 literal, taken through its exact GBK bytes.
 QString QLit(std::string_view utf8);
 // GBK bytes of an on-screen text; characters GBK cannot hold are dropped.

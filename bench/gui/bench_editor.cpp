@@ -138,7 +138,7 @@ struct Window {
     Prompter prompter;
     NoFileDialogs files;
     NoAppearanceDialogs appearance;
-    qdm::ui::CmkedApp app{qdm::ui::Dialogs{&prompter, &files, &appearance}};
+    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance}};
 
     Window() {
         ResetPeak();

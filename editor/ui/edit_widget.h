@@ -21,6 +21,15 @@ class EditWidget : public QPlainTextEdit {
     // Draws with the model's font and colours again (after its text colour was set).
     void ApplyAppearance();
 
+    // Runs a command on the model: it starts from the selection the user sees, and the
+    // widget is brought up to date once, when the command returns.
+    template <class Work>
+    auto RunCommand(Work&& work) {
+        MirrorBatch batch(*m_mirror);
+        m_mirror->SyncSelectionToModel();
+        return work();
+    }
+
   signals:
     // A character GBK cannot hold was refused; the message says which.
     void refused(const QString& message);

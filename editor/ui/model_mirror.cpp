@@ -240,40 +240,50 @@ void ModelMirror::OnContentsChange(int pos, int removed, int added) {
         QueueFlush();
         return;
     }
-    // The window may run past the text (the final block separator); both ends are clamped
-    // so that what follows the window is the same length in old and new text.
+    const WidgetEdit edit = ChangedMiddle(ClampWindow(pos, removed, added));
+    if (edit.wasChars == 0 && edit.now.isEmpty()) return;  // layout only (preedit)
+    ApplyToModel(edit);
+}
+
+// The window may run past the text (the final block separator); both ends are clamped so
+// that what follows the window is the same length in the old and the new text.
+ModelMirror::Window ModelMirror::ClampWindow(int pos, int removed, int added) const {
     const int32_t oldLen = m_index.Units();
     const int32_t newLen = m_view.document()->characterCount() - 1;
     pos = std::clamp(pos, 0, std::min(oldLen, newLen));
-    int32_t oldEnd = std::min(pos + removed, oldLen);
-    int32_t newEnd = std::min(pos + added, newLen);
+    const int32_t oldEnd = std::min(pos + removed, oldLen);
+    const int32_t newEnd = std::min(pos + added, newLen);
     const int32_t tail = std::min(oldLen - oldEnd, newLen - newEnd);
-    oldEnd = oldLen - tail;
-    newEnd = newLen - tail;
+    return {pos, oldLen - tail, newLen - tail};
+}
 
+// Qt reports wider windows than the edit (a whole block for input-method commits and
+// pastes): only the characters that differ between model and widget are the edit.
+ModelMirror::WidgetEdit ModelMirror::ChangedMiddle(const Window& w) const {
     const std::string_view text = m_model.Text();
-    const int32_t b0 = ByteOfUnit(pos), b1 = ByteOfUnit(oldEnd);
+    const int32_t b0 = ByteOfUnit(w.pos), b1 = ByteOfUnit(w.oldEnd);
     const QString was = DecodeUnits(text.substr(b0, b1 - b0));
-    const QString now = WidgetChars(pos, newEnd);
+    const QString now = WidgetChars(w.pos, w.newEnd);
     const Trim t = CommonEnds(was, now);
-    if (t.prefix == was.size() && t.prefix == now.size()) return;  // layout only (preedit)
-
-    const int32_t first = pos + static_cast<int32_t>(t.prefix);
-    const int32_t wasMid = static_cast<int32_t>(was.size() - t.prefix - t.suffix);
     const int32_t nowMid = static_cast<int32_t>(now.size() - t.prefix - t.suffix);
-    const QStringView inserted = QStringView(now).mid(t.prefix, nowMid);
-    const Encoded enc = EncodeChars(inserted);
+    return {w.pos + static_cast<int32_t>(t.prefix),
+            static_cast<int32_t>(was.size() - t.prefix - t.suffix), now.mid(t.prefix, nowMid)};
+}
+
+void ModelMirror::ApplyToModel(const WidgetEdit& edit) {
+    const int32_t nowChars = static_cast<int32_t>(edit.now.size());
+    const Encoded enc = EncodeChars(edit.now);
     if (enc.refusedAt >= 0) {
-        emit refused(RefusalMessage(inserted, enc.refusedAt));
-        ScheduleResync({first, nowMid, wasMid});
+        emit refused(RefusalMessage(edit.now, enc.refusedAt));
+        ScheduleResync({edit.first, nowChars, edit.wasChars});
         return;
     }
-    const int32_t mb0 = ByteOfUnit(first), mb1 = ByteOfUnit(first + wasMid);
+    const int32_t mb0 = ByteOfUnit(edit.first), mb1 = ByteOfUnit(edit.first + edit.wasChars);
     const int32_t insertedLen = static_cast<int32_t>(enc.bytes.size());
     m_model.ApplyWidgetEdit(mb0, mb1 - mb0, enc.bytes);
     emit bytesReplaced(mb0, mb1 - mb0, insertedLen);
     const UnitChange c = m_index.Update(m_model.Text(), mb0, mb1 - mb0, insertedLen);
-    CheckMirrored(c, c.oldUnits - wasMid + nowMid);
+    CheckMirrored(c, c.oldUnits - edit.wasChars + nowChars);
     m_textChangedPending = true;
     Settle();
 }

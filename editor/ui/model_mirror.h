@@ -55,6 +55,18 @@ class ModelMirror : public QObject, private IEditObserver {
         int32_t widgetChars;  // characters the widget shows there now
         int32_t modelUnits;   // units the model holds there
     };
+    // A contentsChange window in widget characters: [pos, oldEnd) before, [pos, newEnd) now.
+    struct Window {
+        int32_t pos;
+        int32_t oldEnd;
+        int32_t newEnd;
+    };
+    // What the user changed: `wasChars` characters from `first` became `now`.
+    struct WidgetEdit {
+        int32_t first;
+        int32_t wasChars;
+        QString now;
+    };
 
     void OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedLen) override;
     void OnTextReset() override;
@@ -63,6 +75,9 @@ class ModelMirror : public QObject, private IEditObserver {
     void OnAppearanceChanged() override;
 
     void OnContentsChange(int pos, int removed, int added);
+    Window ClampWindow(int pos, int removed, int added) const;
+    WidgetEdit ChangedMiddle(const Window& w) const;
+    void ApplyToModel(const WidgetEdit& edit);
     void OnWidgetCursorMoved();
     // Carries out what a batch postponed, once no batch is open.
     void Settle();

@@ -56,7 +56,9 @@ TEST(QdmPolyphone, DryRunWritesNothingAndOutputGoesElsewhere) {
             "共 1 个文件: 处理 1 个，跳过 0 个，替换多音字 2 个 (试运行，没有写入任何文件)\n");
     EXPECT_EQ(Slurp(book), kBook);
 
-    run = RunQdm({"polyphone", "--dict", dict, "-o", dir.File("out.txt"), book});
+    EXPECT_EQ(RunQdm({"polyphone", "-n", "--dict=" + dict, book}).out, run.out);
+
+    run = RunQdm({"polyphone", "--dict", dict, "--output", dir.File("out.txt"), book});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(Slurp(dir.File("out.txt")), "yin2hang2\xA3\xAChang2zhang3\r\n");
     EXPECT_EQ(Slurp(book), kBook);
@@ -74,6 +76,10 @@ TEST(QdmPolyphone, UsageAndMissingFilesAreErrors) {
     EXPECT_EQ(RunQdm({"polyphone", "--dict", dict}).exitCode, 2);
     EXPECT_EQ(RunQdm({"polyphone", "--dict", dict, "--bogus", dir.File("x")}).exitCode, 2);
     EXPECT_EQ(RunQdm({"polyphone", "--dict", dict, "-o", "o", "a", "b"}).exitCode, 2);
+    EXPECT_EQ(RunQdm({"polyphone", dir.File("x"), "-o"}).err,
+              "qdm: -o 后面要有输出文件 (或 - 表示标准输出)\n用法见: qdm help polyphone\n");
+    EXPECT_EQ(RunQdm({"dict", "list", "--dict"}).err,
+              "qdm: --dict 后面要有词典文件的路径\n用法见: qdm help dict\n");
     auto run = RunQdm({"polyphone", "--dict", dict, dir.File("missing.txt")});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("missing.txt: No such file or directory"), std::string::npos);

@@ -109,9 +109,13 @@ TEST(QdmInsert, WrapsTheRangeOrReportsTheRefusalAndWritesNothing) {
               "{\"ok\":false,\"message\":\"section之间不能嵌套;\",\"selection\":[0,10]}\n");
     EXPECT_EQ(Slurp(in), text);
 
-    run = RunQdm({"insert", "7", "--sel", "13:13", "-i", in});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, in + ": 未知格式 (选择 13:13)\n");
+    // A bare number is a kind number for InsertTag, even where no kind has it.
+    for (const char* number : {"0", "7", "-1"}) {
+        run = RunQdm({"insert", number, "--sel", "13:13", "-i", in});
+        EXPECT_EQ(run.exitCode, 1) << number;
+        EXPECT_EQ(run.out, in + ": 未知格式 (选择 13:13)\n") << number;
+    }
+    EXPECT_EQ(Slurp(in), text);
 }
 
 TEST(QdmInsert, RefusesWordsItCannotUse) {

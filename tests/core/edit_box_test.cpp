@@ -238,16 +238,4 @@ TEST(EditUndo, RefusesAfterAnUnrecordedChange) {
     EXPECT_EQ(loaded.Text(), "other");
 }
 
-TEST(EditAppearance, StartsWithTheDefaultFaceAndSize) {
-    CEditBox box;
-    EXPECT_EQ(box.m_fontSize, 150);
-    EXPECT_EQ(box.GetFontFace(), gbk::Lit("宋体"));
-    EXPECT_EQ(box.m_textColor, 0x000000u);
-    EXPECT_EQ(box.m_bgColor, 0xFFFFFFu);
-    EXPECT_EQ(qdm::FontDialogHeight(150), -22);
-    box.SetEditFont(120, "X");
-    EXPECT_EQ(box.m_fontSize, 120);
-    EXPECT_EQ(box.GetFontFace(), "X");
-}
-
 }  // namespace

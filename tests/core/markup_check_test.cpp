@@ -13,21 +13,6 @@ using gbk::Lit;
 using qdm::CanNest;
 using qdm::KindByNumber;
 
-TEST(Nesting, FollowsTheTableAndAllowsEverythingAtTheTopLevel) {
-    // rows: outer kind 1..6; columns: inner kind 1..6
-    const char* allowed[] = {"011111", "000010", "000010", "000010", "000000", "000000"};
-    for (int outer = 1; outer <= 6; ++outer)
-        for (int inner = 1; inner <= 6; ++inner) {
-            EXPECT_EQ(CanNest(KindByNumber(outer), *KindByNumber(inner)),
-                      allowed[outer - 1][inner - 1] == '1')
-                << outer << " around " << inner;
-            EXPECT_TRUE(CanNest(nullptr, *KindByNumber(inner)));
-        }
-    EXPECT_EQ(KindByNumber(0), nullptr);
-    EXPECT_EQ(KindByNumber(7), nullptr);
-    EXPECT_EQ(qdm::ScannedKinds().size(), 5u);
-}
-
 struct MarkupCase {
     const char* name;
     std::string text;

@@ -120,14 +120,21 @@ TEST_F(PolyDir, ADryRunCountsButWritesNothing) {
     EXPECT_EQ(Read(m_base / "outside.txt"), "ab");
 }
 
-TEST_F(PolyDir, AnEmptyOrMissingDirectoryFinishesAtOnce) {
+TEST_F(PolyDir, AnEmptyDirectoryFinishesAtOnceAndAMissingOneIsSkippedWithItsReason) {
     qdm::CPolyDict dict((m_base / "none.ini").string());
-    for (const fs::path& dir : {m_root, m_base / "missing"}) {
-        qdm::CPolyDirBatch batch(dict, dir.string());
+    struct Case {
+        fs::path dir;
+        int total;
+        std::string reason;
+    };
+    for (const Case& c : {Case{m_root, 0, ""},
+                          Case{m_base / "missing", 1, "无法读取: No such file or directory"}}) {
+        qdm::CPolyDirBatch batch(dict, c.dir.string());
         std::vector<qdm::PolyFileResult> results;
         RunToEnd(batch, results);
-        EXPECT_TRUE(results.empty());
-        EXPECT_EQ(batch.Progress().totalFiles, 0);
+        ASSERT_EQ(results.size(), c.reason.empty() ? 0u : 1u);
+        EXPECT_EQ(results.empty() ? "" : results[0].reason, c.reason);
+        EXPECT_EQ(batch.Progress().totalFiles, c.total);
         EXPECT_EQ(batch.Progress().percent, 100);
         EXPECT_EQ(batch.Progress().state, qdm::PolyDirState::Finished);
     }

@@ -37,7 +37,7 @@ std::optional<uint32_t> AppearanceDialogs::ChooseColor(uint32_t initial) {
     return color;
 }
 
-Editor::Editor(const QStringList& args) : m_app(qdm::ui::Dialogs{&prompter, &files, &appearance}) {
+Editor::Editor(const QStringList& args) : m_app(qdm::ui::Services{&prompter, &files, &appearance}) {
     m_app.InitInstance(args);
     QApplication::processEvents();
 }

@@ -1,0 +1,18 @@
+#pragma once
+// The dialogs and stores the application and its view talk to. Tests hand in their own so
+// that no modal loop runs; a null member means the real one.
+namespace qdm::ui {
+
+class IPrompter;
+class IFileDialogs;
+class IAppearanceDialogs;
+class RecentFiles;
+
+struct Services {
+    IPrompter* prompter = nullptr;
+    IFileDialogs* files = nullptr;
+    IAppearanceDialogs* appearance = nullptr;
+    RecentFiles* recent = nullptr;
+};
+
+}  // namespace qdm::ui
