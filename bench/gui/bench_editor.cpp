@@ -1,5 +1,7 @@
 // The editor window on big books, driven offscreen: opening and showing, a keystroke in the
-// middle, Check, Save and automatic sectioning, with the peak memory of each.
+// middle, Check, Save and automatic sectioning, with the peak memory of each; the outline's
+// reading after opening, after automatic sectioning and after typing. Opening and typing run
+// with the tag colours off (argument 0) and on (1).
 //
 //   build/bench_editor                                  all of them
 //   build/bench_editor --benchmark_filter=Open100MB     one
@@ -31,6 +33,9 @@
 #include "editor/edit_box.h"
 #include "editor/ui/edit_widget.h"
 #include "markup/auto_section.h"
+#include "markup/ui/outline_dock.h"
+#include "markup/ui/outline_model.h"
+#include "markup/ui/tag_highlighter.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 
@@ -147,6 +152,8 @@ struct Window {
         Paint();
     }
     qdm::ui::CmkedView& view() { return app.View(); }
+    qdm::ui::OutlineDock& outline() { return app.MainFrame().Outline(); }
+    void SetTagColours(bool on) { app.MainFrame().Highlighter().SetEnabled(on); }
     qdm::ui::EditWidget& widget() { return view().Editor(); }
     void Paint() {
         QApplication::processEvents();
@@ -178,10 +185,10 @@ void Report(benchmark::State& state, const Timer& t, size_t fileBytes) {
     state.counters["peak_limit_MB"] = 8 * fileBytes / 1e6 + 100;
 }
 
-void Open100MB(benchmark::State& state) {
-    const Corpus book = Write("book100.txt", Book(100'000'000));
+void Open(benchmark::State& state, const Corpus& book) {
     for (auto _ : state) {
         Window w;
+        w.SetTagColours(state.range(0) != 0);
         const Timer t;
         w.view().OpenPath(book.path);
         w.Paint();
@@ -189,10 +196,24 @@ void Open100MB(benchmark::State& state) {
     }
 }
 
+void Open100MB(benchmark::State& state) {
+    Open(state, Write("book100.txt", Book(100'000'000)));
+}
+
+const Corpus& Sectioned100MB() {
+    static const Corpus book = Write("sectioned100.txt", Sectioned(Book(100'000'000)));
+    return book;
+}
+
+void OpenSectioned100MB(benchmark::State& state) {
+    Open(state, Sectioned100MB());
+}
+
 // Typing a character and painting, then taking it out again, in the middle of the book.
 void Keystrokes(benchmark::State& state, const Corpus& book) {
     for (auto _ : state) {
         Window w;
+        w.SetTagColours(state.range(0) != 0);
         w.view().OpenPath(book.path);
         w.CaretToMiddle();
         std::vector<double> wall, cpu;
@@ -226,9 +247,13 @@ void Keystroke100MB(benchmark::State& state) {
     Keystrokes(state, Write("book100.txt", Book(100'000'000)));
 }
 
+void KeystrokeSectioned100MB(benchmark::State& state) {
+    Keystrokes(state, Sectioned100MB());
+}
+
 // One paragraph of N characters, laid out again whole at every keystroke.
 void KeystrokeGiantLine(benchmark::State& state) {
-    Keystrokes(state, Write("giant.txt", Book(1'000'000, static_cast<size_t>(state.range(0)))));
+    Keystrokes(state, Write("giant.txt", Book(1'000'000, static_cast<size_t>(state.range(1)))));
 }
 
 void Check20MB(benchmark::State& state) {
@@ -273,11 +298,112 @@ void AutoProcess20MB(benchmark::State& state) {
     }
 }
 
-BENCHMARK(Open100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(Keystroke100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+// The outline's reading of a whole book until its rows are painted: `ms`; `sections` rows.
+void ReportOutline(benchmark::State& state, Window& w, const Timer& t) {
+    const double ms = t.WallMs();
+    state.SetIterationTime(ms / 1000.0);
+    state.counters["ms"] = ms;
+    state.counters["cpu_ms"] = t.CpuSpent();
+    state.counters["sections"] = w.outline().Model().rowCount();
+    state.counters["peak_MB"] = PeakMb();
+}
+
+Window& WithOutline(Window& w) {
+    w.outline().show();
+    w.Paint();
+    return w;
+}
+
+void OutlineAfterOpen20MB(benchmark::State& state) {
+    const Corpus book = Write("sectioned.qdm", Sectioned(Book(20'000'000)));
+    for (auto _ : state) {
+        Window w;
+        WithOutline(w);
+        w.view().OpenPath(book.path);
+        w.Paint();  // the outline reads the book at the first turn of the event loop...
+        const Timer t;
+        w.outline().Model().Rebuild();  // ...which is timed on its own here, with the paint
+        w.Paint();
+        ReportOutline(state, w, t);
+    }
+}
+
+void OutlineAfterAutoProcess20MB(benchmark::State& state) {
+    const Corpus book = Write("plain20.txt", Book(20'000'000));
+    for (auto _ : state) {
+        Window w;
+        WithOutline(w);
+        w.view().OpenPath(book.path);
+        w.Paint();
+        w.view().OnAutoProcess();
+        const Timer t;
+        w.outline().Refresh();
+        w.Paint();
+        ReportOutline(state, w, t);
+    }
+}
+
+// The outline catching up with a keystroke in the middle of 20 MB (arg 0: a character, which
+// only moves offsets; arg 1: a tag completed by the keystroke, which reads the book again).
+void OutlineAfterKeystroke20MB(benchmark::State& state) {
+    const Corpus book = Write("sectioned.qdm", Sectioned(Book(20'000'000)));
+    for (auto _ : state) {
+        Window w;
+        WithOutline(w);
+        w.view().OpenPath(book.path);
+        w.CaretToMiddle();
+        if (state.range(0)) {
+            QKeyEvent lt(QEvent::KeyPress, Qt::Key_Less, Qt::NoModifier, QStringLiteral("<"));
+            QApplication::sendEvent(&w.widget(), &lt);
+            for (QChar c : QStringLiteral("vemph")) {
+                QKeyEvent k(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(&w.widget(), &k);
+            }
+            w.outline().Refresh();
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                        state.range(0) ? QStringLiteral(">") : QStringLiteral("字"));
+        QApplication::sendEvent(&w.widget(), &press);
+        const Timer t;
+        w.outline().Refresh();
+        w.Paint();
+        ReportOutline(state, w, t);
+    }
+}
+
+BENCHMARK(Open100MB)->Arg(0)->Arg(1)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenSectioned100MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(Keystroke100MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(KeystrokeSectioned100MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(OutlineAfterOpen20MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(OutlineAfterAutoProcess20MB)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(OutlineAfterKeystroke20MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(KeystrokeGiantLine)
-    ->Arg(64 * 1024)
-    ->Arg(512 * 1024)
+    ->ArgPair(1, 64 * 1024)
+    ->ArgPair(1, 512 * 1024)
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
