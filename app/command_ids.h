@@ -14,8 +14,12 @@ enum CommandId : int {
     ID_FILE_MRU_LAST = 57631,
     ID_EDIT_COPY = 57634,
     ID_EDIT_CUT = 57635,
+    ID_EDIT_FIND = 57636,
     ID_EDIT_PASTE = 57637,
+    ID_EDIT_REPEAT = 57640,  // find the next match again (F3)
+    ID_EDIT_REPLACE = 57641,
     ID_EDIT_UNDO = 57643,
+    ID_EDIT_REDO = 57644,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_NEXT_PANE = 57680,
@@ -40,6 +44,8 @@ enum CommandId : int {
     ID_VIEW_OUTLINE = 32861,
     ID_VIEW_TAG_HIGHLIGHT = 32862,
     ID_CHECK_ALL = 32863,
+    ID_EDIT_FIND_PREVIOUS = 32870,  // Shift+F3
+    ID_EDIT_GOTO = 32871,
 };
 
 }  // namespace qdm::ui

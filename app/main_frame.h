@@ -14,6 +14,7 @@ namespace qdm::ui {
 
 class CmkedView;
 class OutlineDock;
+class ProblemDock;
 class TagHighlighter;
 class RecentFiles;
 class LockIndicators;
@@ -32,6 +33,7 @@ class CMainFrame : public QMainWindow {
     QLabel* MessagePane() const { return m_messagePane; }
     OutlineDock& Outline() const { return *m_outline; }
     TagHighlighter& Highlighter() const { return *m_highlighter; }
+    ProblemDock& Problems() const { return *m_problems; }
 
     // Enables, disables and checks every command as the routing says.
     void UpdateCommandUI();
@@ -50,6 +52,7 @@ class CMainFrame : public QMainWindow {
     void RegisterCommands();
     // The outline, the tag colours and the problem list, and their commands.
     void CreateMarkupViews();
+    void OnCheckAll();
     QMenu* BuildMenu(QMenu* menu, const struct MenuEntry& popup);
     void RebuildRecentFiles();
     // Shrinks the window so that the view is no larger than `size`; never enlarges it.
@@ -65,6 +68,7 @@ class CMainFrame : public QMainWindow {
     LockIndicators* m_locks = nullptr;
     OutlineDock* m_outline = nullptr;
     TagHighlighter* m_highlighter = nullptr;
+    ProblemDock* m_problems = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentPlaceholder = nullptr;
     QList<QAction*> m_recentActions;

@@ -1,5 +1,6 @@
-// The frame's views of the markup: the outline dock, the tag colours and their commands. Both
-// are remembered in the settings; the outline is hidden until first asked for.
+// The frame's views of the markup: the outline dock, the tag colours, the problem list and
+// their commands. The outline and the colours are remembered in the settings; the outline is
+// hidden until first asked for.
 #include <QSettings>
 
 #include "app/command_ids.h"
@@ -7,7 +8,9 @@
 #include "app/recent_files.h"
 #include "app/view.h"
 #include "editor/ui/edit_widget.h"
+#include "markup/check.h"
 #include "markup/ui/outline_dock.h"
+#include "markup/ui/problem_dock.h"
 #include "markup/ui/tag_highlighter.h"
 
 namespace qdm::ui {
@@ -52,6 +55,25 @@ void CMainFrame::CreateMarkupViews() {
         Remember(kHighlightKey, m_highlighter->Enabled());
     });
     highlight.checked = [this] { return m_highlighter->Enabled(); };
+
+    m_problems = new ProblemDock(m_view->Editor(), this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_problems);
+    m_problems->hide();
+    m_commands.On(ID_CHECK_ALL, [this] { OnCheckAll(); });
+}
+
+// Lists every fault without touching the text: unlike QDM检查 it neither renumbers nor moves
+// the caret, so it can be run at any moment.
+void CMainFrame::OnCheckAll() {
+    std::vector<MarkupFault> faults = CheckMarkupAll(m_view->m_edit.Text());
+    const size_t found = faults.size();
+    m_problems->ShowFaults(std::move(faults));
+    if (found == 0)
+        ShowStatus(QStringLiteral("QDM文件检查正确"));
+    else if (found < kMaxMarkupFaults)
+        ShowStatus(QStringLiteral("共 %1 处问题").arg(found));
+    else
+        ShowStatus(QStringLiteral("只列出前 %1 处问题").arg(found));
 }
 
 }  // namespace qdm::ui

@@ -6,6 +6,9 @@
 #include "app/intro_text.h"
 #include "editor/gbk.h"
 #include "editor/ui/edit_widget.h"
+#include "editor/ui/find_dialog.h"
+#include "editor/ui/find_session.h"
+#include "editor/ui/goto_dialog.h"
 #include "uikit/dialog_units.h"
 #include "uikit/prompter.h"
 #include "uikit/qt_text.h"
@@ -29,6 +32,8 @@ CmkedView::CmkedView(const Services& services, QWidget* parent)
 
 // The edit area goes first: it is the model's observer, and the model is a member.
 CmkedView::~CmkedView() {
+    delete m_findDialog;
+    delete m_goTo;
     delete m_editor;
 }
 

@@ -3,6 +3,7 @@
 // through the edit area that covers the whole view) and the name of the current file, and it
 // serves the editor's own commands.
 #include <QWidget>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,10 @@
 
 namespace qdm::ui {
 class EditWidget;
-}
+class FindSession;
+class FindReplaceDialog;
+class GoToDialog;
+}  // namespace qdm::ui
 
 namespace qdm::ui {
 
@@ -56,6 +60,16 @@ class CmkedView : public QWidget {
     void OnFont();
     void OnColor();
     void OnEditUndo();
+    void OnEditRedo();
+    // 查找 (replace = false) and 替换: the one 查找和替换 dialog.
+    void OnEditFind(bool replace);
+    // F3 and Shift+F3: the last search again; the dialog when there was none.
+    void OnFindAgain(bool backward);
+    void OnEditGoTo();
+
+    // The dialogs while they exist (created on first use), for tests.
+    FindReplaceDialog* FindDialog() const { return m_findDialog; }
+    GoToDialog* GoTo() const { return m_goTo; }
 
   signals:
     void captionChanged(const QString& caption);
@@ -68,6 +82,8 @@ class CmkedView : public QWidget {
 
   private:
     void RegisterCommands();
+    void RegisterFindCommands();
+    void GoTo(bool section, int number);
     void InsertMarkup(int kind, const char* failureCaption);
     bool CheckBeforeSave();
     bool SaveTo(const QString& path);
@@ -89,6 +105,9 @@ class CmkedView : public QWidget {
   private:
     qdm::ui::EditWidget* m_editor = nullptr;
     QString m_lastDialogDir;
+    std::unique_ptr<FindSession> m_find;
+    FindReplaceDialog* m_findDialog = nullptr;
+    GoToDialog* m_goTo = nullptr;
 };
 
 }  // namespace qdm::ui

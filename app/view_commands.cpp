@@ -39,6 +39,7 @@ void CmkedView::RegisterCommands() {
         emit statusMessage(QFromGbk(why));
     };
 
+    RegisterFindCommands();
     RegisterPolyphoneCommands(m_commands, *this, m_services.prompter, m_services.files);
 }
 

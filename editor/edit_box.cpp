@@ -65,6 +65,16 @@ void CEditBox::ReplaceSelection(std::string_view newText) {
     Change(start, length, newText, true, true);
 }
 
+void CEditBox::ReplaceRange(int32_t pos, int32_t length, std::string inserted) {
+    if (!m_historyEnabled) {
+        Change(pos, length, inserted, true, true);
+        return;
+    }
+    m_history.Record(kReplaceSelection, pos, std::string(m_text, pos, length), std::move(inserted),
+                     m_generation);
+    Change(pos, length, m_history.Newest().inserted, true, true);
+}
+
 void CEditBox::CutSelection() {
     if (m_selStart == m_selEnd) return;
     m_clipboard->SetText(std::string_view(m_text).substr(m_selStart, m_selEnd - m_selStart));
@@ -230,11 +240,14 @@ bool CEditBox::CanUndo(std::string* why) const {
 UndoResult CEditBox::Undo() {
     UndoResult result;
     if (!CanUndo(&result.message)) return result;
-    const bool pair = IsInsertionPair(m_history);
-    const UndoRecord r = m_history.Newest();
-    const std::string restore = pair ? m_history.Newest(1).removed : r.removed;
-    m_history.PopNewest();
-    if (pair) m_history.PopNewest();
+    RedoStep step;
+    if (IsInsertionPair(m_history))
+        step.records.resize(2);
+    else
+        step.records.resize(1);
+    for (size_t i = step.records.size(); i-- > 0;) step.records[i] = m_history.TakeNewest();
+    const UndoRecord& r = step.Newest();
+    const std::string& restore = step.Expected();
 
     Change(r.position, static_cast<int32_t>(r.inserted.size()), restore, true, true);
     const int32_t end = r.position + static_cast<int32_t>(restore.size());
@@ -245,6 +258,41 @@ UndoResult CEditBox::Undo() {
     else
         SetSelection(r.position, end);
     ScrollToCaret();
+    step.generation = m_generation;
+    m_history.PushRedo(std::move(step));
+    result.ok = true;
+    return result;
+}
+
+bool CEditBox::CanRedo(std::string* why) const {
+    auto refuse = [&](const char* utf8) {
+        if (why) *why = gbk::Lit(utf8);
+        return false;
+    };
+    if (!m_historyEnabled || !m_history.HasRedo()) return refuse("没有可以重做的操作");
+    const RedoStep& step = m_history.NewestRedo();
+    if (step.generation != m_generation) return refuse("文本在撤消之后有未记录的修改，无法重做");
+    const int32_t pos = step.Newest().position;
+    const std::string& expected = step.Expected();
+    if (pos < 0 || pos > Length() ||
+        std::string_view(m_text).substr(pos, expected.size()) != expected)
+        return refuse("文本与重做记录不一致，无法重做");
+    return true;
+}
+
+UndoResult CEditBox::Redo() {
+    UndoResult result;
+    if (!CanRedo(&result.message)) return result;
+    RedoStep step = m_history.TakeRedo();
+    const UndoRecord& r = step.Newest();
+    Change(r.position, static_cast<int32_t>(step.Expected().size()), r.inserted, true, true);
+    const int32_t caret = r.position + static_cast<int32_t>(r.inserted.size());
+    SetSelection(caret, caret);
+    ScrollToCaret();
+    for (UndoRecord& record : step.records) {
+        record.generation = m_generation;
+        m_history.Restore(std::move(record));
+    }
     result.ok = true;
     return result;
 }

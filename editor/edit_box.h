@@ -67,6 +67,9 @@ class CEditBox {
     void GetTextAndSelection(std::string& text, int32_t& start, std::string& selected,
                              int32_t& length) const;
     void ReplaceSelection(std::string_view newText);
+    // Bytes [pos, pos + length) become `inserted`, recorded as one ReplaceSelection step (so
+    // one Undo restores them); the caret goes after the inserted bytes.
+    void ReplaceRange(int32_t pos, int32_t length, std::string inserted);
     void CutSelection();
     bool IsModified() const { return m_modified; }
     void ClearModified() { m_modified = false; }
@@ -110,6 +113,10 @@ class CEditBox {
     // unrecorded change came after it and the text still holds what it inserted.
     bool CanUndo(std::string* why = nullptr) const;
     UndoResult Undo();
+    // Makes again what the newest Undo took back, under the same rule: no unrecorded change
+    // since, and the text holds what the Undo put back. A new recorded edit clears the list.
+    bool CanRedo(std::string* why = nullptr) const;
+    UndoResult Redo();
     // Advances the change generation: the text changed in a way no record describes.
     void NoteUnrecordedChange() { ++m_generation; }
 

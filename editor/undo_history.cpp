@@ -4,6 +4,7 @@ namespace qdm {
 
 void UndoHistory::Record(int32_t kind, int32_t position, std::string removed, std::string inserted,
                          uint64_t generation) {
+    m_redo.clear();
     if (kind == kDeleteForward && !Empty()) {
         UndoRecord& newest = m_slots[m_head];
         if (newest.kind == kDeleteForward && newest.position == position) {
@@ -11,10 +12,25 @@ void UndoHistory::Record(int32_t kind, int32_t position, std::string removed, st
             return;
         }
     }
+    Restore(UndoRecord{kind, position, std::move(removed), std::move(inserted), generation});
+}
+
+void UndoHistory::Restore(UndoRecord record) {
     m_head = (m_head + 1) % kSlots;
     if (m_head == m_tail) m_tail = (m_tail + 1) % kSlots;
-    m_slots[m_head] =
-        UndoRecord{kind, position, std::move(removed), std::move(inserted), generation};
+    m_slots[m_head] = std::move(record);
+}
+
+UndoRecord UndoHistory::TakeNewest() {
+    UndoRecord record = std::move(m_slots[m_head]);
+    PopNewest();
+    return record;
+}
+
+RedoStep UndoHistory::TakeRedo() {
+    RedoStep step = std::move(m_redo.back());
+    m_redo.pop_back();
+    return step;
 }
 
 void UndoHistory::PopNewest() {

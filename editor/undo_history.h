@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qdm {
 
@@ -24,11 +25,23 @@ struct UndoRecord {
     uint64_t generation = 0;
 };
 
+// What one Undo took back, kept so that Redo can put it in again: the records it popped
+// (oldest first; two for a markup insertion) and the change generation right after it.
+struct RedoStep {
+    std::vector<UndoRecord> records;
+    uint64_t generation = 0;
+    // The edit to make again: at the newest record's position, the bytes the Undo put back
+    // give way to the bytes the newest record inserted.
+    const UndoRecord& Newest() const { return records.back(); }
+    const std::string& Expected() const { return records.front().removed; }
+};
+
 class UndoHistory {
   public:
     static constexpr int32_t kSlots = 30;
 
     // Pushes a record, or merges a DeleteForward at the newest record's position into it.
+    // A new edit makes the undone ones meaningless: the redo list is cleared.
     void Record(int32_t kind, int32_t position, std::string removed, std::string inserted,
                 uint64_t generation);
 
@@ -39,6 +52,15 @@ class UndoHistory {
         return m_slots[(m_head - i + kSlots) % kSlots];
     }
     void PopNewest();
+    UndoRecord TakeNewest();
+    // Pushes a record that was undone and is redone now: no merge, the redo list stays.
+    void Restore(UndoRecord record);
+
+    bool HasRedo() const { return !m_redo.empty(); }
+    int32_t RedoCount() const { return static_cast<int32_t>(m_redo.size()); }
+    const RedoStep& NewestRedo() const { return m_redo.back(); }
+    void PushRedo(RedoStep step) { m_redo.push_back(std::move(step)); }
+    RedoStep TakeRedo();
 
     int32_t Head() const { return m_head; }
     int32_t Tail() const { return m_tail; }
@@ -47,6 +69,7 @@ class UndoHistory {
     std::array<UndoRecord, kSlots> m_slots;
     int32_t m_head = 0;
     int32_t m_tail = 0;
+    std::vector<RedoStep> m_redo;  // newest last; at most one per record the ring held
 };
 
 }  // namespace qdm

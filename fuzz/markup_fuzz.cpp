@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/edit_box.h"
 #include "editor/gbk.h"
@@ -103,6 +104,12 @@ void CheckChecks(std::string_view text, size_t pos) {
     Require(message == refMessage, "check message");
     Require(fault < static_cast<int32_t>(text.size()) && (fault < 0) == message.empty(),
             "check position");
+    const std::vector<qdm::MarkupFault> all = qdm::CheckMarkupAll(text);
+    Require(all.empty() == (fault < 0), "every fault: none exactly when the check finds none");
+    if (!all.empty())
+        Require(all[0].offset == fault && all[0].message == message, "every fault: the first");
+    for (size_t i = 1; i < all.size(); ++i)
+        Require(all[i - 1].offset < all[i].offset, "every fault: in text order");
 
     const qdm::EnclosingTag got = qdm::FindEnclosingTag(text, static_cast<int32_t>(pos));
     const qdm::EnclosingTag ref = RefEnclosing(text, pos);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "markup/tags.h"
 
@@ -13,6 +14,17 @@ class CEditBox;
 // First markup fault of the whole text at the top level: its byte offset, with one message
 // appended to `message`; -1 when the text is sound.
 int32_t CheckMarkup(std::string_view text, std::string& message);
+
+struct MarkupFault {
+    int32_t offset;
+    std::string message;  // GBK, as CheckMarkup words it
+};
+constexpr size_t kMaxMarkupFaults = 1000;
+// The faults of a whole book, in text order: the first is CheckMarkup's. After a fault the
+// check starts afresh at the first section begin string after the section whose content holds
+// it (after the fault itself when no section does), so each entry is the first fault of a
+// later part of the book. At most `limit` entries.
+std::vector<MarkupFault> CheckMarkupAll(std::string_view text, size_t limit = kMaxMarkupFaults);
 
 struct EnclosingTag {
     const TagKind* kind = nullptr;  // nullptr: no region encloses the position
