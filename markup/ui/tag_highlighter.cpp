@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "editor/ui/edit_widget.h"
@@ -11,20 +13,18 @@
 namespace qdm::ui {
 namespace {
 
-// Marks our selections, so that the ones others set survive an update.
-constexpr int kOwnMark = QTextFormat::UserProperty + 0x7A9;
-
 constexpr int32_t kLongestToken = 20;
+// Blocks scrolled away keep their colours until this many carry them; then those off screen
+// are cleared (they are coloured again when they come back).
+constexpr size_t kKeptBlocks = 2000;
 
-QTextEdit::ExtraSelection Mark(QTextDocument* doc, int from, int to, int32_t kind, bool bold) {
-    QTextEdit::ExtraSelection s;
-    s.cursor = QTextCursor(doc);
-    s.cursor.setPosition(from);
-    s.cursor.setPosition(to, QTextCursor::KeepAnchor);
-    s.format.setForeground(TagHighlighter::KindColor(kind));
-    if (bold) s.format.setFontWeight(QFont::Bold);
-    s.format.setProperty(kOwnMark, true);
-    return s;
+QTextLayout::FormatRange Range(int from, int to, int32_t kind, bool bold) {
+    QTextLayout::FormatRange r;
+    r.start = from;
+    r.length = to - from;
+    r.format.setForeground(TagHighlighter::KindColor(kind));
+    if (bold) r.format.setFontWeight(QFont::Bold);
+    return r;
 }
 
 }  // namespace
@@ -70,46 +70,67 @@ void TagHighlighter::Schedule() {
     if (!m_timer->isActive()) m_timer->start(0);
 }
 
-void TagHighlighter::Apply() {
-    m_timer->stop();
-    QList<QTextEdit::ExtraSelection> marks = m_editor.extraSelections();
-    const qsizetype before = marks.size();
-    marks.removeIf(
-        [](const QTextEdit::ExtraSelection& s) { return s.format.hasProperty(kOwnMark); });
-    const qsizetype kept = marks.size();
-    const bool hadOwn = kept != before;
-    if (!m_enabled) {
-        if (hadOwn) m_editor.setExtraSelections(marks);
-        return;
-    }
-    // From the start of the first visible line to the end of the last one.
+// The tag colours of the lines on screen, per block, relative to the block's start.
+std::vector<TagHighlighter::BlockRanges> TagHighlighter::VisibleRanges() const {
     const QRect area = m_editor.viewport()->rect();
-    QTextCursor top = m_editor.cursorForPosition(area.topLeft());
-    top.movePosition(QTextCursor::StartOfLine);
+    const QTextBlock first = m_editor.cursorForPosition(area.topLeft()).block();
     QTextCursor bottom = m_editor.cursorForPosition(area.bottomRight());
     bottom.movePosition(QTextCursor::EndOfLine);
+    std::vector<BlockRanges> out;
+    for (QTextBlock b = first; b.isValid() && b.position() <= bottom.position(); b = b.next())
+        out.push_back({b, {}});
+    if (out.empty()) return out;
+
     const ModelMirror& mirror = m_editor.Mirror();
     const std::string_view text = m_editor.Model().Text();
-    const int32_t b0 = mirror.ByteOfUnit(top.position());
+    const int32_t b0 = mirror.ByteOfUnit(first.position());
     const size_t b1 = static_cast<size_t>(mirror.ByteOfUnit(bottom.position()));
-
-    QTextDocument* doc = m_editor.document();
+    size_t row = 0;
     scan::TagString tag;
-    // A tag that starts above the first line may reach into it.
     for (size_t p = scan::FindTagString(text, std::max(0, b0 - kLongestToken + 1), tag);
          p != scan::npos && p < b1; p = scan::FindTagString(text, p + tag.Length(), tag)) {
         const int u = mirror.UnitOfByte(static_cast<int32_t>(p));  // a tag is ASCII: a unit a byte
+        while (row + 1 < out.size() && out[row + 1].block.position() <= u) ++row;
+        const int at = u - out[row].block.position();
+        if (at < 0) continue;  // above the first line
         const int len = static_cast<int>(scan::TokenLength(text, p));
         const int name = static_cast<int>(tag.Length());
+        auto& ranges = out[row].ranges;
         if (len > name) {  // a numbered section begin tag: the number in bold
-            marks << Mark(doc, u, u + name, tag.kind, false)
-                  << Mark(doc, u + name, u + len - 1, tag.kind, true)
-                  << Mark(doc, u + len - 1, u + len, tag.kind, false);
+            ranges << Range(at, at + name, tag.kind, false)
+                   << Range(at + name, at + len - 1, tag.kind, true)
+                   << Range(at + len - 1, at + len, tag.kind, false);
         } else {
-            marks << Mark(doc, u, u + len, tag.kind, false);
+            ranges << Range(at, at + len, tag.kind, false);
         }
     }
-    if (hadOwn || marks.size() > kept) m_editor.setExtraSelections(marks);
+    return out;
+}
+
+void TagHighlighter::SetRanges(QTextBlock block, const QList<QTextLayout::FormatRange>& ranges) {
+    QTextLayout* layout = block.layout();
+    if (!layout || layout->formats() == ranges) return;
+    layout->setFormats(ranges);
+    // Laid out again: a bold number is wider.
+    m_editor.document()->markContentsDirty(block.position(), block.length());
+}
+
+void TagHighlighter::Apply() {
+    m_timer->stop();
+    std::vector<BlockRanges> visible;
+    if (m_enabled) visible = VisibleRanges();
+    // Blocks coloured before and now off screen (or all of them, when turned off) are cleared
+    // once too many carry colours.
+    if (!m_enabled || m_coloured.size() > kKeptBlocks) {
+        for (const QTextBlock& b : m_coloured)
+            if (b.isValid()) SetRanges(b, {});
+        m_coloured.clear();
+    }
+    for (BlockRanges& v : visible) {
+        if (!v.ranges.isEmpty() && v.block.layout()->formats().isEmpty())
+            m_coloured.push_back(v.block);
+        SetRanges(v.block, v.ranges);
+    }
 }
 
 }  // namespace qdm::ui

@@ -1,10 +1,13 @@
 #pragma once
 // Draws the tag strings of the visible part of the edit area in a colour per kind, a section
 // number in bold. Only what is on screen is looked at, after each scroll, resize or edit, so a
-// 100 MB book opens and types as fast as without it. The marks are extra selections of the
-// edit area; those that others set are kept.
+// 100 MB book opens and types as fast as without it. The colours are the extra formats of the
+// blocks' layouts (extra selections cannot change the weight), set only where they differ.
 #include <QColor>
 #include <QObject>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <vector>
 
 class QTimer;
 
@@ -28,11 +31,18 @@ class TagHighlighter : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    struct BlockRanges {
+        QTextBlock block;
+        QList<QTextLayout::FormatRange> ranges;
+    };
     void Schedule();
+    std::vector<BlockRanges> VisibleRanges() const;
+    void SetRanges(QTextBlock block, const QList<QTextLayout::FormatRange>& ranges);
 
     EditWidget& m_editor;
     QTimer* m_timer = nullptr;
     bool m_enabled = true;
+    std::vector<QTextBlock> m_coloured;  // blocks that may carry colours
 };
 
 }  // namespace qdm::ui
