@@ -67,7 +67,10 @@ void CMainFrame::CreateMarkupViews() {
 void CMainFrame::OnCheckAll() {
     std::vector<MarkupFault> faults = CheckMarkupAll(m_view->m_edit.Text());
     const size_t found = faults.size();
+    const bool wasHidden = m_problems->isHidden();
     m_problems->ShowFaults(std::move(faults));
+    // The list takes a strip along the bottom, the text keeps most of the window.
+    if (wasHidden) resizeDocks({m_problems}, {height() / 5}, Qt::Vertical);
     if (found == 0)
         ShowStatus(QStringLiteral("QDM文件检查正确"));
     else if (found < kMaxMarkupFaults)
