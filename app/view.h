@@ -11,6 +11,7 @@
 #include "app/services.h"
 #include "editor/edit_box.h"
 #include "editor/ui/system_clipboard.h"
+#include "markup/tags.h"
 
 namespace qdm::ui {
 class EditWidget;
@@ -84,7 +85,7 @@ class CmkedView : public QWidget {
     void RegisterCommands();
     void RegisterFindCommands();
     void GoTo(bool section, int number);
-    void InsertMarkup(int kind, const char* failureCaption);
+    void InsertMarkup(qdm::TagNumber kind, const char* failureCaption);
     bool CheckBeforeSave();
     bool SaveTo(const QString& path);
     void SetCurrentFile(const QString& path);

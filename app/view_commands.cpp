@@ -43,7 +43,7 @@ void CmkedView::RegisterCommands() {
     RegisterPolyphoneCommands(m_commands, *this, m_services.prompter, m_services.files);
 }
 
-void CmkedView::InsertMarkup(int kind, const char* failureCaption) {
+void CmkedView::InsertMarkup(qdm::TagNumber kind, const char* failureCaption) {
     std::string message;
     const bool ok = m_editor->RunCommand([&] {
         return kind == qdm::TAG_SECTION ? qdm::InsertSection(m_edit, message)

@@ -119,7 +119,7 @@ void CEditBox::ApplyWidgetEdit(int32_t pos, int32_t removedLen, std::string_view
 
 // ---- edit history ------------------------------------------------------------------------------
 
-void CEditBox::RecordEdit(int32_t kind, int32_t position, std::string removed,
+void CEditBox::RecordEdit(UndoKind kind, int32_t position, std::string removed,
                           std::string inserted) {
     m_expected = Expected{position, static_cast<int32_t>(removed.size()), inserted.size()};
     if (m_historyEnabled)

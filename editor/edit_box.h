@@ -81,7 +81,7 @@ class CEditBox {
     void SetObserver(IEditObserver* observer) { m_observer = observer; }
 
     // ---- edit history ------------------------------------------------------------------------
-    void RecordEdit(int32_t kind, int32_t position, std::string removed, std::string inserted);
+    void RecordEdit(UndoKind kind, int32_t position, std::string removed, std::string inserted);
     const UndoHistory& History() const { return m_history; }
     // Batch front-ends have no one to undo for and can spare the memory of huge records.
     void SetHistoryEnabled(bool enabled) { m_historyEnabled = enabled; }

@@ -2,7 +2,7 @@
 
 namespace qdm {
 
-void UndoHistory::Record(int32_t kind, int32_t position, std::string removed, std::string inserted,
+void UndoHistory::Record(UndoKind kind, int32_t position, std::string removed, std::string inserted,
                          uint64_t generation) {
     m_redo.clear();
     if (kind == kDeleteForward && !Empty()) {

@@ -8,6 +8,7 @@
 namespace qdm {
 
 enum UndoKind : int32_t {
+    kNoRecord = -1,
     kDeleteSelection = 1,
     kReplaceSelection = 2,
     kDeleteForward = 3,
@@ -16,7 +17,7 @@ enum UndoKind : int32_t {
 };
 
 struct UndoRecord {
-    int32_t kind = -1;
+    UndoKind kind = kNoRecord;
     int32_t position = 0;
     std::string removed;
     std::string inserted;
@@ -42,7 +43,7 @@ class UndoHistory {
 
     // Pushes a record, or merges a DeleteForward at the newest record's position into it.
     // A new edit makes the undone ones meaningless: the redo list is cleared.
-    void Record(int32_t kind, int32_t position, std::string removed, std::string inserted,
+    void Record(UndoKind kind, int32_t position, std::string removed, std::string inserted,
                 uint64_t generation);
 
     int32_t Count() const { return (m_head - m_tail + kSlots) % kSlots; }

@@ -139,8 +139,8 @@ void CheckInsertion(const std::string& text, int32_t start, int32_t end, int32_t
     int32_t a = 0, b = 0;
     edit.GetSelection(a, b);
     std::string message;
-    const bool ok =
-        kind == 0 ? qdm::InsertSection(edit, message) : qdm::InsertTag(kind, edit, message);
+    const bool ok = kind == 0 ? qdm::InsertSection(edit, message)
+                              : qdm::InsertTag(static_cast<qdm::TagNumber>(kind), edit, message);
     const std::string_view now = edit.Text();
     int32_t s = 0, e = 0;
     edit.GetSelection(s, e);

@@ -65,7 +65,7 @@ bool InsertSection(CEditBox& edit, std::string& message) {
     return true;
 }
 
-bool InsertTag(int32_t number, CEditBox& edit, std::string& message) {
+bool InsertTag(TagNumber number, CEditBox& edit, std::string& message) {
     const TagKind* kind = number == TAG_REVERSE_SECTION ? KindByNumber(number) : nullptr;
     for (const TagKind& k : ScannedKinds())
         if (!kind && k.number == number) kind = &k;

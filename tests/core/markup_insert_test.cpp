@@ -69,8 +69,9 @@ TEST(Insertion, WrapsTheSelectionOrRefusesWithTheEditorsMessages) {
         edit.SetText(c.text);
         edit.SetSelection(c.start, c.end);
         std::string message;
-        EXPECT_EQ(c.kind == kSection ? qdm::InsertSection(edit, message)
-                                     : qdm::InsertTag(c.kind, edit, message),
+        EXPECT_EQ(c.kind == kSection
+                      ? qdm::InsertSection(edit, message)
+                      : qdm::InsertTag(static_cast<qdm::TagNumber>(c.kind), edit, message),
                   c.ok)
             << c.name;
         EXPECT_EQ(edit.Text(), c.result) << c.name;
@@ -114,7 +115,7 @@ TEST(Insertion, OnlyAnUnknownKindKeepsWhatTheMessageHeld) {
     CEditBox edit;
     const std::string old = Lit("旧;");
     std::string message = old;
-    EXPECT_FALSE(qdm::InsertTag(0, edit, message));
+    EXPECT_FALSE(qdm::InsertTag(static_cast<qdm::TagNumber>(0), edit, message));
     EXPECT_EQ(message, old + Lit("未知格式"));
     message = old;
     EXPECT_FALSE(qdm::InsertTag(qdm::TAG_EMPH, edit, message));

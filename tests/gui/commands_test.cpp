@@ -179,7 +179,7 @@ TEST(Keys, MarkupKeysRunTheirCommandsAndShowTheEnginesMessage) {
         reference.SetText("abc");
         reference.SetSelection(0, 1);
         std::string expected;
-        ASSERT_FALSE(qdm::InsertTag(c.kind, reference, expected));
+        ASSERT_FALSE(qdm::InsertTag(static_cast<qdm::TagNumber>(c.kind), reference, expected));
         ed.Key(c.key, Qt::AltModifier);
         // Alt+F and Alt+E run their commands; the File and Edit menus stay closed.
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
