@@ -22,8 +22,10 @@ OutlineTag ReadTag(std::string_view text, size_t p, const scan::TagString& tag) 
     return t;
 }
 
-// Tokens starting in [from, to), appended to `out`.
+// Tokens starting in [from, to), appended to `out`. The search looks no further than the
+// last token that can start before `to` reaches: a tagless stretch after it costs nothing.
 void ReadTags(std::string_view text, size_t from, size_t to, std::vector<OutlineTag>& out) {
+    text = text.substr(0, std::min(text.size(), to + kLongestToken));
     scan::TagString tag;
     for (size_t p = scan::FindTagString(text, from, tag); p != scan::npos && p < to;
          p = scan::FindTagString(text, p + tag.Length(), tag))

@@ -82,9 +82,11 @@ std::vector<TagHighlighter::BlockRanges> TagHighlighter::VisibleRanges() const {
     if (out.empty()) return out;
 
     const ModelMirror& mirror = m_editor.Mirror();
-    const std::string_view text = m_editor.Model().Text();
     const int32_t b0 = mirror.ByteOfUnit(first.position());
     const size_t b1 = static_cast<size_t>(mirror.ByteOfUnit(bottom.position()));
+    // The search stops with the screen, not at the next tag however far below it lies.
+    std::string_view text = m_editor.Model().Text();
+    text = text.substr(0, std::min(text.size(), b1 + kLongestToken));
     size_t row = 0;
     scan::TagString tag;
     for (size_t p = scan::FindTagString(text, std::max(0, b0 - kLongestToken + 1), tag);
