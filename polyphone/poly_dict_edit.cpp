@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "polyphone/poly_dict.h"
+
 namespace qdm {
 namespace {
 
@@ -49,6 +51,39 @@ bool PolyDictText::Remove(size_t index) {
         }
         start = lf + 1;
     }
+}
+
+void PolyDictEdits::ApplyTo(PolyDictText& text) const {
+    for (const Op& op : m_ops) {
+        if (op.add) {
+            text.Add(op.row);
+            continue;
+        }
+        const std::vector<std::string> lines = text.Lines();
+        size_t at = op.index < lines.size() && lines[op.index] == op.row ? op.index : lines.size();
+        for (size_t i = 0; i < lines.size() && at == lines.size(); ++i)
+            if (lines[i] == op.row) at = i;
+        if (at < lines.size()) text.Remove(at);
+    }
+}
+
+std::vector<std::string> PolyDictNotes(const std::string& path) {
+    std::vector<std::string> notes;
+    FileText file;
+    if (!ReadTextFile(path, file)) return notes;
+    if (file.hadNul) {
+        notes.push_back("第 " + std::to_string(file.text.size() + 1) +
+                        " 个字节是 NUL 字节，它后面的内容没有列出；为了不丢失它们，"
+                        "这个文件不会被改写");
+    }
+    const PolyDictText text(std::move(file.text));
+    if (!file.hadNul && !text.Tail().empty())
+        notes.push_back("最后一行没有换行符，不在列表中；它会原样保留 (添加条目时先补上换行符)");
+    const PolyDictSnapshot snap(text.Bytes());
+    if (snap.CrEndedCount() > 0)
+        notes.push_back(std::to_string(snap.CrEndedCount()) +
+                        " 个条目以回车符结尾 (回车符会成为替换文本的一部分)");
+    return notes;
 }
 
 PolyDictLock::PolyDictLock(const std::string& dictPath) {

@@ -44,6 +44,34 @@ class PolyDictLock {
     int m_fd = -1;
 };
 
+// The changes made in the settings dialog, replayed on the file as it is when they are saved
+// (under the lock), so that entries added meanwhile by another program stay, and every byte
+// the dialog did not touch is kept.
+class PolyDictEdits {
+  public:
+    void Add(std::string row) { m_ops.push_back({true, 0, std::move(row)}); }
+    // Line `index` of the list as it stood, holding `row`.
+    void Remove(size_t index, std::string row) { m_ops.push_back({false, index, std::move(row)}); }
+    bool Empty() const { return m_ops.empty(); }
+    void Clear() { m_ops.clear(); }
+    // A removal takes the line at its index when it still holds the row, else the first line
+    // that does; a row no longer there is not removed twice.
+    void ApplyTo(PolyDictText& text) const;
+
+  private:
+    struct Op {
+        bool add;
+        size_t index;
+        std::string row;
+    };
+    std::vector<Op> m_ops;
+};
+
+// What the settings list cannot show about a dictionary file, as UTF-8 sentences for the
+// user: a NUL byte (the file will not be rewritten), a last line without LF (kept as it is),
+// entries ending in CR ("N 个条目以回车符结尾"). Empty when there is nothing to say.
+std::vector<std::string> PolyDictNotes(const std::string& path);
+
 // Whether a file name is a dictionary's lock file (walks pass over them).
 bool IsPolyLockName(std::string_view fileName);
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStringList>
 #include <new>
 
 #include "polyphone/poly_rows.h"
@@ -74,7 +75,14 @@ void CDialogDuoyinziSet::OnInitDialog() {
     const bool loaded = m_dict.LoadLines(lines);
     for (std::string& line : lines) AppendRow(std::move(line));
     m_editWord->setFocus();
-    if (!loaded) m_box(this, QLit("加载kolb_polyphone.ini错误"), QLit("打开多音字配置文件错误"));
+    if (!loaded) {
+        m_box(this, QLit("加载kolb_polyphone.ini错误"), QLit("打开多音字配置文件错误"));
+        return;
+    }
+    QStringList notes;
+    for (const std::string& note : PolyDictNotes(m_dict.GetPath()))
+        notes << QString::fromStdString(note);
+    if (!notes.isEmpty()) Warn(notes.join(QLatin1Char('\n')));
 }
 
 void CDialogDuoyinziSet::AppendRow(std::string row) {
@@ -111,7 +119,9 @@ void CDialogDuoyinziSet::OnAdd() {
     if (m_list->count() != static_cast<int>(m_rows.size())) return Warn(QLit("列表框无法得到项"));
     if (check != PolyRowCheck::Ok) return Warn(QFromGbk(PolyRowMessage(check)));
     try {
-        AppendRow(BuildPolyRow(m_strWord, m_strReplacement));
+        std::string row = BuildPolyRow(m_strWord, m_strReplacement);
+        m_edits.Add(row);
+        AppendRow(std::move(row));
     } catch (const std::bad_alloc&) {
         return Warn(QLit("添加错误"));
     }
@@ -129,13 +139,21 @@ void CDialogDuoyinziSet::OnDelete() {
     const int row = SelectedRow();
     if (row < 0) return Warn(QLit("请选择要删除的项目"));
     delete m_list->takeItem(row);
+    m_edits.Remove(static_cast<size_t>(row), m_rows[static_cast<size_t>(row)]);
     m_rows.erase(m_rows.begin() + row);
     SelectRow(PolySelectionAfterDelete(row, m_list->count()));
 }
 
 bool CDialogDuoyinziSet::Save() {
-    const IoStatus io = m_dict.SaveLines(m_rows);
-    if (io) return true;
+    if (m_edits.Empty()) return true;
+    const IoStatus io = EditPolyDict(m_dict.GetPath(), true, [this](PolyDictText& text) {
+        m_edits.ApplyTo(text);
+        return true;
+    });
+    if (io) {
+        m_edits.Clear();
+        return true;
+    }
     m_box(this,
           QLit("无法保存多音字配置文件，修改仍在列表中:") + QLatin1Char('\n') + QFromPath(io.path) +
               QStringLiteral(": ") + QString::fromStdString(io.reason),
