@@ -14,7 +14,12 @@
 namespace {
 
 // Saves a picture of the main window once it has been shown and painted, then quits.
-void ScheduleScreenshot(qdm::ui::CMainFrame& frame, const QString& path) {
+// `commands`: command ids run first, as their menu items would (a picture of a dock).
+void ScheduleScreenshot(qdm::ui::CMainFrame& frame, const QString& path,
+                        const QStringList& commands) {
+    QTimer::singleShot(500, &frame, [&frame, commands] {
+        for (const QString& id : commands) frame.SendCommand(id.toInt());
+    });
     QTimer::singleShot(1500, &frame, [&frame, path] {
         const bool saved = frame.grab().save(path, "PNG");
         std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
@@ -52,9 +57,11 @@ int main(int argc, char** argv) {
         screenshot = args.value(at + 1);
         args.remove(at, std::min<qsizetype>(2, args.size() - at));
     }
+    QStringList commands = qEnvironmentVariable("MKED_SCREENSHOT_COMMANDS").split(u' ');
+    commands.removeAll(QString());
     qdm::ui::CmkedApp app;
     if (!app.InitInstance(args)) return 1;
     app.WatchTermination();
-    if (!screenshot.isEmpty()) ScheduleScreenshot(app.MainFrame(), screenshot);
+    if (!screenshot.isEmpty()) ScheduleScreenshot(app.MainFrame(), screenshot, commands);
     return qapp.exec();
 }

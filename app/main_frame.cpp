@@ -34,6 +34,7 @@ CMainFrame::CMainFrame(const Services& services, const CommandRouter& router, Re
     connect(m_view, &CmkedView::commandStateChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_view, &CmkedView::statusMessage, this, &CMainFrame::ShowStatus);
     connect(m_view, &CmkedView::fitFrameRequested, this, &CMainFrame::FitToView);
+    CreateMarkupViews();
 
     auto* keys = new AcceleratorFilter(*this, [this](int id) { SendCommand(id); });
     keys->setParent(this);

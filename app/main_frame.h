@@ -13,6 +13,9 @@ class QToolBar;
 namespace qdm::ui {
 
 class CmkedView;
+class OutlineDock;
+class ProblemDock;
+class TagHighlighter;
 class RecentFiles;
 class LockIndicators;
 struct Services;
@@ -28,6 +31,9 @@ class CMainFrame : public QMainWindow {
     QAction* Action(int id) const;
     QToolBar* ToolBar() const { return m_toolBar; }
     QLabel* MessagePane() const { return m_messagePane; }
+    OutlineDock& Outline() const { return *m_outline; }
+    TagHighlighter& Highlighter() const { return *m_highlighter; }
+    ProblemDock& Problems() const { return *m_problems; }
 
     // Enables, disables and checks every command as the routing says.
     void UpdateCommandUI();
@@ -49,6 +55,9 @@ class CMainFrame : public QMainWindow {
     void CreateToolBar();
     void CreateStatusBar();
     void RegisterCommands();
+    // The outline, the tag colours and the problem list, and their commands.
+    void CreateMarkupViews();
+    void OnCheckAll();
     QMenu* BuildMenu(QMenu* menu, const struct MenuEntry& popup);
     void RebuildRecentFiles();
     // Shrinks the window so that the view is no larger than `size`; never enlarges it.
@@ -62,6 +71,9 @@ class CMainFrame : public QMainWindow {
     QToolBar* m_toolBar = nullptr;
     QLabel* m_messagePane = nullptr;
     LockIndicators* m_locks = nullptr;
+    OutlineDock* m_outline = nullptr;
+    TagHighlighter* m_highlighter = nullptr;
+    ProblemDock* m_problems = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentPlaceholder = nullptr;
     QList<QAction*> m_recentActions;

@@ -22,6 +22,7 @@
 #include "markup/check.h"
 #include "markup/insert.h"
 #include "markup/numbering.h"
+#include "markup/outline.h"
 #include "markup/tags.h"
 
 namespace {
@@ -115,6 +116,32 @@ void BM_NumberSectionsIntoNewText(benchmark::State& state) {
 // Offset of the first line of the first section that begins at or after `from`.
 size_t SectionLine(std::string_view text, size_t from) {
     return text.find(">\r\n", text.find("<vsection=", from)) + 3;
+}
+
+// The outline's reading of the whole book, and its catching up with a keystroke in the middle
+// (offsets moved only).
+void BM_OutlineBuild(benchmark::State& state) {
+    const std::string& text = SectionedBook();
+    qdm::OutlineIndex index;
+    for (auto _ : state) index.Build(text);
+    TextCounters(state, text.size());
+    state.counters["regions"] = index.Size();
+}
+
+void BM_OutlineKeystroke(benchmark::State& state) {
+    std::string text = SectionedBook();
+    qdm::OutlineIndex index;
+    index.Build(text);
+    const size_t at = SectionLine(text, text.size() / 2) + 4;
+    bool moved = true;
+    for (auto _ : state) {
+        text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), 'x');
+        moved &= index.Update(text, static_cast<int32_t>(at), 0, 1);
+        text.erase(at, 1);
+        moved &= index.Update(text, static_cast<int32_t>(at), 1, 0);
+    }
+    state.counters["regions"] = index.Size();
+    state.counters["offsets_only"] = moved;
 }
 
 // An emphasis around the start of a section in the middle of the book, then one in the next
@@ -261,6 +288,8 @@ BENCHMARK(BM_AutoSection)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_AutoSectionIntoNewText)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CheckDocument)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CheckMarkup)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OutlineBuild)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OutlineKeystroke)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_NumberSectionsIntoNewText)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_InsertTag)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_InsertTagAfterLoad)->Unit(benchmark::kMillisecond)->Iterations(3);

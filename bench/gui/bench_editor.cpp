@@ -1,5 +1,7 @@
 // The editor window on big books, driven offscreen: opening and showing, a keystroke in the
-// middle, Check, Save and automatic sectioning, with the peak memory of each.
+// middle, Check, Save and automatic sectioning, with the peak memory of each; the outline's
+// reading after opening, after automatic sectioning and after typing. Opening and typing run
+// with the tag colours off (argument 0) and on (1).
 //
 //   build/bench_editor                                  all of them
 //   build/bench_editor --benchmark_filter=Open100MB     one
@@ -34,6 +36,9 @@
 #include "editor/ui/edit_widget.h"
 #include "editor/ui/encoding_dialog.h"
 #include "markup/auto_section.h"
+#include "markup/ui/outline_dock.h"
+#include "markup/ui/outline_model.h"
+#include "markup/ui/tag_highlighter.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 
@@ -172,6 +177,8 @@ struct Window {
         Paint();
     }
     qdm::ui::CmkedView& view() { return app.View(); }
+    qdm::ui::OutlineDock& outline() { return app.MainFrame().Outline(); }
+    void SetTagColours(bool on) { app.MainFrame().Highlighter().SetEnabled(on); }
     qdm::ui::EditWidget& widget() { return view().Editor(); }
     void Paint() {
         QApplication::processEvents();
@@ -211,9 +218,10 @@ double RssMb() {
     return 0;
 }
 
-void Open(benchmark::State& state, const Corpus& book) {
+void Open(benchmark::State& state, const Corpus& book, bool colours = true) {
     for (auto _ : state) {
         Window w;
+        w.SetTagColours(colours);
         const double before = RssMb();
         const Timer t;
         w.view().OpenPath(book.path);
@@ -256,7 +264,16 @@ void StartWith100MBLinesOf100(benchmark::State& state) {
 
 // Paragraphs of 20 to 400 characters, about 420 bytes a line.
 void Open100MB(benchmark::State& state) {
-    Open(state, Write("book100.txt", Book(100'000'000)));
+    Open(state, Write("book100.txt", Book(100'000'000)), state.range(0) != 0);
+}
+
+const Corpus& Sectioned100MB() {
+    static const Corpus book = Write("sectioned100.txt", Sectioned(Book(100'000'000)));
+    return book;
+}
+
+void OpenSectioned100MB(benchmark::State& state) {
+    Open(state, Sectioned100MB(), state.range(0) != 0);
 }
 
 // The markup benchmark's book: median line about 100 bytes, some short, some of several KB.
@@ -284,9 +301,10 @@ void Open100MBUtf8(benchmark::State& state) {
 }
 
 // Typing a character and painting, then taking it out again, in the middle of the book.
-void Keystrokes(benchmark::State& state, const Corpus& book) {
+void Keystrokes(benchmark::State& state, const Corpus& book, bool colours = true) {
     for (auto _ : state) {
         Window w;
+        w.SetTagColours(colours);
         w.view().OpenPath(book.path);
         w.CaretToMiddle();
         std::vector<double> wall, cpu;
@@ -317,7 +335,11 @@ void Keystrokes(benchmark::State& state, const Corpus& book) {
 }
 
 void Keystroke100MB(benchmark::State& state) {
-    Keystrokes(state, Write("book100.txt", Book(100'000'000)));
+    Keystrokes(state, Write("book100.txt", Book(100'000'000)), state.range(0) != 0);
+}
+
+void KeystrokeSectioned100MB(benchmark::State& state) {
+    Keystrokes(state, Sectioned100MB(), state.range(0) != 0);
 }
 
 // One paragraph of N characters, laid out again whole at every keystroke.
@@ -367,7 +389,116 @@ void AutoProcess20MB(benchmark::State& state) {
     }
 }
 
-BENCHMARK(Open100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+// The outline's reading of a whole book until its rows are painted: `ms`; `sections` rows.
+void ReportOutline(benchmark::State& state, Window& w, const Timer& t) {
+    const double ms = t.WallMs();
+    state.SetIterationTime(ms / 1000.0);
+    state.counters["ms"] = ms;
+    state.counters["cpu_ms"] = t.CpuSpent();
+    state.counters["sections"] = w.outline().Model().rowCount();
+    state.counters["peak_MB"] = PeakMb();
+}
+
+Window& WithOutline(Window& w) {
+    w.outline().show();
+    w.Paint();
+    return w;
+}
+
+// Lines of realistic lengths: a 28 MB book becomes about 150,000 sections.
+const Corpus& ShortLines28MB() {
+    static const Corpus book = Write("lines28.txt", qdmbench::GenerateBook(28'000'000));
+    return book;
+}
+const Corpus& ShortLinesSectioned28MB() {
+    static const Corpus book = Write("lines28.qdm", Sectioned(qdmbench::GenerateBook(28'000'000)));
+    return book;
+}
+
+void OutlineAfterOpen(benchmark::State& state) {
+    const Corpus& book = ShortLinesSectioned28MB();
+    for (auto _ : state) {
+        Window w;
+        WithOutline(w);
+        w.view().OpenPath(book.path);
+        w.Paint();  // the outline reads the book at the first turn of the event loop...
+        const Timer t;
+        w.outline().Model().Rebuild();  // ...which is timed on its own here, with the paint
+        w.Paint();
+        ReportOutline(state, w, t);
+    }
+}
+
+void OutlineAfterAutoProcess(benchmark::State& state) {
+    const Corpus& book = ShortLines28MB();
+    for (auto _ : state) {
+        Window w;
+        WithOutline(w);
+        w.view().OpenPath(book.path);
+        w.Paint();
+        w.view().OnAutoProcess();
+        const Timer t;
+        w.outline().Refresh();
+        w.Paint();
+        ReportOutline(state, w, t);
+    }
+}
+
+// The outline catching up with a keystroke in the middle of the book (arg 0: a character, which
+// only moves offsets; arg 1: a tag completed by the keystroke, which reads the book again).
+void OutlineAfterKeystroke(benchmark::State& state) {
+    const Corpus& book = ShortLinesSectioned28MB();
+    for (auto _ : state) {
+        Window w;
+        WithOutline(w);
+        w.view().OpenPath(book.path);
+        w.CaretToMiddle();
+        if (state.range(0)) {
+            QKeyEvent lt(QEvent::KeyPress, Qt::Key_Less, Qt::NoModifier, QStringLiteral("<"));
+            QApplication::sendEvent(&w.widget(), &lt);
+            for (QChar c : QStringLiteral("vemph")) {
+                QKeyEvent k(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(&w.widget(), &k);
+            }
+            w.outline().Refresh();
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                        state.range(0) ? QStringLiteral(">") : QStringLiteral("字"));
+        QApplication::sendEvent(&w.widget(), &press);
+        const Timer t;
+        w.outline().Refresh();
+        w.Paint();
+        ReportOutline(state, w, t);
+    }
+}
+
+BENCHMARK(Open100MB)->Arg(0)->Arg(1)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenSectioned100MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(Keystroke100MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(KeystrokeSectioned100MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(OutlineAfterOpen)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(OutlineAfterAutoProcess)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(OutlineAfterKeystroke)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(StartWith100MBGeneratedBook)
     ->UseManualTime()
     ->Iterations(1)
@@ -381,7 +512,6 @@ BENCHMARK(Open100MBLinesOf)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(Open100MBUtf8)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(Keystroke100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(KeystrokeGiantLine)
     ->Arg(64 * 1024)
     ->Arg(512 * 1024)

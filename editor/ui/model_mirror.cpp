@@ -104,6 +104,7 @@ void ModelMirror::Settle() {
 
 void ModelMirror::OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedLen) {
     m_textChangedPending = true;
+    emit bytesReplaced(pos, removedLen, insertedLen);
     if (m_resync || std::max(removedLen, insertedLen) > kRewriteLimit) m_resetPending = true;
     if (!m_resetPending) {
         const UnitChange c = m_index.Update(m_model.Text(), pos, removedLen, insertedLen);
@@ -114,6 +115,7 @@ void ModelMirror::OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insert
 
 void ModelMirror::OnTextReset() {
     m_textChangedPending = true;
+    emit textReset();
     m_resetPending = true;
     Settle();
 }
@@ -279,6 +281,7 @@ void ModelMirror::ApplyToModel(const WidgetEdit& edit) {
     const int32_t mb0 = ByteOfUnit(edit.first), mb1 = ByteOfUnit(edit.first + edit.wasChars);
     const int32_t insertedLen = static_cast<int32_t>(enc.bytes.size());
     m_model.ApplyWidgetEdit(mb0, mb1 - mb0, enc.bytes);
+    emit bytesReplaced(mb0, mb1 - mb0, insertedLen);
     const UnitChange c = m_index.Update(m_model.Text(), mb0, mb1 - mb0, insertedLen);
     CheckMirrored(c, c.oldUnits - edit.wasChars + nowChars);
     m_textChangedPending = true;

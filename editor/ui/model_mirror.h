@@ -42,6 +42,10 @@ class ModelMirror : public QObject, private IEditObserver {
     void refused(const QString& message);
     // The model's text changed, by either side.
     void textChanged();
+    // Told at once, batch or not: bytes [pos, pos + removed) became `inserted` bytes.
+    void bytesReplaced(int32_t pos, int32_t removed, int32_t inserted);
+    // Told at once: the whole text was replaced.
+    void textReset();
     // The model's font or colours changed.
     void appearanceChanged();
 

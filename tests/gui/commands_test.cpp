@@ -56,6 +56,7 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
          "插入译文\tAlt+T",
          "插入重点\tAlt+E",
          "QDM文件检查\tAlt+C",
+         "全部检查",
          "自动处理",
          "-",
          "撤消(&U)\tCtrl+Z",
@@ -71,7 +72,7 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
          "替换(&H)...\tCtrl+H",
          "转到(&G)...\tCtrl+G"},
         {"多音字设置", "本文多音字处理", "多音字检查", "工具>", "单文件", "目录"},
-        {"工具栏(&T)", "状态栏(&S)", "字体", "颜色"},
+        {"工具栏(&T)", "状态栏(&S)", "目录", "标记高亮", "字体", "颜色"},
         {"关于 QDM智能编辑器(&A)..."},
     };
     ASSERT_EQ(popups.size(), titles.size());
@@ -100,6 +101,9 @@ TEST(Menus, ACommandWithoutAHandlerIsDisabled) {
                            ID_AUTO_PROCESS,
                            ID_VIEW_TOOLBAR,
                            ID_VIEW_STATUS_BAR,
+                           ID_VIEW_OUTLINE,
+                           ID_VIEW_TAG_HIGHLIGHT,
+                           ID_CHECK_ALL,
                            ID_FONT,
                            ID_COLOR,
                            ID_APP_ABOUT,

@@ -1,0 +1,67 @@
+// 全部检查 and the problem list.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "editor/edit_box.h"
+#include "editor/ui/edit_widget.h"
+#include "harness.h"
+#include "markup/check.h"
+#include "markup/ui/problem_dock.h"
+
+namespace {
+
+using namespace qdm::ui;
+using guitest::Editor;
+using guitest::G;
+
+QStringList Rows(QTreeWidget& list) {
+    QStringList out;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = list.topLevelItem(i);
+        out << row->text(0) + u':' + row->text(1) + u' ' + row->text(2);
+    }
+    return out;
+}
+
+TEST(CheckAll, ListsEveryFaultAndAClickSelectsItsTag) {
+    Editor ed;
+    const std::string text =
+        G("<vsection=1>\r\n甲<vemph>乙\r\n</vsection>\r\n"
+          "<vsection=2>丙</vsection>\r\n"
+          "<vsection=\r\n<vreadernote>丁<vtrans>戊</vtrans></vreadernote></vsection>");
+    ed.SetText(text);
+    ASSERT_TRUE(ed.Run(ID_CHECK_ALL));
+    ProblemDock& dock = ed.frame().Problems();
+    EXPECT_FALSE(dock.isHidden());
+    EXPECT_EQ(dock.windowTitle(), QStringLiteral("问题"));
+    EXPECT_EQ(Rows(dock.List()),
+              (QStringList{"2:2 重点 没有结束标志", "6:15 读者注 中不能嵌套 译文"}));
+    std::string first;
+    EXPECT_EQ(dock.Faults().front().offset, qdm::CheckMarkup(text, first));
+    EXPECT_EQ(ed.model().Text(), text);  // nothing renumbered
+    EXPECT_EQ(ed.Status(), QStringLiteral("共 2 处问题"));
+    EXPECT_TRUE(ed.prompter.boxes.empty());
+
+    ed.Select(0, 0);
+    ed.Type(QStringLiteral("前"));  // the rows follow the text
+    QTreeWidget& list = dock.List();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.topLevelItem(1)).center());
+    int32_t s, e;
+    ed.model().GetSelection(s, e);
+    const int32_t at = static_cast<int32_t>(text.find("<vtrans>")) + 2;
+    EXPECT_EQ(s, at);
+    EXPECT_EQ(e, at + 8);
+
+    ed.SetText(G("<vsection=1>甲</vsection>"));
+    ed.Run(ID_CHECK_ALL);
+    EXPECT_EQ(dock.List().topLevelItemCount(), 0);
+    EXPECT_EQ(ed.Status(), QStringLiteral("QDM文件检查正确"));
+}
+
+}  // namespace
