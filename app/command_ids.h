@@ -41,8 +41,10 @@ enum CommandId : int {
     ID_COLOR = 32834,
     ID_POLYPHONE_DIR = 32837,
     ID_AUTO_PROCESS = 32839,
+    ID_FILE_REOPEN_ENCODING = 32840,
     ID_EDIT_FIND_PREVIOUS = 32870,  // Shift+F3
     ID_EDIT_GOTO = 32871,
+    ID_POLYPHONE_AUDIT = 32840,
 };
 
 }  // namespace qdm::ui

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "cli/command.h"
+#include "cli/dict_tools.h"
 #include "cli/output.h"
 #include "cli/poly_common.h"
 #include "cli/target.h"
@@ -36,7 +37,7 @@ struct Options {
 class Report {
   public:
     Report(const Options& o, int total) : m_opt(o), m_total(total) {
-        m_bar = !o.hasOutput && ::isatty(2) && total > 0;
+        m_bar = ::isatty(2) && total > 0;
     }
 
     void File(const PolyFileResult& r, std::ostream& out) {
@@ -70,16 +71,21 @@ class Report {
         out.flush();
     }
 
-    void Bar(int handled) {
+    // `share` of the next file is done, with `replacements` made in it so far (a long file
+    // shows how far it has got).
+    void Bar(int handled, double share = 0, int64_t replacements = -1) {
         if (!m_bar) return;
         const auto now = std::chrono::steady_clock::now();
         if (now - m_lastBar < std::chrono::milliseconds(100) && handled < m_total) return;
         m_lastBar = now;
         const int shown = std::min(handled, m_total);
-        const int width = 30, filled = shown * width / m_total;
+        const double done = std::min(1.0, (shown + share) / m_total);
+        const int width = 30, filled = static_cast<int>(done * width);
         std::fprintf(stderr, "\r[%s%s] %3d%% %d/%d", std::string(filled, '#').c_str(),
-                     std::string(width - filled, ' ').c_str(), shown * 100 / m_total, shown,
+                     std::string(width - filled, ' ').c_str(), static_cast<int>(done * 100), shown,
                      m_total);
+        if (replacements >= 0)
+            std::fprintf(stderr, " 已替换 %lld", static_cast<long long>(replacements));
         std::fflush(stderr);
         m_barShown = true;
     }
@@ -155,7 +161,9 @@ class InPlaceFiles {
             r.reason = poly_reason::SameFile(first);
         } else if (LoadFileForPolyphone(path, text, r.reason)) {
             bool lost = false;
-            r.replacements = ApplyDictionary(m_dict, text, &lost);
+            r.replacements = ApplyDictionary(m_dict, text, &lost, [&](double share, int64_t n) {
+                m_report.Bar(m_report.Handled(), share, n);
+            });
             if (lost) return false;
             if (static_cast<int64_t>(text.size()) >= kMaxFileSize) {
                 r.reason = poly_reason::TooLarge();
@@ -255,7 +263,9 @@ int RunToOutput(const CPolyDict& dict, const Options& o) {
         return kExitFault;
     }
     bool lost = false;
-    r.replacements = ApplyDictionary(dict, file.text, &lost);
+    r.replacements = ApplyDictionary(dict, file.text, &lost,
+                                     [&](double share, int64_t n) { report.Bar(0, share, n); });
+    report.ClearBar();
     if (lost) return DictionaryLost(dict, report, log);
     if (!ResultFits(in, static_cast<int64_t>(file.text.size()))) return kExitUsage;
     r.status = PolyFileStatus::Done;
@@ -304,6 +314,8 @@ void NoteDictionary(const PolyDictSnapshot& snap) {
 
 int Run(const Args& words) {
     Options o;
+    if (std::find(words.begin(), words.end(), "--audit") != words.end())
+        return PolyphoneAudit(words);
     ParsedArgs args;
     std::string error;
     if (!Parse(words, o, args, error)) return UsageError(kName, error);
@@ -347,19 +359,20 @@ int Run(const Args& words) {
 const Registrar reg(
     kName, {"用多音字词典替换文件或整个目录中的多音字",
             "用法: qdm polyphone [--dict 词典] [--json] [--dry-run] 路径...\n"
-            "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n"
-            "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
-            "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
-            "  --dry-run 不写入任何文件，只报告会替换多少\n"
-            "  --json    每个文件一行 JSON，最后一行是汇总\n"
-            "  输入为 - 时读标准输入 (只能和 -o 一起用)。\n"
-            "  含 NUL 字节的文件(不是文本)、无法读写的文件和目录会被跳过并报告，不会被改动;\n"
-            "  同一个文件 (例如经过链接) 在一次运行中只处理一次。\n"
-            "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在、词典无法读取\n"
-            "  或结果超过 2 GiB; 被 Ctrl-C 或 kill 中断时为 130 或 143，正在写的\n"
-            "  临时文件会被删除，每本书要么是原样，要么已处理完。\n"
-            "例: qdm polyphone ~/books\n"
-            "    qdm polyphone book.txt -o out.txt\n",
+            "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n" +
+                std::string(kAuditUsage) +
+                "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
+                "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
+                "  --dry-run 不写入任何文件，只报告会替换多少\n"
+                "  --json    每个文件一行 JSON，最后一行是汇总\n"
+                "  输入为 - 时读标准输入 (只能和 -o 一起用)。\n"
+                "  含 NUL 字节的文件(不是文本)、无法读写的文件和目录会被跳过并报告，不会被改动;\n"
+                "  同一个文件 (例如经过链接) 在一次运行中只处理一次。\n"
+                "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在、词典无法读取\n"
+                "  或结果超过 2 GiB; 被 Ctrl-C 或 kill 中断时为 130 或 143，正在写的\n"
+                "  临时文件会被删除，每本书要么是原样，要么已处理完。\n"
+                "例: qdm polyphone ~/books\n"
+                "    qdm polyphone book.txt -o out.txt\n",
             Run});
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "polyphone/poly_dict.h"
@@ -53,17 +54,42 @@ bool PolyDictText::Remove(size_t index) {
     }
 }
 
+bool PolyDictText::Insert(size_t index, std::string_view row) {
+    size_t start = 0;
+    for (size_t n = 0; n < index; ++n) {
+        const size_t lf = m_bytes.find('\n', start);
+        if (lf == std::string::npos) return false;
+        start = lf + 1;
+    }
+    m_bytes.insert(start, std::string(row) + '\n');
+    return true;
+}
+
+namespace {
+
+// The line an operation meant: at its index while that still holds the row, else the first
+// line that does; lines.size() when none does.
+size_t Locate(const std::vector<std::string>& lines, size_t index, const std::string& row) {
+    if (index < lines.size() && lines[index] == row) return index;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i] == row) return i;
+    return lines.size();
+}
+
+}  // namespace
+
 void PolyDictEdits::ApplyTo(PolyDictText& text) const {
     for (const Op& op : m_ops) {
-        if (op.add) {
+        if (op.kind == Kind::Add) {
             text.Add(op.row);
             continue;
         }
         const std::vector<std::string> lines = text.Lines();
-        size_t at = op.index < lines.size() && lines[op.index] == op.row ? op.index : lines.size();
-        for (size_t i = 0; i < lines.size() && at == lines.size(); ++i)
-            if (lines[i] == op.row) at = i;
-        if (at < lines.size()) text.Remove(at);
+        const size_t at = Locate(lines, op.index, op.row);
+        if (at == lines.size()) continue;
+        text.Remove(at);
+        if (op.kind == Kind::Replace) text.Insert(at, op.now);
+        if (op.kind == Kind::Move) text.Insert(std::min(op.to, lines.size() - 1), op.row);
     }
 }
 
