@@ -43,7 +43,7 @@ void PrintFault(const std::string& path, int32_t offset, LineColumn at,
 
 bool LoadChecked(BatchText& doc, const std::string& path) {
     std::string bytes;
-    if (IoStatus status = ReadWholeFile(path, bytes); !status) {
+    if (IoStatus status = ReadInputBytes(path, bytes); !status) {
         PrintIoError(status);
         return false;
     }
