@@ -43,9 +43,7 @@ void PrintFault(const std::string& path, int32_t offset, LineColumn at,
 
 bool LoadChecked(BatchText& doc, const std::string& path) {
     std::string bytes;
-    const IoStatus status =
-        path == "-" ? ReadAllFd(0, "标准输入", bytes) : ReadWholeFile(path, bytes);
-    if (!status) {
+    if (IoStatus status = ReadInputBytes(path, bytes); !status) {
         PrintIoError(status);
         return false;
     }

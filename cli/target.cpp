@@ -10,6 +10,10 @@ IoStatus ReadInputText(const std::string& path, FileText& out) {
     return path == "-" ? ReadTextFd(0, "标准输入", out) : ReadTextFile(path, out);
 }
 
+IoStatus ReadInputBytes(const std::string& path, std::string& out) {
+    return path == "-" ? ReadAllFd(0, "标准输入", out) : ReadWholeFile(path, out);
+}
+
 bool ResultFits(const std::string& in, int64_t size) {
     if (size < kMaxFileSize) return true;
     std::cerr << "qdm: " << (in == "-" ? "标准输入" : in) << ": 结果超过 2 GiB\n";

@@ -17,6 +17,8 @@ struct Target {
 
 // Reads an input text whole, whatever it is; "-" is standard input.
 IoStatus ReadInputText(const std::string& path, FileText& out);
+// The same, every byte (NUL bytes too).
+IoStatus ReadInputBytes(const std::string& path, std::string& out);
 
 // A result of 2 GiB or more cannot be held with 32-bit positions: prints
 // "qdm: IN: 结果超过 2 GiB" and returns false.
