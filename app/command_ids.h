@@ -43,6 +43,7 @@ enum CommandId : int {
     ID_AUTO_PROCESS = 32839,
     ID_EDIT_FIND_PREVIOUS = 32870,  // Shift+F3
     ID_EDIT_GOTO = 32871,
+    ID_POLYPHONE_AUDIT = 32840,
 };
 
 }  // namespace qdm::ui

@@ -6,11 +6,15 @@
 #include "app/command_router.h"
 #include "app/view.h"
 #include "editor/edit_box.h"
+#include "editor/file_io.h"
 #include "editor/gbk.h"
 #include "editor/ui/edit_widget.h"
 #include "polyphone/poly_caret.h"
 #include "polyphone/poly_file.h"
+#include "polyphone/poly_list.h"
+#include "polyphone/poly_readings.h"
 #include "polyphone/ui/dialog_duoyinzi_set.h"
+#include "polyphone/ui/dialog_poly_audit.h"
 #include "polyphone/ui/dialog_poly_dir.h"
 #include "polyphone/ui/dialog_poly_procing.h"
 #include "uikit/file_dialogs.h"
@@ -53,6 +57,38 @@ QString ChooseFolder(const PolyCommandHost& host) {
     return host.files->Choose(request).value_or(QString());
 }
 
+// The reading table, read once: it ships with the program and does not change under it.
+const PolyReadingTable* ReadingTable(const PolyCommandHost& host) {
+    static PolyReadingTable table;
+    static bool loaded = false;
+    if (loaded) return &table;
+    std::string error;
+    const std::string path = FindPolyResource(kPolyReadingsFile);
+    if (path.empty())
+        error = std::string(kPolyReadingsFile) + ": not found";
+    else
+        loaded = table.Load(path, error);
+    if (!loaded)
+        BoxesOf(host.prompter)(
+            host.owner,
+            QLit("无法读取多音字读音表:") + QLatin1Char('\n') + QString::fromStdString(error),
+            QLit("多音字检查"));
+    return loaded ? &table : nullptr;
+}
+
+// Selects the next occurrence of `context` after the selection, from the top when there is
+// none below.
+void SelectNext(CEditBox& edit, const std::string& context) {
+    int32_t start = 0, end = 0;
+    edit.GetSelection(start, end);
+    const std::string_view text = edit.Text();
+    size_t at = gbk::Find(text, context, static_cast<size_t>(end));
+    if (at == gbk::npos) at = gbk::Find(text, context, 0, true);
+    if (at == gbk::npos) return;
+    edit.SetSelection(static_cast<int32_t>(at), static_cast<int32_t>(at + context.size()));
+    edit.ScrollToCaret();
+}
+
 }  // namespace
 
 PolyMessageBox BoxesOf(IPrompter* prompter) {
@@ -67,7 +103,7 @@ int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, P
     std::string text;
     edit.GetText(text);
     CDialogPOLYP_PROCING dialog(&text, dict ? *dict : fallback, std::move(box), parent);
-    if (dialog.exec() != QDialog::Accepted) return 0;
+    if (dialog.exec() != QDialog::Accepted) return dialog.DictionaryLost() ? -1 : 0;
     int32_t start = 0, end = 0;
     edit.GetSelection(start, end);
     const int32_t caret = CaretAfterReplacement(edit.Text(), start, text);
@@ -86,7 +122,7 @@ void OnPolyphoneSettings(const PolyCommandHost& host) {
 void OnPolyphoneText(const PolyCommandHost& host) {
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
     const int n = RunPolyphoneDialog(*host.edit, host.owner, dict.get(), BoxesOf(host.prompter));
-    ShowResult(host, n);
+    if (n >= 0) ShowResult(host, n);
 }
 
 void OnPolyphoneFile(const PolyCommandHost& host) {
@@ -112,7 +148,33 @@ void OnPolyphoneDir(const PolyCommandHost& host) {
     const QString chosen = ChooseFolder(host);
     if (chosen.isEmpty()) return;
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
-    CDialogPolyDir dialog(*dict, PathFromQ(chosen), host.owner);
+    CDialogPolyDir dialog(*dict, PathFromQ(chosen), BoxesOf(host.prompter), host.owner);
+    dialog.exec();
+}
+
+void OnPolyphoneAudit(const PolyCommandHost& host) {
+    const PolyReadingTable* table = ReadingTable(host);
+    if (!table) return;
+    const std::unique_ptr<CPolyDict> dict = MakeDict(host);
+    const auto audit = [&] {
+        return AuditPolyphones({host.edit->Text()}, *dict->Snapshot(), *table);
+    };
+    FileText starter;  // proposals take the starter dictionary's own spelling first
+    if (const std::string path = FindPolyResource(StarterFileName(PolyStyle::Homophone));
+        !path.empty())
+        ReadTextFile(path, starter);
+    CDialogPolyAudit* shown = nullptr;
+    CDialogPolyAudit::Hooks hooks;
+    hooks.jump = [&host](const std::string& context) { SelectNext(*host.edit, context); };
+    hooks.add = [&](const std::string& context) {
+        CDialogDuoyinziSet settings(*dict, BoxesOf(host.prompter), shown);
+        settings.Prefill(
+            context, ProposePolyReplacement(context, PolyStyle::Homophone, *table, starter.text));
+        settings.exec();
+        shown->SetResult(audit());  // the dictionary may have changed
+    };
+    CDialogPolyAudit dialog(audit(), std::move(hooks), host.owner);
+    shown = &dialog;
     dialog.exec();
 }
 
@@ -133,6 +195,10 @@ void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompt
     });
     commands.On(ID_POLYPHONE_FILE, [host] { OnPolyphoneFile(host()); });
     commands.On(ID_POLYPHONE_DIR, [host] { OnPolyphoneDir(host()); });
+    commands.On(ID_POLYPHONE_AUDIT, [host, &view] {
+        view.Editor().Mirror().SyncSelectionToModel();  // the next occurrence after the caret
+        OnPolyphoneAudit(host());
+    });
 }
 
 }  // namespace qdm::ui

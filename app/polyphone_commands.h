@@ -1,6 +1,7 @@
 #pragma once
-// The four polyphone commands of the main view: the dictionary settings, the run over the
-// editor's text, the run over one chosen file and the run over a directory tree. They speak
+// The polyphone commands of the main view: the dictionary settings, the run over the editor's
+// text, the run over one chosen file, the run over a directory tree and the check of which
+// polyphonic characters of the text the dictionary leaves alone. They speak
 // to the user through the window's prompter and file dialogs, which tests answer.
 #include <string>
 
@@ -32,7 +33,8 @@ struct PolyCommandHost {
 
 // The run over the whole text of `edit` in the progress dialog. On OK the text is replaced
 // (not recorded in the edit history) and the caret stays on its line; returns the number of
-// replacements, 0 when cancelled.
+// replacements, 0 when cancelled, -1 when the run stopped because the dictionary could no
+// longer be read (the dialog has said so).
 int RunPolyphoneDialog(CEditBox& edit, QWidget* parent = nullptr, const CPolyDict* dict = nullptr,
                        PolyMessageBox box = {});
 
@@ -40,11 +42,12 @@ void OnPolyphoneSettings(const PolyCommandHost& host);  // "多音字设置"
 void OnPolyphoneText(const PolyCommandHost& host);      // "本文多音字处理"
 void OnPolyphoneFile(const PolyCommandHost& host);      // "单文件"
 void OnPolyphoneDir(const PolyCommandHost& host);       // "目录"
+void OnPolyphoneAudit(const PolyCommandHost& host);     // "多音字检查"
 
 // The boxes of `prompter` for the dialogs (the real ones when it is null).
 PolyMessageBox BoxesOf(IPrompter* prompter);
 
-// Serves the four commands from `view`, through its prompter and file dialogs.
+// Serves the polyphone commands from `view`, through its prompter and file dialogs.
 void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompter* prompter,
                                IFileDialogs* files);
 

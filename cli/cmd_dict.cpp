@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "cli/dict_tools.h"
 #include "cli/output.h"
 #include "cli/poly_common.h"
 #include "polyphone/poly_dict_edit.h"
@@ -128,6 +129,20 @@ int Remove(const CPolyDict& dict, const std::string& indexText) {
 }
 
 int Run(const Args& words) {
+    // import, export and lint take options of their own: they parse the words themselves.
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (words[i] == "--dict") {
+            ++i;
+            continue;
+        }
+        if (words[i].rfind("--dict=", 0) == 0) continue;
+        if (words[i] != "import" && words[i] != "export" && words[i] != "lint") break;
+        Args rest = words;
+        rest.erase(rest.begin() + static_cast<long>(i));
+        if (words[i] == "import") return DictImport(rest);
+        if (words[i] == "export") return DictExport(rest);
+        return DictLint(rest);
+    }
     ArgSpec spec;
     AddDictOption(spec);
     ParsedArgs parsed;
@@ -135,8 +150,8 @@ int Run(const Args& words) {
     if (!ParseArgs(words, spec, parsed, error)) return UsageError(kName, error);
     const Args& args = parsed.operands;
     if (args.empty()) return UsageError(kName, "缺少子命令: list、add、remove 或 count");
-    const CPolyDict dict(DictPath(parsed));
     const std::string& sub = args[0];
+    const CPolyDict dict(DictPath(parsed));
     const size_t operands = args.size() - 1;
     if (sub == "list" && operands == 0) return List(dict);
     if (sub == "count" && operands == 0) return Count(dict);
@@ -149,15 +164,17 @@ int Run(const Args& words) {
 
 const Registrar reg(kName,
                     {"查看和编辑多音字词典 kolb_polyphone.ini",
-                     "用法: qdm dict [--dict 词典] list | add 词组 拼音 | remove 行号 | count\n"
+                     "用法: qdm dict [--dict 词典] list | add 词组 拼音 | remove 行号 | count | "
+                     "import | export | lint\n"
                      "  list    按行列出词典(从 1 编号)，与多音字设置对话框一致\n"
                      "  add     追加一行 词组======>>拼音 (词组最多15字节，拼音最多20字节)\n"
                      "  remove  删除第几行 (行号只能是十进制数字)\n"
                      "add 和 remove 只改动相关的那一行, 其余每个字节 (包括格式不对的行) 保持原样;\n"
                      "含 NUL 字节的词典不会被改写. 同时运行的修改会依次进行, 不会丢失.\n"
-                     "  count   处理时实际应用的条目数(遇到第一条格式不对的行为止)\n"
-                     "词典默认在程序所在目录。\n"
-                     "例: qdm dict add 银行 yin2hang2\n",
+                     "  count   处理时实际应用的条目数(遇到第一条格式不对的行为止)\n" +
+                         std::string(kDictToolsUsage) +
+                         "词典默认在程序所在目录。\n"
+                         "例: qdm dict add 银行 yin2hang2\n    qdm dict import --starter\n",
                      Run});
 
 }  // namespace

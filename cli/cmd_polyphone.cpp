@@ -10,6 +10,7 @@
 #include <map>
 
 #include "cli/command.h"
+#include "cli/dict_tools.h"
 #include "cli/output.h"
 #include "cli/poly_common.h"
 #include "cli/target.h"
@@ -313,6 +314,8 @@ void NoteDictionary(const PolyDictSnapshot& snap) {
 
 int Run(const Args& words) {
     Options o;
+    if (std::find(words.begin(), words.end(), "--audit") != words.end())
+        return PolyphoneAudit(words);
     ParsedArgs args;
     std::string error;
     if (!Parse(words, o, args, error)) return UsageError(kName, error);
@@ -356,19 +359,20 @@ int Run(const Args& words) {
 const Registrar reg(
     kName, {"用多音字词典替换文件或整个目录中的多音字",
             "用法: qdm polyphone [--dict 词典] [--json] [--dry-run] 路径...\n"
-            "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n"
-            "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
-            "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
-            "  --dry-run 不写入任何文件，只报告会替换多少\n"
-            "  --json    每个文件一行 JSON，最后一行是汇总\n"
-            "  输入为 - 时读标准输入 (只能和 -o 一起用)。\n"
-            "  含 NUL 字节的文件(不是文本)、无法读写的文件和目录会被跳过并报告，不会被改动;\n"
-            "  同一个文件 (例如经过链接) 在一次运行中只处理一次。\n"
-            "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在、词典无法读取\n"
-            "  或结果超过 2 GiB; 被 Ctrl-C 或 kill 中断时为 130 或 143，正在写的\n"
-            "  临时文件会被删除，每本书要么是原样，要么已处理完。\n"
-            "例: qdm polyphone ~/books\n"
-            "    qdm polyphone book.txt -o out.txt\n",
+            "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n" +
+                std::string(kAuditUsage) +
+                "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
+                "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
+                "  --dry-run 不写入任何文件，只报告会替换多少\n"
+                "  --json    每个文件一行 JSON，最后一行是汇总\n"
+                "  输入为 - 时读标准输入 (只能和 -o 一起用)。\n"
+                "  含 NUL 字节的文件(不是文本)、无法读写的文件和目录会被跳过并报告，不会被改动;\n"
+                "  同一个文件 (例如经过链接) 在一次运行中只处理一次。\n"
+                "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在、词典无法读取\n"
+                "  或结果超过 2 GiB; 被 Ctrl-C 或 kill 中断时为 130 或 143，正在写的\n"
+                "  临时文件会被删除，每本书要么是原样，要么已处理完。\n"
+                "例: qdm polyphone ~/books\n"
+                "    qdm polyphone book.txt -o out.txt\n",
             Run});
 
 }  // namespace

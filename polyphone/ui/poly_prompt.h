@@ -4,6 +4,9 @@
 // without a modal loop.
 #include <QString>
 #include <functional>
+#include <optional>
+
+#include "polyphone/poly_res.h"
 
 class QWidget;
 
@@ -19,5 +22,11 @@ void ShowPolyMessage(QWidget* owner, const QString& text, const QString& caption
 inline PolyMessageBox OrRealBox(PolyMessageBox box) {
     return box ? std::move(box) : PolyMessageBox(&ShowPolyMessage);
 }
+
+// "导入常用词…" asks which style to import: 同音字, 拼音, or nothing when cancelled.
+using PolyStyleChooser = std::function<std::optional<PolyStyle>(QWidget* owner)>;
+
+// A real modal question with the buttons 同音字, 拼音 and 取消.
+std::optional<PolyStyle> AskStarterStyle(QWidget* owner);
 
 }  // namespace qdm::ui

@@ -70,7 +70,7 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
          "查找上一个\tShift+F3",
          "替换(&H)...\tCtrl+H",
          "转到(&G)...\tCtrl+G"},
-        {"多音字设置", "本文多音字处理", "工具>", "单文件", "目录"},
+        {"多音字设置", "本文多音字处理", "多音字检查", "工具>", "单文件", "目录"},
         {"工具栏(&T)", "状态栏(&S)", "字体", "颜色"},
         {"关于 QDM智能编辑器(&A)..."},
     };
@@ -113,7 +113,8 @@ TEST(Menus, ACommandWithoutAHandlerIsDisabled) {
                            ID_EDIT_REPLACE,
                            ID_EDIT_REPEAT,
                            ID_EDIT_FIND_PREVIOUS,
-                           ID_EDIT_GOTO};
+                           ID_EDIT_GOTO,
+                           ID_POLYPHONE_AUDIT};
     for (int id : disabled) EXPECT_FALSE(ed.Enabled(id)) << id;
     for (int id : enabled) EXPECT_TRUE(ed.Enabled(id)) << id;
 }

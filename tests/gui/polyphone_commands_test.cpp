@@ -1,6 +1,7 @@
 // The four polyphone commands in the running editor, with its boxes and file dialogs
 // answered by the test.
 #include <QTest>
+#include <QTreeWidget>
 
 #include "app/command_ids.h"
 #include "editor/edit_box.h"
@@ -117,6 +118,79 @@ TEST_F(PolyCommands, TheSettingsCommandEditsTheDictionaryBesideTheProgram) {
         return true;
     }));
     EXPECT_EQ(Read(Path("kolb_polyphone.ini")), G("行======>>航\n重======>>众\n"));
+}
+
+}  // namespace
+
+namespace {
+
+using namespace polytest;
+using guitest::G;
+
+class PolyAuditCommand : public ScratchDir {
+  protected:
+    void SetUp() override { qdm::CPolyDict::SetDefaultPath(Path("kolb_polyphone.ini")); }
+    void TearDown() override { qdm::CPolyDict::SetDefaultPath({}); }
+    guitest::Editor m_editor;
+};
+
+QTreeWidgetItem* ContextItem(QDialog* d, const QString& text) {
+    auto* tree = Child<QTreeWidget>(*d, "chars");
+    const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    for (QTreeWidgetItem* item : found)
+        if (item->parent()) return item;
+    return nullptr;
+}
+
+TEST_F(PolyAuditCommand, ListsWhatTheDictionaryMissesJumpsToAContextAndAddsItToTheDictionary) {
+    WriteDict({{"银行", "银航"}});
+    const std::string text = G("银行行动。行动！银行");
+    m_editor.SetText(text, 0, 0);
+    int step = 0;
+    QString firstRow, afterRow;
+    int32_t selStart = -1, selEnd = -1;
+    QString prefilledWord, prefilledReplacement;
+    ModalUser user([&](QDialog* d) {
+        if (step == 0) {  // the audit
+            auto* tree = Child<QTreeWidget>(*d, "chars");
+            firstRow = tree->topLevelItem(0)->text(0) + " " + tree->topLevelItem(0)->text(1) + " " +
+                       tree->topLevelItem(0)->text(2);
+            EXPECT_FALSE(Enabled(*d, "addToDict"));
+            QTreeWidgetItem* context = ContextItem(d, QStringLiteral("行动"));
+            if (!context) return true;
+            tree->setCurrentItem(context);  // jumps to 行动 after the caret
+            m_editor.model().GetSelection(selStart, selEnd);
+            EXPECT_TRUE(Enabled(*d, "addToDict"));
+            step = 1;
+            // Opens the settings, modal: clicked from its own event, so that this timer
+            // goes on serving the nested dialog.
+            QTimer::singleShot(0, Child<QPushButton>(*d, "addToDict"), &QPushButton::click);
+            return false;
+        }
+        if (step == 1) {  // the settings dialog, filled in
+            if (!Child<QLineEdit>(*d, "word")) return false;
+            prefilledWord = Field(*d, "word");
+            prefilledReplacement = Field(*d, "replacement");
+            Child<QPushButton>(*d, "add")->click();
+            step = 2;
+            Child<QPushButton>(*d, "exit")->click();
+            return false;
+        }
+        auto* tree = Child<QTreeWidget>(*d, "chars");  // the audit again, refreshed
+        afterRow = tree->topLevelItemCount() ? tree->topLevelItem(0)->text(0) : QString();
+        Child<QPushButton>(*d, "close")->click();
+        return true;
+    });
+    ASSERT_TRUE(m_editor.Run(qdm::ui::ID_POLYPHONE_AUDIT));
+    EXPECT_EQ(firstRow, QStringLiteral("行 xing2/hang2 2"));
+    EXPECT_EQ(selStart, static_cast<int32_t>(G("银行").size()));
+    EXPECT_EQ(selEnd, static_cast<int32_t>(G("银行行动").size()));
+    EXPECT_EQ(prefilledWord, QStringLiteral("行动"));
+    EXPECT_FALSE(prefilledReplacement.isEmpty());
+    EXPECT_EQ(
+        Read(Path("kolb_polyphone.ini")).substr(0, G("银行======>>银航\n行动======>>").size()),
+        G("银行======>>银航\n行动======>>"));
+    EXPECT_EQ(afterRow, QString());  // every polyphonic character is now taken care of
 }
 
 }  // namespace

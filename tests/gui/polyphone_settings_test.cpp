@@ -1,7 +1,7 @@
 // The dictionary settings dialog.
 #include <QClipboard>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QTest>
 
 #include "app/polyphone_commands.h"
@@ -59,8 +59,7 @@ TEST_F(PolySettings, AddingAppendsUnsortedAndRefusesWhatTheDictionaryCannotTake)
     EXPECT_TRUE(m_prompter.boxes.empty());
     EXPECT_EQ(d->Rows(),
               (Rows{gbk::Lit("银行======>>银航"), gbk::Lit("银行======>>银杭"), "ab======>>c"}));
-    auto* list = d->findChild<QListWidget*>();
-    EXPECT_TRUE(list->item(2)->isSelected());
+    EXPECT_EQ(d->SelectedRow(), 2);
     EXPECT_TRUE(Field(*d, "word").isEmpty());
     EXPECT_TRUE(Field(*d, "replacement").isEmpty());
     EXPECT_TRUE(Child<QLineEdit>(*d, "word")->hasFocus());
@@ -69,19 +68,18 @@ TEST_F(PolySettings, AddingAppendsUnsortedAndRefusesWhatTheDictionaryCannotTake)
 TEST_F(PolySettings, DeletionSelectsTheRowThatTookThePlaceOrTheOneBefore) {
     Write(Path("kolb_polyphone.ini"), "a======>>1\nb======>>2\nc======>>3\n");
     auto d = Open();
-    auto* list = d->findChild<QListWidget*>();
     const auto del = [&] { Child<QPushButton>(*d, "delete")->click(); };
     del();
     EXPECT_EQ(LastBox(), qdm::ui::QLit("请选择要删除的项目"));
-    list->setCurrentRow(1);
+    d->SelectRow(1);
     del();  // b goes, c takes its place
     EXPECT_EQ(d->Rows(), (Rows{"a======>>1", "c======>>3"}));
-    EXPECT_TRUE(list->item(1)->isSelected());
+    EXPECT_EQ(d->SelectedRow(), 1);
     del();  // the last row goes, the one before it is selected
-    EXPECT_TRUE(list->item(0)->isSelected());
+    EXPECT_EQ(d->SelectedRow(), 0);
     del();  // the only row goes
-    EXPECT_EQ(list->count(), 0);
-    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_EQ(d->List()->model()->rowCount(), 0);
+    EXPECT_EQ(d->SelectedRow(), -1);
     EXPECT_EQ(m_prompter.boxes.size(), 1u);
 }
 
@@ -133,7 +131,7 @@ TEST_F(PolySettings, AnUnreadableOrUnwritableDictionaryIsReportedAndTheEditsStay
     ASSERT_EQ(m_prompter.boxes.size(), 1u);
     EXPECT_EQ(LastBox(), qdm::ui::QLit("加载kolb_polyphone.ini错误"));
     EXPECT_EQ(m_prompter.boxes[0].caption, qdm::ui::QLit("打开多音字配置文件错误"));
-    EXPECT_EQ(d->findChild<QListWidget*>()->count(), 0);
+    EXPECT_EQ(d->List()->model()->rowCount(), 0);
     Add(*d, "行", "航");
     Child<QPushButton>(*d, "exit")->click();
     d->close();
@@ -141,6 +139,41 @@ TEST_F(PolySettings, AnUnreadableOrUnwritableDictionaryIsReportedAndTheEditsStay
     EXPECT_TRUE(LastBox().contains(qdm::ui::QFromPath(Path("not-a-dir"))));
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(d->Rows().size(), 1u);
+}
+
+TEST_F(PolySettings, SavingKeepsEveryByteTheListCannotShowAndSaysWhatThoseAre) {
+    const std::string before = "a======>>1\r\nnot an entry\nlast line";
+    Write(Path("kolb_polyphone.ini"), before);
+    auto d = Open();
+    ASSERT_EQ(m_prompter.boxes.size(), 1u);
+    EXPECT_EQ(LastBox(), qdm::ui::QLit("最后一行没有换行符，不在列表中；它会原样保留 "
+                                       "(添加条目时先补上换行符)\n"
+                                       "1 个条目以回车符结尾 (回车符会成为替换文本的一部分)"));
+    EXPECT_EQ(m_prompter.boxes[0].caption, qdm::ui::QLit("警告"));
+    // Another program adds an entry while the dialog is open; it stays.
+    Write(Path("kolb_polyphone.ini"), before + "\nz======>>9\n");
+    Add(*d, "b", "2");
+    auto* list = d->findChild<QListWidget*>();
+    list->setCurrentRow(1);
+    Child<QPushButton>(*d, "delete")->click();
+    Child<QPushButton>(*d, "exit")->click();
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(Read(Path("kolb_polyphone.ini")),
+              "a======>>1\r\nlast line\nz======>>9\nb======>>2\n");
+}
+
+TEST_F(PolySettings, ADictionaryHoldingANulByteIsNeverRewritten) {
+    const std::string before("a======>>1\n\0binary\n", 19);
+    Write(Path("kolb_polyphone.ini"), before);
+    auto d = Open();
+    ASSERT_EQ(m_prompter.boxes.size(), 1u);
+    EXPECT_EQ(LastBox(), qdm::ui::QLit("第 12 个字节是 NUL 字节，它后面的内容没有列出；"
+                                       "为了不丢失它们，这个文件不会被改写"));
+    Add(*d, "b", "2");
+    Child<QPushButton>(*d, "exit")->click();
+    EXPECT_TRUE(d->isVisible());  // the edits stay in the list
+    EXPECT_TRUE(LastBox().contains(qdm::ui::QLit("含有 NUL 字节")));
+    EXPECT_EQ(Read(Path("kolb_polyphone.ini")), before);
 }
 
 }  // namespace
