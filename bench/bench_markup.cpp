@@ -198,6 +198,10 @@ void ReportChild(benchmark::State& state, const ChildRun& run, double inputMB) {
     state.counters["child_cpu_ms"] = run.cpu * 1000;
     state.counters["peak_MB"] = run.peakMB;
     state.counters["peak_per_input"] = run.peakMB / inputMB;
+    // On a machine shared with other work the best of the runs says most about the program.
+    const double ms = run.seconds * 1000;
+    if (!state.counters.count("best_ms") || ms < state.counters["best_ms"])
+        state.counters["best_ms"] = ms;
 }
 
 void BM_QdmAuto(benchmark::State& state) {

@@ -42,6 +42,7 @@ size_t WalkTo(const Rebuilt& t, size_t k, size_t end, bool& lastIsLoneLead) {
 // for the word's first byte; a library search has more setup than that costs.
 size_t FindWordFrom(std::string_view text, std::string_view word, size_t from) {
     if (from >= text.size() || text.size() - from > 256) return gbk::Find(text, word, from, true);
+    if (word.size() > text.size() - from) return gbk::npos;
     const char* base = text.data();
     const char* end = base + text.size() - word.size() + 1;
     for (const char* at = base + from; at < end; ++at) {
