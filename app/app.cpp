@@ -55,12 +55,15 @@ bool CmkedApp::InitInstance(const QStringList& args) {
     View().OnInitialUpdate();
     m_frame->UpdateCommandUI();
 
-    const QString file = args.isEmpty() ? QString() : args.first();
-    if (!file.isEmpty()) View().OpenPath(file);
-
+    // Shown before the book comes in: the edit area takes its width from an empty text. A
+    // width change over a big text has the widget create a layout for every line (hundreds of
+    // bytes each, kept until the line goes).
     m_frame->show();
     m_frame->activateWindow();
     View().setFocus();
+
+    const QString file = args.isEmpty() ? QString() : args.first();
+    if (!file.isEmpty()) View().OpenPath(file);
     return true;
 }
 

@@ -103,7 +103,7 @@ int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, P
     std::string text;
     edit.GetText(text);
     CDialogPOLYP_PROCING dialog(&text, dict ? *dict : fallback, std::move(box), parent);
-    if (dialog.exec() != QDialog::Accepted) return 0;
+    if (dialog.exec() != QDialog::Accepted) return dialog.DictionaryLost() ? -1 : 0;
     int32_t start = 0, end = 0;
     edit.GetSelection(start, end);
     const int32_t caret = CaretAfterReplacement(edit.Text(), start, text);
@@ -122,7 +122,7 @@ void OnPolyphoneSettings(const PolyCommandHost& host) {
 void OnPolyphoneText(const PolyCommandHost& host) {
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
     const int n = RunPolyphoneDialog(*host.edit, host.owner, dict.get(), BoxesOf(host.prompter));
-    ShowResult(host, n);
+    if (n >= 0) ShowResult(host, n);
 }
 
 void OnPolyphoneFile(const PolyCommandHost& host) {
@@ -148,7 +148,7 @@ void OnPolyphoneDir(const PolyCommandHost& host) {
     const QString chosen = ChooseFolder(host);
     if (chosen.isEmpty()) return;
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
-    CDialogPolyDir dialog(*dict, PathFromQ(chosen), host.owner);
+    CDialogPolyDir dialog(*dict, PathFromQ(chosen), BoxesOf(host.prompter), host.owner);
     dialog.exec();
 }
 

@@ -33,7 +33,8 @@ struct PolyCommandHost {
 
 // The run over the whole text of `edit` in the progress dialog. On OK the text is replaced
 // (not recorded in the edit history) and the caret stays on its line; returns the number of
-// replacements, 0 when cancelled.
+// replacements, 0 when cancelled, -1 when the run stopped because the dictionary could no
+// longer be read (the dialog has said so).
 int RunPolyphoneDialog(CEditBox& edit, QWidget* parent = nullptr, const CPolyDict* dict = nullptr,
                        PolyMessageBox box = {});
 

@@ -2,18 +2,18 @@
 // the qdm commands file to file with their peak memory.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "bench/common/book_gen.h"
+#include "bench/common/child_run.h"
 #include "editor/clipboard.h"
 #include "editor/edit_box.h"
 #include "editor/file_io.h"
@@ -24,9 +24,9 @@
 #include "markup/numbering.h"
 #include "markup/tags.h"
 
-extern char** environ;
-
 namespace {
+
+using qdmbench::ChildRun;
 
 size_t BookBytes() {
     return qdmbench::BookMegabytes() << 20;
@@ -160,52 +160,9 @@ std::string SelfPath() {
     return std::filesystem::read_symlink("/proc/self/exe").string();
 }
 
-struct ChildRun {
-    double seconds = 0;  // wall clock
-    double cpu = 0;      // user + system
-    double peakMB = 0;
-    int status = -1;
-};
-
-// Runs a program and waits for it; its peak memory comes from the kernel's accounting.
-ChildRun RunAndMeasure(char** argv) {
-    ChildRun run;
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        execv(argv[0], argv);
-        _exit(127);
-    }
-    struct rusage usage {};
-    wait4(pid, &run.status, 0, &usage);
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.peakMB = static_cast<double>(usage.ru_maxrss) / 1024;  // ru_maxrss is in KB
-    auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    run.cpu = secs(usage.ru_utime) + secs(usage.ru_stime);
-    return run;
-}
-
-// A child's peak memory counts what its parent held when it was started, so qdm is started by
-// a fresh, small copy of this program (--measure-child), which reports the figures back.
-ChildRun RunQdm(const std::vector<std::string>& args) {
-    const std::string result = TempPath("child-result");
-    std::vector<std::string> words = {SelfPath(), "--measure-child", result, QDM_EXE};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ChildRun run;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return run;
-    waitpid(pid, nullptr, 0);
-    if (FILE* f = std::fopen(result.c_str(), "r")) {
-        if (std::fscanf(f, "%lf %lf %lf %d", &run.seconds, &run.cpu, &run.peakMB, &run.status) != 4)
-            run.status = -1;
-        std::fclose(f);
-    }
-    return run;
+ChildRun RunQdm(std::vector<std::string> args) {
+    args.insert(args.begin(), QDM_EXE);
+    return qdmbench::RunMeasured(args);
 }
 
 void ReportChild(benchmark::State& state, const ChildRun& run, double inputMB) {
@@ -221,6 +178,42 @@ void BM_QdmAuto(benchmark::State& state) {
     const double inputMB = static_cast<double>(std::filesystem::file_size(in)) / (1 << 20);
     for (auto _ : state)
         ReportChild(state, RunQdm({"auto", "-o", TempPath("auto.qdm"), in}), inputMB);
+}
+
+// The yardstick for `qdm auto`: read the file, auto-section it in memory, write the result
+// with one fsync; run as a child like qdm, so both pay for starting and ending a process.
+int AutoYardstick(const char* in, const char* out) {
+    const int fd = ::open(in, O_RDONLY);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) return 1;
+    const auto size = static_cast<size_t>(st.st_size);
+    char* text = static_cast<char*>(std::malloc(size));
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = ::read(fd, text + done, size - done);
+        if (n <= 0) return 1;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    const std::string result = qdm::AutoSectionText(std::string_view(text, size));
+    std::free(text);
+    const int to = ::open(out, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (to < 0) return 1;
+    for (size_t done = 0; done < result.size();) {
+        const ssize_t n = ::write(to, result.data() + done, result.size() - done);
+        if (n <= 0) return 1;
+        done += static_cast<size_t>(n);
+    }
+    return ::fsync(to) == 0 && ::close(to) == 0 ? 0 : 1;
+}
+
+void BM_AutoYardstick(benchmark::State& state) {
+    const std::string in = qdmbench::BookFile(BookBytes());
+    const double inputMB = static_cast<double>(std::filesystem::file_size(in)) / (1 << 20);
+    for (auto _ : state)
+        ReportChild(
+            state,
+            qdmbench::RunMeasured({SelfPath(), "--auto-yardstick", in, TempPath("yard.qdm")}),
+            inputMB);
 }
 
 void BM_QdmCheck(benchmark::State& state) {
@@ -272,20 +265,17 @@ BENCHMARK(BM_NumberSectionsIntoNewText)->Unit(benchmark::kMillisecond)->Iteratio
 BENCHMARK(BM_InsertTag)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_InsertTagAfterLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FindEnclosingTagBeforeEverySection)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_QdmAuto)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(BM_QdmAuto)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_AutoYardstick)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(BM_QdmCheck)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 BENCHMARK(BM_QdmInsert)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 BENCHMARK(BM_WriteFileAtomic)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_WriteWithoutFsync)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    if (argc >= 4 && std::string(argv[1]) == "--measure-child") {
-        const ChildRun run = RunAndMeasure(argv + 3);
-        FILE* f = std::fopen(argv[2], "w");
-        if (!f) return 1;
-        std::fprintf(f, "%f %f %f %d\n", run.seconds, run.cpu, run.peakMB, run.status);
-        return std::fclose(f) == 0 ? 0 : 1;
-    }
+    if (const int child = qdmbench::MeasureChildMain(argc, argv); child >= 0) return child;
+    if (argc == 4 && std::string(argv[1]) == "--auto-yardstick")
+        return AutoYardstick(argv[2], argv[3]);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

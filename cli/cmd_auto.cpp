@@ -1,4 +1,5 @@
 // qdm auto: the editor's "自动处理" and Save in one step, for a plain book.
+#include <charconv>
 #include <iostream>
 
 #include "cli/args.h"
@@ -9,6 +10,7 @@
 #include "markup/check.h"
 #include "markup/numbering.h"
 #include "markup/qdm_path.h"
+#include "markup/tags.h"
 
 namespace qdm::cli {
 namespace {
@@ -35,6 +37,17 @@ int Refuse(const std::string& in, bool json, const std::string& message, BatchTe
     return kExitFault;
 }
 
+// The sections of a text just numbered 1, 2, ...: the number of the last one, read from its
+// tag instead of another pass over the whole book.
+int64_t SectionsAfterNumbering(std::string_view text) {
+    const size_t last = text.rfind(kSectionBegin);
+    if (last == std::string_view::npos) return 0;
+    int64_t n = 0;
+    const std::string_view digits = text.substr(last + kSectionBegin.size());
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    return ec == std::errc() && end != digits.data() ? n : CountSections(text);
+}
+
 int Run(const Args& words) {
     OneInput cmd;
     std::string error;
@@ -59,7 +72,7 @@ int Run(const Args& words) {
     if (!CheckDocument(doc.Edit(), message)) return Refuse(in, json, message, doc, target);
     if (!WriteTarget(target, doc.Text())) return kExitUsage;
 
-    const int64_t sections = CountSections(doc.Text());
+    const int64_t sections = SectionsAfterNumbering(doc.Text());
     std::ostream& out = ReportStream(target);
     if (json)
         out << JsonLine()
@@ -79,8 +92,9 @@ const Registrar registrar(
              "\n"
              "和编辑器的 \"自动处理\" 一样: 整个文本放进一个 section, 每一行 (太短的行\n"
              "和下一行合并) 成为一个 section, 编号, 检查, 然后保存. 输出文件默认和编辑器\n"
-             "保存时一样: 去掉路径中最后一个 \".txt\" 再加上 \".qdm\"; 得不到新名字时\n"
-             "必须用 -o. 文本里已经有 section 或者检查出错时, 什么也不写.\n"
+             "保存时一样: 去掉文件名中最后一个 \".txt\" 再加上 \".qdm\" (目录名不变);\n"
+             "得不到新名字时必须用 -o. 文本里已经有 section 或者检查出错时, 什么也不写.\n"
+             "输入为 - 时读标准输入. 结果达到 2 GiB 时拒绝, 什么也不写.\n"
              "\n"
              "  -o 输出   写到这个文件 (- 表示标准输出)\n"
              "  --json    输出一行 JSON\n"

@@ -45,7 +45,7 @@ void PrintMatch(const std::string& path, std::string_view text, LineCursor& curs
     const std::string context = ToTerminal(Context(text, cursor, at, len));
     if (json)
         std::cout << JsonLine()
-                         .Str("file", path)
+                         .Path("file", path)
                          .Int("offset", static_cast<int64_t>(at))
                          .Int("line", lc.line)
                          .Int("column", lc.column)
@@ -60,7 +60,7 @@ void PrintMatch(const std::string& path, std::string_view text, LineCursor& curs
 // Searches one file; returns its exit status.
 int FindInFile(const std::string& path, const CTextFinder& finder, FindSettings how) {
     FileText file;
-    if (IoStatus status = ReadTextFile(path, file); !status) {
+    if (IoStatus status = ReadInputText(path, file); !status) {
         PrintIoError(status);
         return kExitUsage;
     }
@@ -75,7 +75,7 @@ int FindInFile(const std::string& path, const CTextFinder& finder, FindSettings 
     }
     if (how.count) {
         if (how.json)
-            std::cout << JsonLine().Str("file", path).Int("count", count).Text() << "\n";
+            std::cout << JsonLine().Path("file", path).Int("count", count).Text() << "\n";
         else
             std::cout << path << ":" << count << "\n";
     }

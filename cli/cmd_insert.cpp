@@ -70,8 +70,9 @@ int Run(const Args& words) {
     if (!LoadForRewrite(doc, in, target)) return kExitUsage;
     doc.Edit().SetSelection(start, end);
     std::string message;
-    const bool ok = kind.section ? InsertSection(doc.Edit(), message)
-                                 : InsertTag(static_cast<TagNumber>(kind.number), doc.Edit(), message);
+    const bool ok = kind.section
+                        ? InsertSection(doc.Edit(), message)
+                        : InsertTag(static_cast<TagNumber>(kind.number), doc.Edit(), message);
     // An insertion adds a few dozen bytes; a text that passes 2 GiB with them is not written.
     if (ok && !ResultFits(in, static_cast<int64_t>(doc.Text().size()))) return kExitUsage;
     if (ok && !WriteTarget(target, doc.Text())) return kExitUsage;

@@ -37,7 +37,7 @@ struct Options {
 class Report {
   public:
     Report(const Options& o, int total) : m_opt(o), m_total(total) {
-        m_bar = !o.hasOutput && ::isatty(2) && total > 0;
+        m_bar = ::isatty(2) && total > 0;
     }
 
     void File(const PolyFileResult& r, std::ostream& out) {
@@ -71,16 +71,21 @@ class Report {
         out.flush();
     }
 
-    void Bar(int handled) {
+    // `share` of the next file is done, with `replacements` made in it so far (a long file
+    // shows how far it has got).
+    void Bar(int handled, double share = 0, int64_t replacements = -1) {
         if (!m_bar) return;
         const auto now = std::chrono::steady_clock::now();
         if (now - m_lastBar < std::chrono::milliseconds(100) && handled < m_total) return;
         m_lastBar = now;
         const int shown = std::min(handled, m_total);
-        const int width = 30, filled = shown * width / m_total;
+        const double done = std::min(1.0, (shown + share) / m_total);
+        const int width = 30, filled = static_cast<int>(done * width);
         std::fprintf(stderr, "\r[%s%s] %3d%% %d/%d", std::string(filled, '#').c_str(),
-                     std::string(width - filled, ' ').c_str(), shown * 100 / m_total, shown,
+                     std::string(width - filled, ' ').c_str(), static_cast<int>(done * 100), shown,
                      m_total);
+        if (replacements >= 0)
+            std::fprintf(stderr, " 已替换 %lld", static_cast<long long>(replacements));
         std::fflush(stderr);
         m_barShown = true;
     }
@@ -156,7 +161,9 @@ class InPlaceFiles {
             r.reason = poly_reason::SameFile(first);
         } else if (LoadFileForPolyphone(path, text, r.reason)) {
             bool lost = false;
-            r.replacements = ApplyDictionary(m_dict, text, &lost);
+            r.replacements = ApplyDictionary(m_dict, text, &lost, [&](double share, int64_t n) {
+                m_report.Bar(m_report.Handled(), share, n);
+            });
             if (lost) return false;
             if (static_cast<int64_t>(text.size()) >= kMaxFileSize) {
                 r.reason = poly_reason::TooLarge();
@@ -256,7 +263,9 @@ int RunToOutput(const CPolyDict& dict, const Options& o) {
         return kExitFault;
     }
     bool lost = false;
-    r.replacements = ApplyDictionary(dict, file.text, &lost);
+    r.replacements = ApplyDictionary(dict, file.text, &lost,
+                                     [&](double share, int64_t n) { report.Bar(0, share, n); });
+    report.ClearBar();
     if (lost) return DictionaryLost(dict, report, log);
     if (!ResultFits(in, static_cast<int64_t>(file.text.size()))) return kExitUsage;
     r.status = PolyFileStatus::Done;

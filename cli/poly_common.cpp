@@ -28,14 +28,7 @@ void NoteCrEntries(const PolyDictSnapshot& snap) {
 }
 
 std::string DictReadProblem(const CPolyDict& dict) {
-    if (dict.Snapshot()->Readable()) return {};
-    struct stat st;
-    if (::stat(dict.GetPath().c_str(), &st) != 0)
-        return IoStatus::Fail(dict.GetPath(), std::strerror(errno)).Describe();
-    if (!S_ISREG(st.st_mode)) return dict.GetPath() + ": 不是普通文件";
-    FileText file;
-    IoStatus io = ReadTextFile(dict.GetPath(), file);
-    return io ? std::string() : io.Describe();
+    return PolyDictReadProblem(dict);
 }
 
 }  // namespace qdm::cli

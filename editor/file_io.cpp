@@ -112,34 +112,10 @@ void RemoveTemporariesAndExit(int code) {
     ::_exit(code);
 }
 
-IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return Errno(name);
-    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, std::strerror(EISDIR));
-    const bool regular = S_ISREG(st.st_mode);
-    if (regular && st.st_size >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
-    // A regular file's size is known; anything else is read until it ends, growing the buffer.
-    std::string data = NewTextBuffer(regular ? static_cast<size_t>(st.st_size) : 0);
-    data.resize(regular ? static_cast<size_t>(st.st_size) : 64 * 1024);
-    size_t got = 0;
-    for (;;) {
-        if (got == data.size()) {
-            if (static_cast<int64_t>(got) >= kMaxFileSize)
-                return IoStatus::Fail(name, kTooLargeReason);
-            // A regular file that has not grown ends here; a stream gets room to go on.
-            char probe;
-            if (regular) {
-                const ssize_t n = ::read(fd, &probe, 1);
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0) return Errno(name);
-                if (n == 0) break;
-                data.push_back(probe);
-                ++got;
-            }
-            data.resize(std::min<size_t>(std::max<size_t>(data.size() * 2, 64 * 1024),
-                                         static_cast<size_t>(kMaxFileSize)));
-            continue;
-        }
+// Reads into `data` until it is full or the input ends; `got` is the count read.
+static IoStatus ReadInto(int fd, const std::string& name, std::string& data, size_t& got) {
+    got = 0;
+    while (got < data.size()) {
         const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -148,10 +124,39 @@ IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
         if (n == 0) break;
         got += static_cast<size_t>(n);
     }
-    if (static_cast<int64_t>(got) >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
-    data.resize(got);
-    out.fileSize = static_cast<int64_t>(got);
-    const size_t nul = data.find('\0');
+    return {};
+}
+
+IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return Errno(name);
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, std::strerror(EISDIR));
+    const bool regular = S_ISREG(st.st_mode);
+    if (regular && st.st_size >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
+    // A regular file's size is known: one read into a buffer of that size.
+    std::string data = NewTextBuffer(regular ? static_cast<size_t>(st.st_size) : 0);
+    size_t got = 0;
+    if (regular) {
+        data.resize(static_cast<size_t>(st.st_size));
+        if (IoStatus io = ReadInto(fd, name, data, got); !io) return io;
+        data.resize(got);
+    }
+    size_t nul = data.find('\0');
+    // Anything else (a pipe, a device, a file that grew) is read in pieces until it ends;
+    // bytes after a NUL are counted but not kept.
+    int64_t total = static_cast<int64_t>(got);
+    std::string piece(regular ? 4096 : size_t{1} << 20, '\0');
+    for (;;) {
+        if (IoStatus io = ReadInto(fd, name, piece, got); !io) return io;
+        if (got == 0) break;
+        total += static_cast<int64_t>(got);
+        if (total >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
+        if (nul != std::string::npos) continue;
+        const size_t at = std::string_view(piece.data(), got).find('\0');
+        nul = at == std::string::npos ? nul : data.size() + at;
+        data.append(piece, 0, std::min(got, at));
+    }
+    out.fileSize = total;
     out.hadNul = nul != std::string::npos;
     if (out.hadNul) data.resize(nul);
     out.text = std::move(data);

@@ -83,7 +83,8 @@ std::string Build(const Layout& layout) {
         out.append(
             layout.x.substr(layout.PieceStart(i), layout.PieceEnd(i) - layout.PieceStart(i)));
     }
-    return out.append(kClose);
+    out.append(kClose);
+    return out;  // not the reference append returns: that would copy the whole book
 }
 
 // Every piece moves towards the end, so working from the back never overwrites bytes that

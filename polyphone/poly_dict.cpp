@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 
@@ -166,6 +167,17 @@ IoStatus CPolyDict::SaveLines(const std::vector<std::string>& lines) const {
     content.reserve(total);
     for (const std::string& line : lines) content.append(line).push_back('\n');
     return WriteFileAtomic(m_path, content);
+}
+
+std::string PolyDictReadProblem(const CPolyDict& dict) {
+    if (dict.Snapshot()->Readable()) return {};
+    struct stat st;
+    if (::stat(dict.GetPath().c_str(), &st) != 0)
+        return IoStatus::Fail(dict.GetPath(), std::strerror(errno)).Describe();
+    if (!S_ISREG(st.st_mode)) return dict.GetPath() + ": 不是普通文件";
+    FileText file;
+    IoStatus io = ReadTextFile(dict.GetPath(), file);
+    return io ? std::string() : io.Describe();
 }
 
 }  // namespace qdm

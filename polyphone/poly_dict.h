@@ -140,4 +140,7 @@ class CPolyDict {
     mutable bool m_racy = true;  // the stamp alone cannot prove the file unchanged
 };
 
+// Empty when the dictionary file can be read, else "PATH: REASON" (UTF-8).
+std::string PolyDictReadProblem(const CPolyDict& dict);
+
 }  // namespace qdm

@@ -4,7 +4,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+
+#include "polyphone/poly_dict.h"
 
 namespace qdm {
 namespace {
@@ -49,6 +52,64 @@ bool PolyDictText::Remove(size_t index) {
         }
         start = lf + 1;
     }
+}
+
+bool PolyDictText::Insert(size_t index, std::string_view row) {
+    size_t start = 0;
+    for (size_t n = 0; n < index; ++n) {
+        const size_t lf = m_bytes.find('\n', start);
+        if (lf == std::string::npos) return false;
+        start = lf + 1;
+    }
+    m_bytes.insert(start, std::string(row) + '\n');
+    return true;
+}
+
+namespace {
+
+// The line an operation meant: at its index while that still holds the row, else the first
+// line that does; lines.size() when none does.
+size_t Locate(const std::vector<std::string>& lines, size_t index, const std::string& row) {
+    if (index < lines.size() && lines[index] == row) return index;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i] == row) return i;
+    return lines.size();
+}
+
+}  // namespace
+
+void PolyDictEdits::ApplyTo(PolyDictText& text) const {
+    for (const Op& op : m_ops) {
+        if (op.kind == Kind::Add) {
+            text.Add(op.row);
+            continue;
+        }
+        const std::vector<std::string> lines = text.Lines();
+        const size_t at = Locate(lines, op.index, op.row);
+        if (at == lines.size()) continue;
+        text.Remove(at);
+        if (op.kind == Kind::Replace) text.Insert(at, op.now);
+        if (op.kind == Kind::Move) text.Insert(std::min(op.to, lines.size() - 1), op.row);
+    }
+}
+
+std::vector<std::string> PolyDictNotes(const std::string& path) {
+    std::vector<std::string> notes;
+    FileText file;
+    if (!ReadTextFile(path, file)) return notes;
+    if (file.hadNul) {
+        notes.push_back("第 " + std::to_string(file.text.size() + 1) +
+                        " 个字节是 NUL 字节，它后面的内容没有列出；为了不丢失它们，"
+                        "这个文件不会被改写");
+    }
+    const PolyDictText text(std::move(file.text));
+    if (!file.hadNul && !text.Tail().empty())
+        notes.push_back("最后一行没有换行符，不在列表中；它会原样保留 (添加条目时先补上换行符)");
+    const PolyDictSnapshot snap(text.Bytes());
+    if (snap.CrEndedCount() > 0)
+        notes.push_back(std::to_string(snap.CrEndedCount()) +
+                        " 个条目以回车符结尾 (回车符会成为替换文本的一部分)");
+    return notes;
 }
 
 PolyDictLock::PolyDictLock(const std::string& dictPath) {

@@ -25,6 +25,9 @@ class PolyDictText {
     void Add(std::string_view row);
     // Removes line `index` (from 0) with its LF; false when there is no such line.
     bool Remove(size_t index);
+    // Puts `row` in as line `index`, before the line that was there (before the tail when
+    // `index` is the number of lines); false when `index` is past that.
+    bool Insert(size_t index, std::string_view row);
 
   private:
     std::string m_bytes;
@@ -43,6 +46,47 @@ class PolyDictLock {
   private:
     int m_fd = -1;
 };
+
+// The changes made in the settings dialog, replayed on the file as it is when they are saved
+// (under the lock), so that entries added meanwhile by another program stay, and every byte
+// the dialog did not touch is kept.
+class PolyDictEdits {
+  public:
+    void Add(std::string row) { m_ops.push_back({Kind::Add, 0, std::move(row), 0, {}}); }
+    // Line `index` of the list as it stood, holding `row`.
+    void Remove(size_t index, std::string row) {
+        m_ops.push_back({Kind::Remove, index, std::move(row), 0, {}});
+    }
+    // Line `index`, holding `row`, now holds `now`.
+    void Replace(size_t index, std::string row, std::string now) {
+        m_ops.push_back({Kind::Replace, index, std::move(row), 0, std::move(now)});
+    }
+    // Line `from`, holding `row`, moves to place `to` of the list.
+    void Move(size_t from, size_t to, std::string row) {
+        m_ops.push_back({Kind::Move, from, std::move(row), to, {}});
+    }
+    bool Empty() const { return m_ops.empty(); }
+    void Clear() { m_ops.clear(); }
+    // An operation on a line takes the line at its index when it still holds the row, else
+    // the first line that does; a row no longer there is left alone (not removed twice).
+    void ApplyTo(PolyDictText& text) const;
+
+  private:
+    enum class Kind { Add, Remove, Replace, Move };
+    struct Op {
+        Kind kind;
+        size_t index;
+        std::string row;
+        size_t to;
+        std::string now;
+    };
+    std::vector<Op> m_ops;
+};
+
+// What the settings list cannot show about a dictionary file, as UTF-8 sentences for the
+// user: a NUL byte (the file will not be rewritten), a last line without LF (kept as it is),
+// entries ending in CR ("N 个条目以回车符结尾"). Empty when there is nothing to say.
+std::vector<std::string> PolyDictNotes(const std::string& path);
 
 // Whether a file name is a dictionary's lock file (walks pass over them).
 bool IsPolyLockName(std::string_view fileName);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -395,19 +396,32 @@ std::vector<std::string> CPolyDirBatch::TakeStaleTemporaries() {
     return out;
 }
 
-bool PolySeenFiles::Claim(const std::string& path, std::string& firstPath) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return true;  // the read will say why
-    const auto [it, fresh] = m_seen.emplace(
-        std::make_pair(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)), path);
-    if (!fresh) firstPath = it->second;
-    return fresh;
-}
-
 std::vector<PolyFileResult> CPolyDirBatch::TakeResults() {
     std::vector<PolyFileResult> out;
     out.swap(m_results);
     return out;
+}
+
+bool PolySeenFiles::Claim(const std::string& path, std::string& firstPath) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return true;  // the read will say why
+    // The inode alone is not enough: a processed file is replaced by a new one, which a link
+    // met later leads to. Its real path stays.
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    const std::string realPath = real ? real.get() : path;
+    const auto inode =
+        std::make_pair(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+    if (auto it = m_byInode.find(inode); it != m_byInode.end()) {
+        firstPath = it->second;
+        return false;
+    }
+    if (auto it = m_byPath.find(realPath); it != m_byPath.end()) {
+        firstPath = it->second;
+        return false;
+    }
+    m_byInode.emplace(inode, path);
+    m_byPath.emplace(realPath, path);
+    return true;
 }
 
 }  // namespace qdm

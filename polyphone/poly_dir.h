@@ -70,7 +70,8 @@ class PolySeenFiles {
     bool Claim(const std::string& path, std::string& firstPath);
 
   private:
-    std::map<std::pair<uint64_t, uint64_t>, std::string> m_seen;
+    std::map<std::pair<uint64_t, uint64_t>, std::string> m_byInode;  // device, inode -> path
+    std::map<std::string, std::string> m_byPath;                     // real path -> path
 };
 
 // Walks `dir` depth first, handing each file over through the slot; returns early when the

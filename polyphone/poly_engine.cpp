@@ -1,8 +1,10 @@
 #include "polyphone/poly_engine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include "editor/gbk.h"
 #include "polyphone/poly_run.h"
@@ -34,25 +36,25 @@ size_t WalkTo(const Rebuilt& t, size_t k, size_t end, bool& lastIsLoneLead) {
     return k;
 }
 
-// The first occurrence of `word` at a character start at or after `from` (itself one). Short
-// stretches of text, the usual case in the fast run's pieces, are searched byte by byte for
-// the word's first byte; a library search has more setup than that costs.
-size_t FindWord(std::string_view text, std::string_view word, size_t from) {
+}  // namespace
+
+// Short stretches of text, the usual case in the fast run's pieces, are searched byte by byte
+// for the word's first byte; a library search has more setup than that costs.
+size_t FindWordFrom(std::string_view text, std::string_view word, size_t from) {
     if (from >= text.size() || text.size() - from > 256) return gbk::Find(text, word, from, true);
     const char* base = text.data();
     const char* end = base + text.size() - word.size() + 1;
     for (const char* at = base + from; at < end; ++at) {
         at = static_cast<const char*>(std::memchr(at, word[0], static_cast<size_t>(end - at)));
         if (!at) return gbk::npos;
+        if (word.size() > 1 && at[1] != word[1]) continue;
         const auto i = static_cast<size_t>(at - base);
-        if (std::memcmp(at + 1, word.data() + 1, word.size() - 1) == 0 &&
+        if ((word.size() <= 2 || std::memcmp(at + 2, word.data() + 2, word.size() - 2) == 0) &&
             gbk::IsBoundary(text, i, from))
             return i;
     }
     return gbk::npos;
 }
-
-}  // namespace
 
 // The literal pass, with the result built in a new buffer. Every search starts where a
 // character of the text as it stands begins. A replacement can move that grid: a lead byte
@@ -68,7 +70,7 @@ int ReplaceWordInto(std::string_view text, std::string_view word, std::string_vi
     size_t from = 0;              // where the last search started: a character start
     bool loneLeadBefore = false;  // the character that ends at `from` is a lone lead byte
     std::string built;
-    size_t pos = FindWord(text, word, 0);
+    size_t pos = FindWordFrom(text, word, 0);
     while (pos != gbk::npos) {
         const bool lone = pos == from ? loneLeadBefore
                                       : gbk::IsLead(static_cast<unsigned char>(text[pos - 1])) &&
@@ -91,7 +93,7 @@ int ReplaceWordInto(std::string_view text, std::string_view word, std::string_vi
             loneLeadBefore = reached > (lone ? at - 1 : at) ? walkedLone : lone;
             from = rest + (reached - built.size());
         }
-        pos = FindWord(text, word, from);
+        pos = FindWordFrom(text, word, from);
     }
     if (count == 0) return 0;
     built.append(text.substr(rest));
@@ -200,17 +202,84 @@ std::string CPolyStepper::TakeText() {
     return std::move(m_text);
 }
 
-int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, bool* dictUnreadable) {
+double CPolyStepper::Share() const {
+    return m_run ? m_run->Fraction() : 1.0;
+}
+
+namespace {
+
+// A text above this size is cut in two at a line break and the halves take the first pass on
+// two threads: no entry reaches across a line break (poly_run.h), so the two results put
+// together are the whole text's, counts included.
+constexpr size_t kSplitBytes = 4u << 20;
+constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+
+// The first pass (entries 0 to RunEnd(0) of `snap`) in two halves; false, with the text
+// untouched, when there is no second core or no line break to cut at.
+bool FirstPassInHalves(const PolyDictRef& snap, std::string& text, int64_t& total,
+                       const PolyProgress& progress) {
+    if (text.size() < kSplitBytes || std::thread::hardware_concurrency() < 2 ||
+        snap->RunEnd(0) <= 0)
+        return false;
+    const size_t lf = text.find('\n', text.size() / 2);
+    if (lf == std::string::npos) return false;
+    const double firstShare = static_cast<double>(lf + 1) / static_cast<double>(text.size());
+    PolyRun second(text.substr(lf + 1), snap, 0);
+    text.resize(lf + 1);
+    PolyRun first(std::move(text), snap, 0);
+    std::atomic<double> secondShare{0};
+    std::atomic<int64_t> secondCount{0};
+    std::atomic<bool> secondDone{false};
+    std::thread worker([&] {
+        while (!second.Work(PolyRun::Clock::now() + kProgressEvery)) {
+            secondShare = second.Fraction();
+            secondCount = second.Replacements();
+        }
+        secondShare = 1.0;
+        secondDone = true;
+    });
+    bool firstDone = false;
+    while (!firstDone || !secondDone) {
+        if (!firstDone)
+            firstDone = first.Work(PolyRun::Clock::now() + kProgressEvery);
+        else
+            std::this_thread::sleep_for(kProgressEvery / 4);
+        if (progress)
+            progress(first.Fraction() * firstShare + secondShare * (1 - firstShare),
+                     first.Replacements() + secondCount);
+    }
+    worker.join();
+    total = first.Replacements() + second.Replacements();
+    text = first.TakeText();
+    text += second.TakeText();
+    return true;
+}
+
+}  // namespace
+
+int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, bool* dictUnreadable,
+                        const PolyProgress& progress) {
     CPolyStepper stepper(dict);
-    stepper.Begin(std::move(text));
     int64_t total = 0;
+    const PolyDictRef snap = dict.Snapshot();
+    if (FirstPassInHalves(snap, text, total, progress)) {
+        // As at the end of any pass: entries the file gained meanwhile make further passes.
+        const int end = snap->RunEnd(0);
+        if (dict.Snapshot()->RunEnd(end) <= end) return total;
+        stepper.Begin(std::move(text));
+        stepper.SetIndex(end);
+    } else {
+        stepper.Begin(std::move(text));
+    }
+    const PolyBudget budget = progress ? PolyBudget(kProgressEvery) : kPolyNoLimit;
     for (;;) {
-        PolyStepReport r = stepper.StepFor(kPolyNoLimit);
+        PolyStepReport r = stepper.StepFor(budget);
         total += r.replacements;
         if (r.exhausted) {
             if (dictUnreadable) *dictUnreadable = r.dictUnreadable;
             break;
         }
+        if (progress) progress(stepper.Share(), total);
     }
     text = stepper.TakeText();
     return total;

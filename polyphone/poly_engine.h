@@ -21,6 +21,7 @@
 // whole text starts.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,6 +38,10 @@ namespace qdm {
 // the same pass. An empty replacement deletes every occurrence (each counted) and the search
 // goes on at the deletion point. Linear in the text: the result is built in a new buffer.
 int ReplaceWordInText(std::string& text, std::string_view word, std::string_view replacement);
+
+// The first occurrence of `word` (non-empty) that starts on a character boundary at or after
+// `from` (itself a boundary); gbk::npos when none.
+size_t FindWordFrom(std::string_view text, std::string_view word, size_t from);
 
 // The same over a view: writes the result to `out` only when something was replaced
 // (returns 0 and leaves `out` alone otherwise). When `spots` is given, the position in the
@@ -94,6 +99,8 @@ class CPolyStepper {
     const std::string& Word() const { return m_word; }  // the entry applied last
     const std::string& Replacement() const { return m_replacement; }
     int LastCount() const { return m_lastCount; }  // replacements of the last Step
+    // How much of the text the pass under way has gone through, 0 to 1 (1 between passes).
+    double Share() const;
 
   private:
     PolyStepReport StepOne();
@@ -111,6 +118,10 @@ class CPolyStepper {
 
 // The whole dictionary over a text in one go (the fast path); returns the replacements made.
 // `dictUnreadable` (when given) says the file could not be read when a pass was to start.
-int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, bool* dictUnreadable = nullptr);
+// `progress` (when given) is told about every tenth of a second how far the run has got: the
+// share of the text done and the replacements made so far.
+using PolyProgress = std::function<void(double share, int64_t replacements)>;
+int64_t ApplyDictionary(const CPolyDict& dict, std::string& text, bool* dictUnreadable = nullptr,
+                        const PolyProgress& progress = {});
 
 }  // namespace qdm

@@ -13,6 +13,10 @@ void SetBit(std::vector<uint64_t>& bits, uint32_t i) {
     bits[i >> 6] |= uint64_t{1} << (i & 63);
 }
 
+bool TestBit(const std::vector<uint64_t>& bits, uint32_t i) {
+    return (bits[i >> 6] >> (i & 63)) & 1;
+}
+
 // Whether a lead byte stands alone somewhere in `s`: not followed by a byte that trails it.
 bool HasLoneLead(std::string_view s) {
     for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i))
@@ -20,15 +24,31 @@ bool HasLoneLead(std::string_view s) {
     return false;
 }
 
+bool IsWholePairs(std::string_view s) {
+    if (s.empty() || s.size() % 2 != 0) return false;
+    for (size_t i = 0; i < s.size(); i += 2)
+        if (gbk::CharLen(s, i) != 2) return false;
+    return true;
+}
+
+bool HasNoLead(std::string_view s) {
+    return std::none_of(s.begin(), s.end(),
+                        [](char c) { return gbk::IsLead(static_cast<unsigned char>(c)); });
+}
+
 }  // namespace
 
 void PolyMatchIndex::FlatMap::Build(const std::vector<std::pair<uint32_t, uint32_t>>& items) {
     size_t cap = 16;
-    while (cap < items.size() * 2) cap <<= 1;
+    shift = 28;
+    while (cap < items.size() * 2) {
+        cap <<= 1;
+        --shift;
+    }
     slots.assign(cap, ~uint64_t{0});
     mask = static_cast<uint32_t>(cap - 1);
     for (const auto& [key, value] : items) {
-        uint32_t i = Hash(key) & mask;
+        uint32_t i = Home(key);
         while ((slots[i] & 0xFFFFFFFFu) != 0xFFFFFFFFu) i = (i + 1) & mask;
         slots[i] = uint64_t{key} << 32 | value;
     }
@@ -36,7 +56,7 @@ void PolyMatchIndex::FlatMap::Build(const std::vector<std::pair<uint32_t, uint32
 
 uint32_t PolyMatchIndex::FlatMap::Find(uint32_t key) const {
     if (slots.empty()) return ~0u;
-    for (uint32_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+    for (uint32_t i = Home(key);; i = (i + 1) & mask) {
         const uint64_t s = slots[i];
         const uint32_t value = static_cast<uint32_t>(s);
         if (value == ~0u) return ~0u;
@@ -131,6 +151,7 @@ void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
     std::array<bool, 256> usedByte{}, usedSingle{};
     std::vector<uint64_t> usedPair(65536 / 64, 0);
     bool loneLead = false;
+    m_inert = true;
     auto note = [&](std::string_view s) {
         for (unsigned char b : s) usedByte[b] = true;
         for (size_t i = 0; i < s.size();) {
@@ -148,6 +169,8 @@ void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
         if (!snap.IsEntry(n)) continue;
         note(snap.Word(n));
         note(snap.Replacement(n));
+        m_inert = m_inert && IsWholePairs(snap.Word(n)) && !snap.Replacement(n).empty() &&
+                  HasNoLead(snap.Replacement(n));
     }
     m_charCuts = !loneLead;
     for (unsigned b = 0; b < 256; ++b) {
@@ -156,6 +179,44 @@ void PolyMatchIndex::BuildCuts(const PolyDictSnapshot& snap) {
     }
     m_cutPair.assign(65536 / 64, 0);
     for (size_t i = 0; i < m_cutPair.size(); ++i) m_cutPair[i] = ~usedPair[i];
+    if (m_charCuts) BuildQuiet(snap);
+}
+
+// With no lone lead byte about, characters are never re-divided, so a match is made of whole
+// characters of the text. A replacement that is its word followed by characters found in no
+// word (or only such characters) leaves every match either inside what was there before or
+// clear of the change: it can bring no word into the text.
+void PolyMatchIndex::BuildQuiet(const PolyDictSnapshot& snap) {
+    std::array<bool, 256> inWordSingle{};
+    std::vector<uint64_t> inWordPair(65536 / 64, 0);
+    for (const Word& w : m_words) {
+        const std::string_view s(w.data, w.len);
+        for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i)) {
+            const auto* p = reinterpret_cast<const unsigned char*>(s.data() + i);
+            if (gbk::CharLen(s, i) == 1)
+                inWordSingle[p[0]] = true;
+            else
+                SetBit(inWordPair, unsigned{p[0]} << 8 | p[1]);
+        }
+    }
+    auto inNoWord = [&](std::string_view s) {
+        for (size_t i = 0; i < s.size(); i += gbk::CharLen(s, i)) {
+            const auto* p = reinterpret_cast<const unsigned char*>(s.data() + i);
+            if (gbk::CharLen(s, i) == 1 ? inWordSingle[p[0]]
+                                        : TestBit(inWordPair, unsigned{p[0]} << 8 | p[1]))
+                return false;
+        }
+        return true;
+    };
+    m_quiet.assign(snap.LineCount(), 0);
+    for (size_t n = 0; n < snap.LineCount(); ++n) {
+        if (!snap.IsEntry(n)) continue;
+        const std::string_view word = snap.Word(n);
+        std::string_view rest = snap.Replacement(n);
+        if (rest.empty()) continue;  // a deletion joins its neighbours
+        if (rest.substr(0, word.size()) == word) rest.remove_prefix(word.size());
+        m_quiet[n] = inNoWord(rest);
+    }
 }
 
 }  // namespace qdm

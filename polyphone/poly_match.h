@@ -46,11 +46,20 @@ class PolyMatchIndex {
     }
     size_t WordCount() const { return m_words.size(); }
     size_t MaxWordLen() const { return m_maxWordLen; }
+    size_t WordLen(uint32_t wordId) const { return m_words[wordId].len; }
     bool Empty() const { return m_words.empty(); }
 
     // Calls f(wordId) for every word that `p[0 .. avail)` begins with.
     template <class F>
     void MatchAt(const unsigned char* p, size_t avail, F&& f) const;
+
+    // Whether every word is whole double-byte characters and every replacement is non-empty
+    // and holds no lead byte: the shape poly_inert.h resolves in one scan.
+    bool InertReplacements() const { return m_inert; }
+
+    // Whether a replacement made by entry `entry` can bring no word into the text that was not
+    // there before (only known, and only ever true, when character cuts are allowed).
+    bool QuietReplacement(size_t entry) const { return entry < m_quiet.size() && m_quiet[entry]; }
 
     // Whether character cuts may be used at all (no lone lead byte in the entries).
     bool CharCutsAllowed() const { return m_charCuts; }
@@ -72,6 +81,10 @@ class PolyMatchIndex {
     struct FlatMap {
         std::vector<uint64_t> slots;  // key << 32 | value
         uint32_t mask = 0;
+        unsigned shift = 32;
+        // The hash's top bits: its low bits depend on the key's low bytes only, and keys that
+        // share their first character would crowd into one run of slots.
+        uint32_t Home(uint32_t key) const { return Hash(key) >> shift; }
         void Build(const std::vector<std::pair<uint32_t, uint32_t>>& items);
         uint32_t Find(uint32_t key) const;  // ~0u when missing
     };
@@ -83,6 +96,7 @@ class PolyMatchIndex {
     }
     void BuildCuts(const PolyDictSnapshot& snap);
     void BuildMatcher();
+    void BuildQuiet(const PolyDictSnapshot& snap);
 
     std::vector<Word> m_words;  // distinct words
     size_t m_maxWordLen = 0;
@@ -109,6 +123,8 @@ class PolyMatchIndex {
     std::vector<LongWord> m_long;
 
     bool m_charCuts = false;
+    bool m_inert = false;
+    std::vector<uint8_t> m_quiet;  // per line
     std::array<bool, 256> m_strictCut{};
     std::array<bool, 256> m_cutSingle{};
     std::vector<uint64_t> m_cutPair;  // 65536 bits, by lead << 8 | trail

@@ -5,6 +5,7 @@
 
 #include "editor/gbk.h"
 #include "polyphone/poly_engine.h"
+#include "polyphone/poly_inert.h"
 #include "polyphone/poly_match.h"
 
 namespace qdm {
@@ -12,6 +13,8 @@ namespace {
 
 // How many bytes the pass handles between two looks at the clock.
 constexpr size_t kSlice = 64 * 1024;
+// Pieces up to this size are edited in place.
+constexpr size_t kSmallPiece = 1024;
 
 }  // namespace
 
@@ -25,10 +28,22 @@ PolyRun::PolyRun(std::string text, PolyDictRef snap, int from)
     }
     m_ix = &m_snap->MatchIndex();
     m_charCuts = m_ix->CharCutsAllowed();
+    m_stamp.assign(m_ix->WordCount(), 0);
     for (uint32_t e = m_from; e < m_end; ++e)
         m_maxWord = std::max(m_maxWord, m_snap->Word(e).size());
     m_out.reserve(m_base.size() + m_base.size() / 4);
+    if (m_ix->InertReplacements()) {
+        m_inert = std::make_unique<InertResolver>(m_base);
+        m_firstEntry.assign(m_ix->WordCount(), ~0u);
+        for (uint32_t w = 0; w < m_firstEntry.size(); ++w) {
+            auto range = m_ix->EntriesOf(w);
+            const uint32_t* e = std::lower_bound(range.begin, range.end, m_from);
+            if (e != range.end && *e < m_end) m_firstEntry[w] = *e;
+        }
+    }
 }
+
+PolyRun::~PolyRun() = default;
 
 double PolyRun::Fraction() const {
     if (m_done || m_base.empty()) return 1.0;
@@ -61,13 +76,26 @@ bool PolyRun::CheckForLoneLeads(Clock::time_point deadline) {
     return true;
 }
 
+bool PolyRun::Register(uint32_t word) {
+    if (m_stamp[word] == m_serial) return false;
+    m_stamp[word] = m_serial;
+    return true;
+}
+
+void PolyRun::NextPiece() {
+    if (++m_serial == 0) {
+        std::fill(m_stamp.begin(), m_stamp.end(), 0);
+        m_serial = 1;
+    }
+}
+
 void PolyRun::ClosePiece(size_t end) {
     if (m_found.empty()) {
         m_pieceStart = end;
+        NextPiece();
         return;
     }
     std::sort(m_found.begin(), m_found.end(), std::greater<>());
-    m_found.erase(std::unique(m_found.begin(), m_found.end()), m_found.end());
     m_pending.swap(m_found);
     m_found.clear();
     m_view = std::string_view(m_base).substr(m_pieceStart, end - m_pieceStart);
@@ -80,7 +108,9 @@ void PolyRun::FindLater(uint32_t after, const std::vector<size_t>* spots, size_t
     m_work.clear();
     const std::string_view s = m_view;
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    // A word seen before in this piece has all its later entries pending already.
     auto take = [&](uint32_t word) {
+        if (!Register(word)) return;
         auto range = m_ix->EntriesOf(word);
         for (const uint32_t* e = range.begin; e != range.end; ++e)
             if (*e > after && *e < m_end) m_work.push_back(*e);
@@ -113,13 +143,21 @@ bool PolyRun::WorkOnPiece(Clock::time_point deadline) {
         const std::string_view word = m_snap->Word(entry);
         const std::string_view replacement = m_snap->Replacement(entry);
         m_spots.clear();
-        const int count = ReplaceWordInto(m_view, word, replacement, m_scratch, &m_spots);
+        int count;
+        if (m_charCuts && m_view.size() <= kSmallPiece) {
+            count = ReplaceInPiece(word, replacement);
+        } else {
+            count = ReplaceWordInto(m_view, word, replacement, m_scratch, &m_spots);
+            if (count > 0) {
+                m_piece.swap(m_scratch);
+                m_view = m_piece;
+                m_changed = true;
+            }
+        }
         if (count > 0) {
             m_replacements += count;
-            m_piece.swap(m_scratch);
-            m_view = m_piece;
-            m_changed = true;
-            FindLater(entry, &m_spots, replacement.size());
+            if (!m_charCuts || !m_ix->QuietReplacement(entry))
+                FindLater(entry, &m_spots, replacement.size());
         }
         // A huge piece (a text with few cuts) may take long: stop between two entries.
         if (m_view.size() > kSlice && !m_pending.empty() && Clock::now() >= deadline) return false;
@@ -131,17 +169,80 @@ bool PolyRun::WorkOnPiece(Clock::time_point deadline) {
     }
     m_inPiece = false;
     m_pieceStart = m_pieceEnd;
+    NextPiece();
+    return true;
+}
+
+// The literal pass on a short piece whose characters can never be re-divided (no lone lead
+// byte anywhere): every replacement is whole characters, so the search simply goes on after
+// it, and editing in place costs less than building the piece anew.
+int PolyRun::ReplaceInPiece(std::string_view word, std::string_view replacement) {
+    int count = 0;
+    for (size_t pos = FindWordFrom(m_view, word, 0); pos != gbk::npos;) {
+        if (replacement.empty() || m_view.substr(pos, replacement.size()) != replacement) {
+            if (!m_changed) {
+                m_piece.assign(m_view);
+                m_changed = true;
+            }
+            m_piece.replace(pos, word.size(), replacement);
+            m_view = m_piece;
+            m_spots.push_back(pos);
+            ++count;
+        }
+        pos = FindWordFrom(m_view, word, pos + replacement.size());
+    }
+    return count;
+}
+
+bool PolyRun::WorkInert(Clock::time_point deadline) {
+    const std::string_view text = m_base;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    auto replacement = [&](uint32_t entry) { return m_snap->Replacement(entry); };
+    size_t i = m_scanPos;
+    auto take = [&](uint32_t word) {
+        const uint32_t entry = m_firstEntry[word];
+        if (entry != ~0u) m_inert->Add(i, m_ix->WordLen(word), entry, replacement, m_out);
+    };
+    while (i < n) {
+        const size_t sliceEnd = std::min(n, i + kSlice);
+        while (i < sliceEnd) {
+            // Every word begins with a lead byte; whatever else stands here is one byte.
+            if (!gbk::IsLead(p[i])) {
+                ++i;
+                continue;
+            }
+            m_ix->MatchAt(p + i, n - i, take);
+            i += gbk::CharLen(text, i);
+        }
+        if (i < n && Clock::now() >= deadline) {
+            m_scanPos = i;
+            return false;
+        }
+    }
+    m_scanPos = n;
+    m_inert->Flush(replacement, m_out);
+    m_out.append(m_base, m_inert->Copied(), n - m_inert->Copied());
+    m_replacements = m_inert->Replacements();
+    m_done = true;
+    std::string().swap(m_base);
     return true;
 }
 
 bool PolyRun::Work(Clock::time_point deadline) {
     if (m_done) return true;
+    if (m_inert) {
+        const bool done = WorkInert(deadline);
+        m_replacements = m_inert->Replacements();
+        return done;
+    }
     if (m_charCuts && !CheckForLoneLeads(deadline)) return false;
     if (m_inPiece && !WorkOnPiece(deadline)) return false;
     const std::string_view text = m_base;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     auto take = [&](uint32_t word) {
+        if (!Register(word)) return;
         auto range = m_ix->EntriesOf(word);
         for (const uint32_t* e = range.begin; e != range.end; ++e)
             if (*e >= m_from && *e < m_end) m_found.push_back(*e);

@@ -11,9 +11,13 @@
 // ones still to come. Entries whose word occurs nowhere cost nothing, and every piece is
 // handled while it is in the cache.
 //
+// A dictionary whose replacements cannot meet a word (poly_inert.h) takes a simpler pass: one
+// scan that chooses among the occurrences of the original text.
+//
 // The pass is sliced by deadlines so a caller can spread it over timer ticks.
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +27,7 @@
 namespace qdm {
 
 class PolyMatchIndex;
+class InertResolver;
 
 class PolyRun {
   public:
@@ -30,6 +35,7 @@ class PolyRun {
 
     // A run over `text` that applies entries [from, snap->RunEnd(from)).
     PolyRun(std::string text, PolyDictRef snap, int from);
+    ~PolyRun();
 
     const PolyDictRef& Snap() const { return m_snap; }
     int From() const { return static_cast<int>(m_from); }
@@ -53,6 +59,12 @@ class PolyRun {
     // Adds the entries > `after` whose word occurs in m_piece (around `spots`, or everywhere
     // when `spots` is null) to m_pending.
     void FindLater(uint32_t after, const std::vector<size_t>* spots, size_t insertedLen);
+    // The pass of a dictionary whose replacements cannot meet a word.
+    bool WorkInert(Clock::time_point deadline);
+    // Marks `word` as found in the piece in hand; false when it was already.
+    bool Register(uint32_t word);
+    void NextPiece();
+    int ReplaceInPiece(std::string_view word, std::string_view replacement);
     // Looks for a lead byte standing alone in the text; false when the deadline came first.
     bool CheckForLoneLeads(Clock::time_point deadline);
 
@@ -84,6 +96,12 @@ class PolyRun {
     std::vector<uint32_t> m_pending;  // entries still to apply to it, descending
     std::vector<size_t> m_spots;
     std::vector<uint32_t> m_work;
+    std::vector<uint32_t> m_stamp;  // per word: the piece it was last found in
+    uint32_t m_serial = 1;          // the piece in hand
+
+    // The inert pass: per word, the first entry of the run that carries it (~0u: none).
+    std::unique_ptr<InertResolver> m_inert;
+    std::vector<uint32_t> m_firstEntry;
 };
 
 }  // namespace qdm

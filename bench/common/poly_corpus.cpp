@@ -5,6 +5,8 @@
 #include <random>
 #include <unordered_set>
 
+#include "editor/codec.h"
+
 namespace polybench {
 namespace {
 
@@ -36,7 +38,7 @@ std::string Dictionary::FileBytes() const {
     return out;
 }
 
-Dictionary MakeDictionary(int entries, uint32_t seed) {
+Dictionary MakeDictionary(int entries, uint32_t seed, bool pinyinOnly) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> len(2, 3), percent(0, 99);
     Dictionary d;
@@ -47,7 +49,7 @@ Dictionary MakeDictionary(int entries, uint32_t seed) {
         for (int i = 0; i < chars; ++i) word += Han(rng);
         if (!seen.insert(word).second) continue;
         std::string rep;
-        if (percent(rng) < 80) {
+        if (pinyinOnly || percent(rng) < 80) {
             rep = Pinyin(rng, chars);
         } else {  // a homophone: the first character swapped for another one
             rep = Han(rng) + word.substr(2);
@@ -89,6 +91,45 @@ std::string MakeBook(const Dictionary& dict, size_t bytes, uint32_t seed, size_t
         if (!used.empty()) book += dict.words[used[zipf(rng)]];
     }
     return book;
+}
+
+DenseCase MakeDenseCase(size_t bytes, int entries, uint32_t seed) {
+    static const char kCommon[] =
+        "的一是不了人在有我他这个们中来上大为和国地到以说时要就出会可也你对生能而子那得于着下自"
+        "之年过发后作里用道行所然家种事成方多经么去法学如都同现没动面起看定天分还进好小部其些主样"
+        "理心她本前开但因只从想实日军者意无力它与长把机十民第公此已工使情明性知全三又关点正业外将"
+        "两高间由问很最重并物手应战向头文体政美相见被利什二等产或新己制身果加西斯月话合回特代内信"
+        "表化老给世位次度门任常先海通教儿原东声提立及比员解水名真论处走义各入几口认条平系气题活尔"
+        "更别打女变四神总何电数";
+    const std::string chars = qdm::gbk::FromUtf8(kCommon).value_or("");
+    const size_t count = chars.size() / 2;  // 230
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<size_t> pick(0, count - 1);
+    auto han = [&] { return chars.substr(2 * pick(rng), 2); };
+    DenseCase c;
+    std::uniform_int_distribution<int> percent(0, 999), len(2, 4), k(1, 5), line(10, 30),
+        clause(4, 12);
+    for (int i = 0; i < entries; ++i) {
+        const int n = percent(rng) < 13 ? 1 : len(rng);
+        std::string word;
+        for (int j = 0; j < n; ++j) word += han();
+        c.dict.replacements.push_back(word + "(" + char('0' + k(rng)) + ")");
+        c.dict.words.push_back(std::move(word));
+    }
+    c.book.reserve(bytes + 64);
+    while (c.book.size() < bytes) {
+        const int lineLen = line(rng);
+        int untilPunct = clause(rng);
+        for (int j = 0; j < lineLen; ++j) {
+            c.book += han();
+            if (--untilPunct == 0) {
+                c.book += j + 1 < lineLen ? "\xA3\xAC" : "\xA1\xA3";  // ， 。
+                untilPunct = clause(rng);
+            }
+        }
+        c.book += "\r\n";
+    }
+    return c;
 }
 
 }  // namespace polybench

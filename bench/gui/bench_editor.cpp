@@ -28,6 +28,7 @@
 #include "app/main_frame.h"
 #include "app/resources.h"
 #include "app/view.h"
+#include "bench/common/book_gen.h"
 #include "editor/edit_box.h"
 #include "editor/ui/edit_widget.h"
 #include "markup/auto_section.h"
@@ -146,6 +147,12 @@ struct Window {
         app.MainFrame().resize(1000, 800);
         Paint();
     }
+    // As `mked BOOK` starts: the book opened by the start-up itself.
+    explicit Window(const QString& book) {
+        ResetPeak();
+        app.InitInstance({book});
+        Paint();
+    }
     qdm::ui::CmkedView& view() { return app.View(); }
     qdm::ui::EditWidget& widget() { return view().Editor(); }
     void Paint() {
@@ -178,15 +185,71 @@ void Report(benchmark::State& state, const Timer& t, size_t fileBytes) {
     state.counters["peak_limit_MB"] = 8 * fileBytes / 1e6 + 100;
 }
 
-void Open100MB(benchmark::State& state) {
-    const Corpus book = Write("book100.txt", Book(100'000'000));
+// Resident memory now, in MB.
+double RssMb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+void Open(benchmark::State& state, const Corpus& book) {
     for (auto _ : state) {
         Window w;
+        const double before = RssMb();
         const Timer t;
         w.view().OpenPath(book.path);
         w.Paint();
         Report(state, t, book.bytes);
+        const double held = RssMb() - before;
+        state.counters["held_MB"] = held;
+        state.counters["held_per_file"] = held / (static_cast<double>(book.bytes) / (1 << 20));
+        state.counters["lines"] = w.widget().document()->blockCount();
+        w.app.MainFrame().resize(900, 800);
+        w.Paint();
+        state.counters["after_resize_MB"] = RssMb() - before;
     }
+}
+
+// `mked BOOK`, from the start to the first paint, then a change of the window's width.
+void StartWith(benchmark::State& state, const Corpus& book) {
+    for (auto _ : state) {
+        const double before = RssMb();
+        const Timer t;
+        Window w(book.path);
+        Report(state, t, book.bytes);
+        const double held = RssMb() - before;
+        state.counters["held_MB"] = held;
+        state.counters["held_per_file"] = held / (static_cast<double>(book.bytes) / (1 << 20));
+        state.counters["lines"] = w.widget().document()->blockCount();
+        w.app.MainFrame().resize(w.app.MainFrame().width() - 100, w.app.MainFrame().height());
+        w.Paint();
+        state.counters["after_resize_MB"] = RssMb() - before;
+    }
+}
+
+void StartWith100MBGeneratedBook(benchmark::State& state) {
+    StartWith(state, Write("generated100.txt", qdmbench::GenerateBook(100'000'000)));
+}
+
+void StartWith100MBLinesOf100(benchmark::State& state) {
+    StartWith(state, Write("lines100.txt", Book(100'000'000, 47)));
+}
+
+// Paragraphs of 20 to 400 characters, about 420 bytes a line.
+void Open100MB(benchmark::State& state) {
+    Open(state, Write("book100.txt", Book(100'000'000)));
+}
+
+// The markup benchmark's book: median line about 100 bytes, some short, some of several KB.
+void Open100MBGeneratedBook(benchmark::State& state) {
+    Open(state, Write("generated100.txt", qdmbench::GenerateBook(100'000'000)));
+}
+
+// Lines of exactly N bytes: the indent, (N - 6) / 2 characters and CR LF.
+void Open100MBLinesOf(benchmark::State& state) {
+    const size_t chars = (static_cast<size_t>(state.range(0)) - 6) / 2;
+    Open(state, Write("lines100.txt", Book(100'000'000, chars)));
 }
 
 // Typing a character and painting, then taking it out again, in the middle of the book.
@@ -274,6 +337,18 @@ void AutoProcess20MB(benchmark::State& state) {
 }
 
 BENCHMARK(Open100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(StartWith100MBGeneratedBook)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(StartWith100MBLinesOf100)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Open100MBGeneratedBook)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Open100MBLinesOf)
+    ->Arg(100)
+    ->Arg(400)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(Keystroke100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(KeystrokeGiantLine)
     ->Arg(64 * 1024)

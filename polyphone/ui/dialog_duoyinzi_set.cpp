@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QStringList>
 #include <functional>
 #include <new>
 
@@ -174,7 +175,14 @@ void CDialogDuoyinziSet::OnInitDialog() {
     m_model->Refresh();
     RowsChanged();
     m_editWord->setFocus();
-    if (!loaded) m_box(this, QLit("加载kolb_polyphone.ini错误"), QLit("打开多音字配置文件错误"));
+    if (!loaded) {
+        m_box(this, QLit("加载kolb_polyphone.ini错误"), QLit("打开多音字配置文件错误"));
+        return;
+    }
+    QStringList notes;
+    for (const std::string& note : PolyDictNotes(m_dict.GetPath()))
+        notes << QString::fromStdString(note);
+    if (!notes.isEmpty()) Warn(notes.join(QLatin1Char('\n')));
 }
 
 void CDialogDuoyinziSet::ShowCount() {
@@ -228,6 +236,7 @@ void CDialogDuoyinziSet::OnAdd() {
     if (check != PolyRowCheck::Ok) return Warn(QFromGbk(PolyRowMessage(check)));
     try {
         m_rows.push_back(BuildPolyRow(m_strWord, m_strReplacement));
+        m_edits.Add(m_rows.back());
     } catch (const std::bad_alloc&) {
         return Warn(QLit("添加错误"));
     }
@@ -249,6 +258,7 @@ void CDialogDuoyinziSet::OnDelete() {
     const int row = SelectedRow();
     if (row < 0) return Warn(QLit("请选择要删除的项目"));
     const int view = m_model->ViewRow(row);
+    m_edits.Remove(static_cast<size_t>(row), m_rows[static_cast<size_t>(row)]);
     m_rows.erase(m_rows.begin() + row);
     m_model->Refresh();
     SelectRow(m_model->SourceRow(PolySelectionAfterDelete(view, m_model->Shown())));
@@ -274,7 +284,9 @@ void CDialogDuoyinziSet::OnEdit() {
     if (row < 0) return Warn(QLit("请选择要修改的项目"));
     const PolyRowCheck check = CheckEditedPolyRow(m_rows, row, m_strWord, m_strReplacement);
     if (check != PolyRowCheck::Ok) return Warn(QFromGbk(PolyRowMessage(check)));
-    m_rows[static_cast<size_t>(row)] = BuildPolyRow(m_strWord, m_strReplacement);
+    std::string now = BuildPolyRow(m_strWord, m_strReplacement);
+    m_edits.Replace(static_cast<size_t>(row), m_rows[static_cast<size_t>(row)], now);
+    m_rows[static_cast<size_t>(row)] = std::move(now);
     m_model->Refresh();
     if (m_model->ViewRow(row) < 0) m_search->clear();
     SelectRow(row);
@@ -295,6 +307,7 @@ void CDialogDuoyinziSet::MoveRow(int from, int to) {
     const int n = static_cast<int>(m_rows.size());
     if (from < 0 || to < 0 || from >= n || to >= n || from == to) return;
     std::string row = std::move(m_rows[static_cast<size_t>(from)]);
+    m_edits.Move(static_cast<size_t>(from), static_cast<size_t>(to), row);
     m_rows.erase(m_rows.begin() + from);
     m_rows.insert(m_rows.begin() + to, std::move(row));
     m_model->Refresh();
@@ -316,7 +329,10 @@ void CDialogDuoyinziSet::OnImportStarter() {
     std::vector<std::string_view> lines(m_rows.begin(), m_rows.end());
     PolyMergeCount count;
     std::vector<std::string> added = NewPolyRows(PolyWords(lines), starter.text, count);
-    for (std::string& row : added) m_rows.push_back(std::move(row));
+    for (std::string& row : added) {
+        m_edits.Add(row);
+        m_rows.push_back(std::move(row));
+    }
     m_model->Refresh();
     RowsChanged();
     m_box(this, QLit("已添加 %1 条，跳过 %2 条").arg(count.added).arg(count.skipped),
@@ -324,8 +340,15 @@ void CDialogDuoyinziSet::OnImportStarter() {
 }
 
 bool CDialogDuoyinziSet::Save() {
-    const IoStatus io = m_dict.SaveLines(m_rows);
-    if (io) return true;
+    if (m_edits.Empty()) return true;
+    const IoStatus io = EditPolyDict(m_dict.GetPath(), true, [this](PolyDictText& text) {
+        m_edits.ApplyTo(text);
+        return true;
+    });
+    if (io) {
+        m_edits.Clear();
+        return true;
+    }
     m_box(this,
           QLit("无法保存多音字配置文件，修改仍在列表中:") + QLatin1Char('\n') + QFromPath(io.path) +
               QStringLiteral(": ") + QString::fromStdString(io.reason),

@@ -1,10 +1,13 @@
 #pragma once
 // The dictionary settings dialog: every line of the dictionary file in a list (file order,
 // then the rows added in this opening; nothing is sorted), a word and a replacement field to
-// append an entry, and deletion of the selected row. The rows are the working copy; the file
-// is rewritten from them on "退出" and on the close box, never on Escape. A file that cannot
-// be written is reported with its path and the reason, and the dialog stays open so that the
-// edits are not lost.
+// append an entry, and deletion of the selected row. The rows are the working copy; on "退出"
+// and on the close box (never on Escape) the changes made here are applied to the file as it
+// is then, under its lock, changing only those lines: entries another program added meanwhile,
+// lines the list cannot show (after a NUL byte, a last line without LF) and every other byte
+// stay. What the list cannot show is said when the dialog opens. A file that cannot be written
+// (or holds a NUL byte) is reported with its path and the reason, and the dialog stays open so
+// that the edits are not lost.
 //
 // Beside the template's controls, for dictionaries of tens of thousands of rows: a search
 // that narrows the list, the count of rows and of rows shown, moving the selected row up and
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include "polyphone/poly_dict.h"
+#include "polyphone/poly_dict_edit.h"
 #include "polyphone/ui/poly_prompt.h"
 
 class QLabel;
@@ -73,6 +77,7 @@ class CDialogDuoyinziSet : public QDialog {
     PolyMessageBox m_box;
     PolyStyleChooser m_chooseStyle;
     std::vector<std::string> m_rows;
+    PolyDictEdits m_edits;  // what Save applies to the file
     std::string m_strWord;
     std::string m_strReplacement;
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <chrono>
 
+#include "polyphone/poly_rows.h"
 #include "uikit/qt_text.h"
 #include "uikit/template_layout.h"
 
@@ -26,8 +27,11 @@ constexpr int kSkippedListed = 30;
 
 }  // namespace
 
-CDialogPolyDir::CDialogPolyDir(const CPolyDict& dict, const std::string& directory, QWidget* parent)
+CDialogPolyDir::CDialogPolyDir(const CPolyDict& dict, const std::string& directory,
+                               PolyMessageBox box, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_dict(dict),
+      m_box(OrRealBox(std::move(box))),
       m_batch(dict, directory),
       m_budget(std::chrono::milliseconds(10)) {
     BuildControls();
@@ -93,14 +97,14 @@ void CDialogPolyDir::BuildControls() {
 
 void CDialogPolyDir::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!IsFinished() && !m_timer->isActive()) {
+    if (!IsOver() && !m_timer->isActive()) {
         m_batch.Start();
         m_timer->start();
     }
 }
 
 void CDialogPolyDir::OnTimer() {
-    if (Progress().state == PolyDirState::Interrupted || IsFinished()) return;
+    if (Progress().state == PolyDirState::Interrupted || IsOver()) return;
     m_batch.Tick(m_budget);
     for (const PolyFileResult& r : m_batch.TakeResults()) {
         if (r.status == PolyFileStatus::Skipped)
@@ -109,6 +113,7 @@ void CDialogPolyDir::OnTimer() {
     }
     Refresh();
     if (IsFinished()) ShowFinalState();
+    if (Progress().state == PolyDirState::DictionaryLost) ShowDictionaryLost();
 }
 
 void CDialogPolyDir::Refresh() {
@@ -141,9 +146,24 @@ void CDialogPolyDir::ShowFinalState() {
     m_ok->setFocus();
 }
 
+// A run without its dictionary would count every later file as done with nothing replaced.
+void CDialogPolyDir::ShowDictionaryLost() {
+    m_timer->stop();
+    m_status->setText(QLit("处理中止：无法读取多音字词典"));
+    m_interrupt->setEnabled(false);
+    m_ok->setEnabled(true);
+    m_ok->setDefault(true);
+    m_ok->setFocus();
+    m_box(this,
+          QLit("无法再读取多音字词典，处理中止:") + QLatin1Char('\n') +
+              QFromPath(PolyDictReadProblem(m_dict)) + QLatin1Char('\n') +
+              QLit("已处理%1个文件，其余文件未改动。").arg(Progress().filesDone),
+          QFromGbk(PolyWarningCaption()));
+}
+
 void CDialogPolyDir::reject() {
     m_timer->stop();
-    if (!IsFinished()) m_batch.Interrupt();
+    if (!IsOver()) m_batch.Interrupt();
     QDialog::reject();
 }
 

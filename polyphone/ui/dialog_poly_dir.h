@@ -10,13 +10,16 @@
 //
 // The interrupt button (or Escape) stops the walker, waits for it to end, drops the file in
 // hand unwritten and closes the dialog with Cancel. In the final state only OK is enabled;
-// Escape then closes at once.
+// Escape then closes at once. Directories that cannot be read are skipped entries like
+// unreadable files. A dictionary that can no longer be read ends the run: the message names
+// it with the reason and says how many files were done; the rest are untouched.
 #include <QDialog>
 #include <QStringList>
 #include <string>
 
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_dir.h"
+#include "polyphone/ui/poly_prompt.h"
 
 class QLineEdit;
 class QProgressBar;
@@ -30,11 +33,14 @@ class CDialogPolyDir : public QDialog {
 
   public:
     // Counts the files of `directory` (the platform's bytes) before returning.
-    CDialogPolyDir(const CPolyDict& dict, const std::string& directory, QWidget* parent = nullptr);
+    CDialogPolyDir(const CPolyDict& dict, const std::string& directory, PolyMessageBox box = {},
+                   QWidget* parent = nullptr);
     ~CDialogPolyDir() override;
 
     const PolyDirProgress& Progress() const { return m_batch.Progress(); }
     bool IsFinished() const { return Progress().state == PolyDirState::Finished; }
+    // Finished, or stopped because the dictionary could not be read any more.
+    bool IsOver() const { return IsFinished() || Progress().state == PolyDirState::DictionaryLost; }
     void SetTickBudget(PolyBudget budget) { m_budget = budget; }
 
     // One timer tick; public so that a test can step the batch without a timer.
@@ -49,7 +55,10 @@ class CDialogPolyDir : public QDialog {
     void BuildControls();
     void Refresh();
     void ShowFinalState();
+    void ShowDictionaryLost();
 
+    const CPolyDict& m_dict;
+    PolyMessageBox m_box;
     CPolyDirBatch m_batch;
     PolyBudget m_budget;
     QStringList m_skipped;  // "file: reason", for the final status's tooltip

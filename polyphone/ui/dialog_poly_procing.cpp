@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "polyphone/poly_rows.h"
 #include "uikit/qt_text.h"
 #include "uikit/template_layout.h"
 
@@ -31,6 +32,8 @@ CDialogPOLYP_PROCING::CDialogPOLYP_PROCING(std::string* text, const CPolyDict& d
                                            PolyMessageBox box, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_text(text),
+      m_dict(dict),
+      m_dictReadable(dict.Snapshot()->Readable()),
       m_entryTotal(dict.CountEntries()),
       m_stepper(dict),
       m_budget(std::chrono::milliseconds(10)),
@@ -103,6 +106,8 @@ void CDialogPOLYP_PROCING::OnTimer() {
         if (!m_stepper.Running()) m_stepper.Begin(std::move(*m_text));
         report = m_stepper.StepFor(m_budget);
     }
+    if (report.exhausted && m_dictReadable && !m_dict.Snapshot()->Readable())
+        return StopForLostDictionary();
     m_count += report.replacements;
     if (report.applied > 0) {
         if (m_entryTotal > 0) {
@@ -127,6 +132,16 @@ void CDialogPOLYP_PROCING::ShowFinalState() {
     m_ok->setEnabled(true);
     m_ok->setDefault(true);
     m_ok->setFocus();
+}
+
+void CDialogPOLYP_PROCING::StopForLostDictionary() {
+    m_timer->stop();
+    m_dictLost = true;
+    m_box(this,
+          QLit("无法再读取多音字词典，处理中止，文本未改动:") + QLatin1Char('\n') +
+              QFromPath(PolyDictReadProblem(m_dict)),
+          QFromGbk(PolyWarningCaption()));
+    reject();
 }
 
 void CDialogPOLYP_PROCING::FinishRun() {

@@ -7,6 +7,8 @@
 // entry per tick. The dialog shows the entry applied last, the share of entries done and the
 // replacements so far; OK becomes available once the dictionary is exhausted. Cancel (or
 // Escape) ends the run at once; the text is then partly processed and the callers drop it.
+// A dictionary that could be read at the start and no longer can ends the run the same way,
+// with a message naming it, instead of finishing with the entries it could not see.
 #include <QDialog>
 #include <cstdint>
 #include <string>
@@ -32,8 +34,9 @@ class CDialogPOLYP_PROCING : public QDialog {
                          QWidget* parent = nullptr);
     ~CDialogPOLYP_PROCING() override;
 
-    int64_t Count() const { return m_count; }        // replacements made
-    bool IsFinished() const { return m_finished; }   // the dictionary is exhausted
+    int64_t Count() const { return m_count; }       // replacements made
+    bool IsFinished() const { return m_finished; }  // the dictionary is exhausted
+    bool DictionaryLost() const { return m_dictLost; }
     int EntryTotal() const { return m_entryTotal; }  // entries counted at construction
 
     // How long one tick may work; set before the first tick. Zero makes each tick apply
@@ -55,14 +58,18 @@ class CDialogPOLYP_PROCING : public QDialog {
   private:
     void BuildControls();
     void ShowFinalState();
+    void StopForLostDictionary();
     void FinishRun();  // gives the text back to the caller
 
     std::string* m_text;
+    const CPolyDict& m_dict;
+    bool m_dictReadable;  // at the start: a dictionary lost later ends the run with a message
     int m_entryTotal;
     CPolyStepper m_stepper;
     int64_t m_count = 0;
     int m_percent = 0;
     bool m_finished = false;
+    bool m_dictLost = false;
     PolyBudget m_budget;
     PolyMessageBox m_box;
 

@@ -52,12 +52,46 @@ inline QdmRun RunQdm(const std::vector<std::string>& args,
     return run;
 }
 
+// `qdm ARGS...` quoted for the shell.
+inline std::string QdmCommand(const std::vector<std::string>& args) {
+    std::string cmd = ShellQuote(QDM_EXE);
+    for (const std::string& a : args) cmd.append(" ").append(ShellQuote(a));
+    return cmd;
+}
+
+// Runs a shell command line; its standard output and error are captured.
+inline QdmRun RunShell(const std::string& line) {
+    namespace fs = std::filesystem;
+    static int counter = 0;
+    const std::string base = (fs::temp_directory_path() / ("qdm-sh-" + std::to_string(::getpid()) +
+                                                           "-" + std::to_string(counter++)))
+                                 .string();
+    std::string cmd = "{ ";
+    cmd.append(line).append("; } >").append(ShellQuote(base + ".out"));
+    cmd.append(" 2>").append(ShellQuote(base + ".err"));
+    QdmRun run;
+    const int status = std::system(cmd.c_str());
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = Slurp(base + ".out");
+    run.err = Slurp(base + ".err");
+    fs::remove(base + ".out");
+    fs::remove(base + ".err");
+    return run;
+}
+
+// The prefix that runs a command as an unprivileged user, for permission cases; empty when
+// the tests do not run as root (the user is unprivileged already).
+inline std::string Unprivileged() {
+    return ::geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
+}
+
 // A fresh directory under the system's temporary directory, removed with the object.
 class TempDir {
   public:
-    TempDir() {
+    // Under `base` (the system's temporary directory when empty).
+    explicit TempDir(const std::filesystem::path& base = {}) {
         static int n = 0;
-        m_path = std::filesystem::temp_directory_path() /
+        m_path = (base.empty() ? std::filesystem::temp_directory_path() : base) /
                  ("qdm-cli-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
         std::filesystem::create_directories(m_path);
     }

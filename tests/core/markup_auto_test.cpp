@@ -95,4 +95,19 @@ TEST(AutoSection, RecordsOnlyTheWrappingAndEndsWithTheCaretAtTheStart) {
     EXPECT_FALSE(edit.CanUndo());  // the boundaries were not recorded
 }
 
+// The size is counted without building the result: it must agree with what is built, or a
+// result past 2 GiB would be written or a smaller one refused.
+TEST(AutoSection, TheCountedSizeIsTheSizeBuilt) {
+    for (const std::string& text :
+         {std::string(), std::string("short"), std::string(13, 'x') + "\n",
+          std::string(20, 'a') + "\r\n" + std::string(3, 'b') + "\r\n" + std::string(30, 'c'), [] {
+              std::string many;
+              for (int i = 0; i < 1200; ++i) many += "0123456789\r\n";
+              return many;
+          }()})
+        EXPECT_EQ(qdm::AutoSectionSize(text),
+                  static_cast<int64_t>(qdm::AutoSectionText(text).size()))
+            << text.size();
+}
+
 }  // namespace

@@ -27,7 +27,11 @@ TEST(Numbering, GivesEveryBeginTagTheNumberOfItsPlace) {
         {"any field bytes are replaced", "<vsection=ab\xB0\xA1>c", "<vsection=1>c"},
         {"begin tag at the very end", "x<vsection=", "x<vsection=1>"},
     };
-    for (const NumberingCase& c : cases) EXPECT_EQ(qdm::NumberSections(c.text), c.want) << c.name;
+    for (const NumberingCase& c : cases) {
+        EXPECT_EQ(qdm::NumberSections(c.text), c.want) << c.name;
+        // Counted ahead of numbering, so a result past 2 GiB is refused before it is built.
+        EXPECT_EQ(qdm::NumberedSize(c.text), static_cast<int64_t>(c.want.size())) << c.name;
+    }
 }
 
 TEST(Numbering, CountsPastNineAndIsStableWhenRepeated) {

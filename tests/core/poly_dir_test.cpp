@@ -12,6 +12,10 @@ using namespace std::string_literals;
 
 namespace {
 
+qdm::PolyBudget PolyBudgetZero() {
+    return qdm::PolyBudget::zero();
+}
+
 class PolyDir : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -161,6 +165,28 @@ TEST_F(PolyDir, AnInterruptLeavesEveryFileWholeEitherProcessedOrUntouched) {
     }
     EXPECT_EQ(processed, batch.Progress().filesDone);
     EXPECT_LT(processed, 60);
+}
+
+TEST_F(PolyDir, ARunThatLosesItsDictionaryStopsAndWritesNoMore) {
+    Write(m_base / "dict.ini", "ab======>>X\n");
+    auto name = [](int i) { return std::string("f").append(std::to_string(10 + i)); };
+    for (int i = 0; i < 30; ++i) Write(m_root / name(i), "ab");
+    qdm::CPolyDict dict((m_base / "dict.ini").string());
+    qdm::CPolyDirBatch batch(dict, m_root.string());
+    batch.Start();
+    std::vector<qdm::PolyFileResult> results;
+    // Zero budgets: one file is opened, then processed and handed to the writers.
+    while (batch.Progress().filesDone == 0) ASSERT_TRUE(batch.Tick(PolyBudgetZero()));
+    fs::remove(m_base / "dict.ini");
+    while (batch.Tick(std::chrono::milliseconds(10))) {
+    }
+    for (auto& r : batch.TakeResults()) results.push_back(std::move(r));
+    EXPECT_EQ(batch.Progress().state, qdm::PolyDirState::DictionaryLost);
+    int processed = 0;
+    for (int i = 0; i < 30; ++i) processed += Read(m_root / name(i)) == "X";
+    EXPECT_EQ(processed, static_cast<int>(results.size()));  // each one reported, in order
+    EXPECT_EQ(processed, batch.Progress().filesDone);
+    EXPECT_EQ(processed, 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -9,6 +10,7 @@
 #include "editor/gbk.h"
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_engine.h"
+#include "polyphone/poly_match.h"
 
 namespace gbk = qdm::gbk;
 
@@ -115,6 +117,24 @@ class Gen {
         if (Pick(8) == 0) dict += "a======>>b";  // no LF: not a line
         return dict;
     }
+    // The shape of a pinyin dictionary: words of whole double-byte characters from a few, so
+    // that they overlap and repeat; replacements of single bytes, never empty.
+    std::string InertDictionary(std::vector<std::string>& words) {
+        static const std::vector<std::string> kPairs = {"\xB0\x61", "\xB0\xA1", "\xD2\xF8",
+                                                        "\x81\x41", "\xC4\xE3"};
+        static const std::string kBytes = "a1=>( )\r\xFF\x80";
+        std::string dict;
+        for (int i = 0, n = 1 + Pick(10); i < n; ++i) {
+            std::string word, rep;
+            for (int j = 0, len = 1 + Pick(3); j < len; ++j)
+                word += kPairs[static_cast<size_t>(Pick(static_cast<int>(kPairs.size())))];
+            for (int j = 0, len = 1 + Pick(3); j < len; ++j)
+                rep += kBytes[static_cast<size_t>(Pick(static_cast<int>(kBytes.size())))];
+            words.push_back(word);
+            dict += word + "======>>" + rep + (Pick(5) == 0 ? "\r\n" : "\n");
+        }
+        return dict;
+    }
     std::string Text(const std::vector<std::string>& words) {
         std::string text;
         for (int i = 0, n = Pick(24); i < n; ++i)
@@ -199,6 +219,21 @@ TEST_F(PolyRandom, LongTextsWithManyPiecesMatchTheLiteralLoop) {
     }
 }
 
+TEST_F(PolyRandom, PinyinShapedDictionariesTakeTheOneScanPathWithTheLiteralResult) {
+    qdm::CPolyDict dict(m_path);
+    for (uint32_t seed = 200000; seed < 201000; ++seed) {
+        Gen g(seed);
+        std::vector<std::string> words;
+        const std::string dictBytes = g.InertDictionary(words);
+        WriteDict(dictBytes);
+        ASSERT_TRUE(dict.Snapshot()->MatchIndex().InertReplacements()) << "seed " << seed;
+        std::string text;
+        for (int i = 0, n = 1 + g.Pick(8); i < n; ++i) text += g.Text(words);
+        CheckCase(dict, dictBytes, text, seed);
+        if (HasFatalFailure()) return;
+    }
+}
+
 TEST_F(PolyRandom, APassSlicedOverManyCallsMatchesTheLiteralLoop) {
     qdm::CPolyDict dict(m_path);
     for (uint32_t seed = 7; seed < 9; ++seed) {  // one case with lone lead bytes, one without
@@ -210,6 +245,41 @@ TEST_F(PolyRandom, APassSlicedOverManyCallsMatchesTheLiteralLoop) {
         while (text.size() < 300000) text += g.Text(words);
         CheckCase(dict, dictBytes, text, seed);
         if (HasFatalFailure()) return;
+    }
+    Gen g(11);  // the one-scan path, with overlapping words across slice ends
+    std::vector<std::string> words;
+    const std::string dictBytes = g.InertDictionary(words);
+    WriteDict(dictBytes);
+    std::string text;
+    while (text.size() < 300000) text += g.Text(words);
+    CheckCase(dict, dictBytes, text, 11);
+}
+
+// A text of several MB is cut at a line break and its halves run on two threads; put together
+// they must give what one pass over the whole text gives.
+TEST_F(PolyRandom, ALargeTextRunInTwoHalvesMatchesOnePass) {
+    qdm::CPolyDict dict(m_path);
+    for (uint32_t seed : {8u, 9u, 12u}) {  // clean, with lone lead bytes, pinyin-shaped
+        Gen g(seed);
+        std::vector<std::string> words;
+        const std::string dictBytes = seed == 12 ? g.InertDictionary(words) : g.Dictionary(words);
+        WriteDict(dictBytes);
+        std::string text;
+        while (text.size() < (5u << 20)) text += g.Text(words) + "\n";
+        qdm::CPolyStepper whole(dict);
+        whole.Begin(text);
+        int64_t expectedTotal = 0;
+        for (qdm::PolyStepReport r; !r.exhausted;) {
+            r = whole.StepFor(qdm::kPolyNoLimit);
+            expectedTotal += r.replacements;
+        }
+        const std::string expected = whole.TakeText();
+        std::vector<double> shares;
+        const int64_t total = qdm::ApplyDictionary(
+            dict, text, nullptr, [&](double share, int64_t) { shares.push_back(share); });
+        ASSERT_EQ(total, expectedTotal) << "seed " << seed;
+        ASSERT_EQ(text, expected) << "seed " << seed;
+        ASSERT_TRUE(std::is_sorted(shares.begin(), shares.end())) << "seed " << seed;
     }
 }
 

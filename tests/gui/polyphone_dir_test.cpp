@@ -2,6 +2,7 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include "app/polyphone_commands.h"
 #include "polyphone/ui/dialog_poly_dir.h"
 #include "polyphone_test_util.h"
 
@@ -77,6 +78,36 @@ TEST_F(PolyDir, InterruptDropsTheFileInHandAndLeavesTheRestUntouched) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(Read(Path("books/a.txt")), m_done);
     EXPECT_EQ(Read(Path("books/b.txt")), big);
+    EXPECT_EQ(Read(Path("books/c.txt")), m_book);
+}
+
+TEST_F(PolyDir, ADirectoryThatCannotBeReadIsAmongTheSkippedEntries) {
+    CDialogPolyDir dialog(*m_dict, Path("missing"));
+    RunToEnd(dialog);
+    EXPECT_EQ(Field(dialog, "status"), qdm::ui::QLit("处理完成，跳过1个文件"));
+    EXPECT_EQ(Child<QLineEdit>(dialog, "status")->toolTip(),
+              qdm::ui::QFromPath(Path("missing")) +
+                  qdm::ui::QLit(": 无法读取: No such file or directory"));
+}
+
+TEST_F(PolyDir, ADictionaryThatCannotBeReadAnyMoreEndsTheRunWithAMessage) {
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) Write(Path("books/") + name, m_book);
+    guitest::Prompter prompter;
+    CDialogPolyDir dialog(*m_dict, Path("books"), qdm::ui::BoxesOf(&prompter));
+    dialog.SetTickBudget(qdm::PolyBudget::zero());
+    while (Field(dialog, "filesDone") == "0") dialog.OnTimer();
+    fs::remove(Path("dict/kolb_polyphone.ini"));
+    for (int i = 0; i < 100 && prompter.boxes.empty(); ++i) dialog.OnTimer();
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text,
+              qdm::ui::QLit("无法再读取多音字词典，处理中止:\n") +
+                  qdm::ui::QFromPath(Path("dict/kolb_polyphone.ini")) +
+                  qdm::ui::QLit(": No such file or directory\n已处理1个文件，其余文件未改动。"));
+    EXPECT_EQ(Field(dialog, "status"), qdm::ui::QLit("处理中止：无法读取多音字词典"));
+    EXPECT_TRUE(Enabled(dialog, "ok"));
+    EXPECT_FALSE(Enabled(dialog, "interrupt"));
+    EXPECT_EQ(Read(Path("books/a.txt")), m_done);
+    EXPECT_EQ(Read(Path("books/b.txt")), m_book);
     EXPECT_EQ(Read(Path("books/c.txt")), m_book);
 }
 

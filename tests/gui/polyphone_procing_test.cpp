@@ -83,4 +83,22 @@ TEST_F(PolyProcing, OkRefusesAFieldOutOfBoundsAndEscapeStillCloses) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
+TEST_F(PolyProcing, ADictionaryLostDuringTheRunEndsItWithAMessageNotACount) {
+    WriteDict({{"a", "b"}, {"c", "d"}, {"e", "f"}});
+    const qdm::CPolyDict dict(Path("kolb_polyphone.ini"));
+    std::string text = "ace";
+    guitest::Prompter prompter;
+    CDialogPOLYP_PROCING dialog(&text, dict, qdm::ui::BoxesOf(&prompter));
+    dialog.SetTickBudget(qdm::PolyBudget::zero());
+    dialog.show();
+    dialog.OnTimer();  // one entry
+    std::filesystem::remove(Path("kolb_polyphone.ini"));
+    dialog.OnTimer();
+    EXPECT_TRUE(dialog.DictionaryLost());
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_TRUE(prompter.boxes[0].text.startsWith(qdm::ui::QLit("无法再读取多音字词典，处理中止")));
+}
+
 }  // namespace

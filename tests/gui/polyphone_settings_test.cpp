@@ -141,4 +141,39 @@ TEST_F(PolySettings, AnUnreadableOrUnwritableDictionaryIsReportedAndTheEditsStay
     EXPECT_EQ(d->Rows().size(), 1u);
 }
 
+TEST_F(PolySettings, SavingKeepsEveryByteTheListCannotShowAndSaysWhatThoseAre) {
+    const std::string before = "a======>>1\r\nnot an entry\nlast line";
+    Write(Path("kolb_polyphone.ini"), before);
+    auto d = Open();
+    ASSERT_EQ(m_prompter.boxes.size(), 1u);
+    EXPECT_EQ(LastBox(), qdm::ui::QLit("最后一行没有换行符，不在列表中；它会原样保留 "
+                                       "(添加条目时先补上换行符)\n"
+                                       "1 个条目以回车符结尾 (回车符会成为替换文本的一部分)"));
+    EXPECT_EQ(m_prompter.boxes[0].caption, qdm::ui::QLit("警告"));
+    // Another program adds an entry while the dialog is open; it stays.
+    Write(Path("kolb_polyphone.ini"), before + "\nz======>>9\n");
+    Add(*d, "b", "2");
+    auto* list = d->findChild<QListWidget*>();
+    list->setCurrentRow(1);
+    Child<QPushButton>(*d, "delete")->click();
+    Child<QPushButton>(*d, "exit")->click();
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(Read(Path("kolb_polyphone.ini")),
+              "a======>>1\r\nlast line\nz======>>9\nb======>>2\n");
+}
+
+TEST_F(PolySettings, ADictionaryHoldingANulByteIsNeverRewritten) {
+    const std::string before("a======>>1\n\0binary\n", 19);
+    Write(Path("kolb_polyphone.ini"), before);
+    auto d = Open();
+    ASSERT_EQ(m_prompter.boxes.size(), 1u);
+    EXPECT_EQ(LastBox(), qdm::ui::QLit("第 12 个字节是 NUL 字节，它后面的内容没有列出；"
+                                       "为了不丢失它们，这个文件不会被改写"));
+    Add(*d, "b", "2");
+    Child<QPushButton>(*d, "exit")->click();
+    EXPECT_TRUE(d->isVisible());  // the edits stay in the list
+    EXPECT_TRUE(LastBox().contains(qdm::ui::QLit("含有 NUL 字节")));
+    EXPECT_EQ(Read(Path("kolb_polyphone.ini")), before);
+}
+
 }  // namespace
