@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     }
     qdm::ui::CmkedApp app;
     if (!app.InitInstance(args)) return 1;
+    app.WatchTermination();
     if (!screenshot.isEmpty()) ScheduleScreenshot(app.MainFrame(), screenshot);
     return qapp.exec();
 }
