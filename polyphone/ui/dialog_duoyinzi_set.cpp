@@ -163,7 +163,7 @@ void CDialogDuoyinziSet::BuildExtras() {
         const int selected = SelectedRow();
         m_model->SetFilter(text);
         SelectRow(selected);
-        RowsChanged();
+        ShowCount();  // the rows themselves did not change: the lint line stands
     });
     du.Fit(304, 250);
 }
@@ -185,8 +185,12 @@ void CDialogDuoyinziSet::OnInitDialog() {
     if (!notes.isEmpty()) Warn(notes.join(QLatin1Char('\n')));
 }
 
-void CDialogDuoyinziSet::RowsChanged() {
+void CDialogDuoyinziSet::ShowCount() {
     m_count->setText(QLit("共 %1 条，显示 %2 条").arg(m_rows.size()).arg(m_model->Shown()));
+}
+
+void CDialogDuoyinziSet::RowsChanged() {
+    ShowCount();
     std::vector<std::string_view> lines(m_rows.begin(), m_rows.end());
     const std::vector<PolyLintFinding> findings = LintPolyLines(lines);
     if (findings.empty()) {

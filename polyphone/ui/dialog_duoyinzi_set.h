@@ -69,6 +69,7 @@ class CDialogDuoyinziSet : public QDialog {
     void OnDoubleClick(const QModelIndex& index);
     void MoveSelected(int step);
     void RowsChanged();
+    void ShowCount();
     void Warn(const QString& text);
     bool Save();
 
