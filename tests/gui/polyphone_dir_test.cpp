@@ -1,8 +1,10 @@
 // The directory batch dialog over scratch trees.
 #include <QProgressBar>
 #include <QTest>
+#include <cerrno>
 
 #include "app/polyphone_commands.h"
+#include "editor/error_text.h"
 #include "polyphone/ui/dialog_poly_dir.h"
 #include "polyphone_test_util.h"
 
@@ -86,8 +88,8 @@ TEST_F(PolyDir, ADirectoryThatCannotBeReadIsAmongTheSkippedEntries) {
     RunToEnd(dialog);
     EXPECT_EQ(Field(dialog, "status"), qdm::ui::QLit("处理完成，跳过1个文件"));
     EXPECT_EQ(Child<QLineEdit>(dialog, "status")->toolTip(),
-              qdm::ui::QFromPath(Path("missing")) +
-                  qdm::ui::QLit(": 无法读取: No such file or directory"));
+              qdm::ui::QFromPath(Path("missing")) + qdm::ui::QLit(": 无法读取: ") +
+                  QString::fromStdString(qdm::ErrorText(ENOENT)));
 }
 
 TEST_F(PolyDir, ADictionaryThatCannotBeReadAnyMoreEndsTheRunWithAMessage) {
@@ -99,10 +101,11 @@ TEST_F(PolyDir, ADictionaryThatCannotBeReadAnyMoreEndsTheRunWithAMessage) {
     fs::remove(Path("dict/kolb_polyphone.ini"));
     for (int i = 0; i < 100 && prompter.boxes.empty(); ++i) dialog.OnTimer();
     ASSERT_EQ(prompter.boxes.size(), 1u);
-    EXPECT_EQ(prompter.boxes[0].text,
-              qdm::ui::QLit("无法再读取多音字词典，处理中止:\n") +
-                  qdm::ui::QFromPath(Path("dict/kolb_polyphone.ini")) +
-                  qdm::ui::QLit(": No such file or directory\n已处理1个文件，其余文件未改动。"));
+    EXPECT_EQ(prompter.boxes[0].text, qdm::ui::QLit("无法再读取多音字词典，处理中止:\n") +
+                                          qdm::ui::QFromPath(Path("dict/kolb_polyphone.ini")) +
+                                          QStringLiteral(": ") +
+                                          QString::fromStdString(qdm::ErrorText(ENOENT)) +
+                                          qdm::ui::QLit("\n已处理1个文件，其余文件未改动。"));
     EXPECT_EQ(Field(dialog, "status"), qdm::ui::QLit("处理中止：无法读取多音字词典"));
     EXPECT_TRUE(Enabled(dialog, "ok"));
     EXPECT_FALSE(Enabled(dialog, "interrupt"));

@@ -64,9 +64,12 @@ class BoxOwners : public polytest::ScratchDir {};
 TEST_F(BoxOwners, TheSettingsDialogsBoxesBelongToTheDialog) {
     guitest::Prompter prompter;
     qdm::CPolyDict dict(Path("missing/kolb_polyphone.ini"));
-    CDialogDuoyinziSet dialog(dict, BoxesOf(&prompter));    // cannot load: one box
-    polytest::Child<QPushButton>(dialog, "add")->click();   // nothing typed: another
-    polytest::Child<QPushButton>(dialog, "exit")->click();  // cannot save: a third
+    CDialogDuoyinziSet dialog(dict, BoxesOf(&prompter));   // cannot load: one box
+    polytest::Child<QPushButton>(dialog, "add")->click();  // nothing typed: another
+    polytest::Child<QLineEdit>(dialog, "word")->setText(QStringLiteral("w"));
+    polytest::Child<QLineEdit>(dialog, "replacement")->setText(QStringLiteral("r"));
+    polytest::Child<QPushButton>(dialog, "add")->click();
+    polytest::Child<QPushButton>(dialog, "exit")->click();  // cannot save it: a third
     ASSERT_EQ(prompter.boxes.size(), 3u);
     for (const guitest::Box& box : prompter.boxes)
         EXPECT_EQ(box.owner, &dialog) << box.text.toStdString();
