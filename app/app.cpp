@@ -9,15 +9,25 @@
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/recent_files.h"
+#include "app/recovery_keeper.h"
+#include "app/termination.h"
 #include "app/view.h"
+#include "editor/ui/encoding_dialog.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 
 namespace qdm::ui {
 
-CmkedApp::CmkedApp(const Services& services) : m_services(services) {}
+CmkedApp::CmkedApp(const Services& services, std::string recoveryDir)
+    : m_services(services), m_recoveryDir(std::move(recoveryDir)) {
+    if (m_recoveryDir.empty()) m_recoveryDir = qdm::DefaultRecoveryDir();
+}
 
-CmkedApp::~CmkedApp() = default;
+// The keeper and the watch refer to the view: they go first.
+CmkedApp::~CmkedApp() {
+    m_termination.reset();
+    m_recovery.reset();
+}
 
 CmkedView& CmkedApp::View() {
     return m_frame->View();
@@ -37,11 +47,14 @@ bool CmkedApp::InitInstance(const QStringList& args) {
         m_services.appearance =
             (m_ownAppearance = std::make_unique<QtAppearanceDialogs>(nullptr)).get();
 
+    if (!m_services.encoding)
+        m_services.encoding = (m_ownEncoding = std::make_unique<QtEncodingPrompter>(nullptr)).get();
     m_services.recent = m_recent.get();
     m_frame = std::make_unique<CMainFrame>(m_services, m_router, *m_recent);
     if (m_ownPrompter) m_ownPrompter->SetOwner(m_frame.get());
     if (m_ownFileDialogs) m_ownFileDialogs->SetOwner(m_frame.get());
     if (m_ownAppearance) m_ownAppearance->SetOwner(m_frame.get());
+    if (m_ownEncoding) m_ownEncoding->SetOwner(m_frame.get());
 
     // Commands go to the view first, then the frame, then the application.
     m_router.Append(&View().Commands());
@@ -64,7 +77,19 @@ bool CmkedApp::InitInstance(const QStringList& args) {
 
     const QString file = args.isEmpty() ? QString() : args.first();
     if (!file.isEmpty()) View().OpenPath(file);
+
+    m_recovery = std::make_unique<RecoveryKeeper>(View(), *m_services.prompter, m_recoveryDir);
+    connect(m_frame.get(), &CMainFrame::closeAccepted, m_recovery.get(),
+            &RecoveryKeeper::EndCleanly);
+    m_recovery->Start();
     return true;
+}
+
+void CmkedApp::WatchTermination() {
+    m_termination = std::make_unique<TerminationWatch>([this](int signo) {
+        if (m_recovery) m_recovery->WriteNow();
+        QCoreApplication::exit(128 + signo);
+    });
 }
 
 void CmkedApp::RegisterCommands() {
@@ -78,9 +103,10 @@ void CmkedApp::RegisterCommands() {
     }
 }
 
-// Nothing is ever marked modified, so nothing is asked: the introduction text comes back;
-// the caption and the remembered path stay.
+// The introduction text comes back once a modified text has been saved or let go; the
+// caption's file name and the remembered path stay.
 void CmkedApp::OnFileNew() {
+    if (!View().MayReplaceText()) return;
     View().OnInitialUpdate();
 }
 
@@ -96,6 +122,7 @@ void CmkedApp::OnAppExit() {
 void CmkedApp::OnOpenRecentFile(int index) {
     if (index >= m_recent->Files().size()) return;
     const QString path = m_recent->Files().at(index);
+    if (!View().MayReplaceText()) return;
     // A file that can no longer be read leaves the list, once the user has been told.
     if (!View().OpenPath(path)) m_recent->Remove(path);
 }

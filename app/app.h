@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 #include <memory>
+#include <string>
 
 #include "app/command_router.h"
 #include "app/services.h"
@@ -18,22 +19,31 @@ class IAppearanceDialogs;
 class QtPrompter;
 class QtFileDialogs;
 class QtAppearanceDialogs;
+class QtEncodingPrompter;
 class RecentFiles;
+class RecoveryKeeper;
+class TerminationWatch;
 
 class CmkedApp : public QObject {
     Q_OBJECT
   public:
-    explicit CmkedApp(const Services& services = {});
+    // `recoveryDir`: where unsaved text is kept; empty: $XDG_STATE_HOME/mked.
+    explicit CmkedApp(const Services& services = {}, std::string recoveryDir = {});
     ~CmkedApp() override;
 
     // Creates the main window and its view, opens the file named by the first argument (as
-    // Open does) and shows the window. False ends the program.
+    // Open does), shows the window and offers the unsaved texts that editors which are gone
+    // left behind. False ends the program.
     bool InitInstance(const QStringList& args);
+    // From now on SIGTERM, SIGINT and SIGHUP keep a modified text for the next start and end
+    // the program with 128 + the signal's number.
+    void WatchTermination();
 
     CMainFrame& MainFrame() { return *m_frame; }
     CmkedView& View();
     const CommandRouter& Router() const { return m_router; }
     RecentFiles& Recent() { return *m_recent; }
+    RecoveryKeeper& Recovery() { return *m_recovery; }
 
     void OnFileNew();
     void OnAppAbout();
@@ -44,13 +54,17 @@ class CmkedApp : public QObject {
     void RegisterCommands();
 
     Services m_services;
+    std::string m_recoveryDir;
     std::unique_ptr<QtPrompter> m_ownPrompter;
     std::unique_ptr<QtFileDialogs> m_ownFileDialogs;
     std::unique_ptr<QtAppearanceDialogs> m_ownAppearance;
+    std::unique_ptr<QtEncodingPrompter> m_ownEncoding;
     std::unique_ptr<RecentFiles> m_recent;
     CommandRouter m_router;
     CommandTarget m_commands;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<RecoveryKeeper> m_recovery;
+    std::unique_ptr<TerminationWatch> m_termination;
 };
 
 }  // namespace qdm::ui

@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
     commands.removeAll(QString());
     qdm::ui::CmkedApp app;
     if (!app.InitInstance(args)) return 1;
+    app.WatchTermination();
     if (!screenshot.isEmpty()) ScheduleScreenshot(app.MainFrame(), screenshot, commands);
     return qapp.exec();
 }

@@ -1,10 +1,12 @@
 #include "app/main_frame.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -83,6 +85,12 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::ShowStatus(const QString& text) {
+    // A message given before the window first shows (a file named on the command line) would
+    // be drawn over the pane that showing brings back: it waits until the window is up.
+    if (!isVisible()) {
+        QTimer::singleShot(0, this, [this, text] { statusBar()->showMessage(text, 8000); });
+        return;
+    }
     statusBar()->showMessage(text, 8000);
 }
 
@@ -93,6 +101,16 @@ void CMainFrame::FitToView(const QSize& size) {
     const int dw = std::max(0, view.width() - size.width());
     const int dh = std::max(0, view.height() - size.height());
     if (dw > 0 || dh > 0) resize(width() - dw, height() - dh);
+}
+
+// Exit and the close box both end here.
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_view->MayReplaceText()) {
+        event->ignore();
+        return;
+    }
+    emit closeAccepted();
+    QMainWindow::closeEvent(event);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -41,8 +41,13 @@ class CMainFrame : public QMainWindow {
     void SendCommand(int id);
     void ShowStatus(const QString& text);
 
+  signals:
+    // The window is closing for good: the user has kept or let go of the text.
+    void closeAccepted();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void createActions();

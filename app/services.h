@@ -7,12 +7,14 @@ class IPrompter;
 class IFileDialogs;
 class IAppearanceDialogs;
 class RecentFiles;
+class IEncodingPrompter;
 
 struct Services {
     IPrompter* prompter = nullptr;
     IFileDialogs* files = nullptr;
     IAppearanceDialogs* appearance = nullptr;
     RecentFiles* recent = nullptr;
+    IEncodingPrompter* encoding = nullptr;
 };
 
 }  // namespace qdm::ui

@@ -26,6 +26,8 @@ CmkedView::CmkedView(const Services& services, QWidget* parent)
 
     connect(&m_editor->Mirror(), &qdm::ui::ModelMirror::textChanged, this,
             &CmkedView::commandStateChanged);
+    connect(&m_editor->Mirror(), &qdm::ui::ModelMirror::textChanged, this,
+            &CmkedView::RefreshModified);
     connect(m_editor, &qdm::ui::EditWidget::refused, this, &CmkedView::statusMessage);
     RegisterCommands();
 }
@@ -38,8 +40,18 @@ CmkedView::~CmkedView() {
 }
 
 QString CmkedView::Caption() const {
-    if (m_strFileName.empty()) return QFromGbk(gbk::Lit("QDM文件编辑器---Norvane科技有限公司"));
-    return QFromPath(m_strFileName);
+    const QString name = m_strFileName.empty()
+                             ? QFromGbk(gbk::Lit("QDM文件编辑器---Norvane科技有限公司"))
+                             : QFromPath(m_strFileName);
+    return m_edit.IsModified() ? name + u'*' : name;
+}
+
+void CmkedView::RefreshModified() {
+    const bool modified = m_edit.IsModified();
+    if (modified == m_shownModified) return;
+    m_shownModified = modified;
+    emit captionChanged(Caption());
+    emit modifiedChanged(modified);
 }
 
 QSize CmkedView::TemplateSize() const {
@@ -48,8 +60,12 @@ QSize CmkedView::TemplateSize() const {
 
 void CmkedView::OnInitialUpdate() {
     emit fitFrameRequested(TemplateSize());
-    qdm::ui::MirrorBatch batch(m_editor->Mirror());
-    m_edit.SetText(IntroText());
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_edit.SetText(IntroText());
+        m_edit.ClearModified();  // a new document: nothing of it is unsaved yet
+    }
+    RefreshModified();
 }
 
 void CmkedView::Box(std::string_view gbkText, const char* captionUtf8) {

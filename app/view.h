@@ -35,7 +35,8 @@ class CmkedView : public QWidget {
 
     qdm::ui::EditWidget& Editor() { return *m_editor; }
     const CommandTarget& Commands() const { return m_commands; }
-    // The main window's caption: the current file's name, or the default caption.
+    // The main window's caption: the current file's name, or the default caption, with "*"
+    // after it while the text is modified.
     QString Caption() const;
     // The size of the form the view was laid out for; the frame shrinks to it at start-up.
     QSize TemplateSize() const;
@@ -43,13 +44,23 @@ class CmkedView : public QWidget {
     // Puts the introduction text into the edit area (start-up and New).
     void OnInitialUpdate();
     // Loads a file as Open does once the user has chosen it; false when it cannot be read
-    // (the user has been told why).
+    // (the user has been told why). A text in another encoding than GBK is converted once the
+    // user confirms it in the encoding dialog; cancelling it changes nothing.
     bool OpenPath(const QString& path);
+    // Before the text is replaced or the window closes: a modified text is offered for
+    // saving (保存 / 不保存 / 取消). False when the action must not go on: the user cancelled,
+    // or the check or the save failed.
+    bool MayReplaceText();
+    // Save as the command does; true when the text was written.
+    bool SaveText();
+    // Puts back a kept text with the file it belonged to; it stays modified.
+    void RestoreText(std::string text, const std::string& path, const std::string& name);
 
     // ---- command handlers ------------------------------------------------------------------
     void OnFileOpen();
     void OnFileSave();
     void OnFileSaveAs();
+    void OnFileReopenWithEncoding();
     void OnInsertSection();
     void OnReverseSection();
     void OnInsertReaderNote();
@@ -74,6 +85,8 @@ class CmkedView : public QWidget {
 
   signals:
     void captionChanged(const QString& caption);
+    // The text became modified or stopped being so.
+    void modifiedChanged(bool modified);
     // Something that decides whether a command can run has changed.
     void commandStateChanged();
     // A short message for the status bar.
@@ -89,6 +102,12 @@ class CmkedView : public QWidget {
     bool CheckBeforeSave();
     bool SaveTo(const QString& path);
     void SetCurrentFile(const QString& path);
+    // Open's work once the file is read: a GBK text as it is, any other through the encoding
+    // dialog (always, with `ask`), where cancelling changes nothing.
+    void LoadBytes(const QString& path, std::string_view bytes, bool ask);
+    void LoadGbk(const QString& path, std::string_view bytes);
+    // Tells the window when the modified state has changed.
+    void RefreshModified();
     QString DialogDirectory() const;
     void Box(std::string_view gbkText, const char* captionUtf8);
     void Box(const QString& text, const QString& caption);
@@ -106,6 +125,7 @@ class CmkedView : public QWidget {
   private:
     qdm::ui::EditWidget* m_editor = nullptr;
     QString m_lastDialogDir;
+    bool m_shownModified = false;
     std::unique_ptr<FindSession> m_find;
     FindReplaceDialog* m_findDialog = nullptr;
     GoToDialog* m_goTo = nullptr;

@@ -20,6 +20,9 @@ void CmkedView::RegisterCommands() {
     on(ID_FILE_OPEN, &CmkedView::OnFileOpen);
     on(ID_FILE_SAVE, &CmkedView::OnFileSave);
     on(ID_FILE_SAVE_AS, &CmkedView::OnFileSaveAs);
+    on(ID_FILE_REOPEN_ENCODING, &CmkedView::OnFileReopenWithEncoding)->enabled = [this] {
+        return !m_edit.GetFilePath().empty();
+    };
     on(ID_INSERT_SECTION, &CmkedView::OnInsertSection);
     on(ID_REVERSE_SECTION, &CmkedView::OnReverseSection);
     on(ID_INSERT_READERNOTE, &CmkedView::OnInsertReaderNote);

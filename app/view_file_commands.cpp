@@ -5,7 +5,11 @@
 
 #include "app/recent_files.h"
 #include "app/view.h"
+#include "editor/encoding_detect.h"
+#include "editor/file_io.h"
+#include "editor/text_buffer.h"
 #include "editor/ui/edit_widget.h"
+#include "editor/ui/encoding_dialog.h"
 #include "markup/check.h"
 #include "markup/qdm_path.h"
 #include "uikit/file_dialogs.h"
@@ -38,6 +42,7 @@ void CmkedView::SetCurrentFile(const QString& path) {
 }
 
 void CmkedView::OnFileOpen() {
+    if (!MayReplaceText()) return;
     FileDialogRequest request;
     request.mode = FileDialogRequest::Open;
     request.directory = DialogDirectory();
@@ -47,25 +52,81 @@ void CmkedView::OnFileOpen() {
 }
 
 bool CmkedView::OpenPath(const QString& path) {
-    bool hadNul = false;
-    qdm::IoStatus status;
-    {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
-        status = m_edit.LoadFile(PathFromQ(path), &hadNul);
-    }
+    // Mapped, not read: a book in another encoding is converted straight from the file.
+    qdm::MappedFile file;
+    const qdm::IoStatus status = file.Open(PathFromQ(path));
     if (!status) {
         Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
         return false;
     }
+    LoadBytes(path, file.Bytes(), false);
+    return true;
+}
+
+void CmkedView::LoadBytes(const QString& path, std::string_view bytes, bool ask) {
+    const qdm::Encoding detected = qdm::DetectEncoding(bytes);
+    if (detected == qdm::Encoding::Gbk && !ask) return LoadGbk(path, bytes);
+    std::optional<ConfirmedText> confirmed = m_services.encoding->Ask(path, bytes, detected);
+    if (!confirmed) return;  // cancelled: nothing changes
+    if (confirmed->report.from == qdm::Encoding::Gbk) return LoadGbk(path, bytes);
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_edit.LoadText(std::move(confirmed->text), PathFromQ(path));
+    }
     SetCurrentFile(path);
-    if (hadNul) {
+    emit statusMessage(ConversionStatus(confirmed->report));
+}
+
+// As the file's bytes are, up to the first NUL.
+void CmkedView::LoadGbk(const QString& path, std::string_view bytes) {
+    const size_t nul = bytes.find('\0');
+    std::string text = qdm::NewTextBuffer(std::min(nul, bytes.size()));
+    text.append(bytes.substr(0, nul));
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_edit.LoadText(std::move(text), PathFromQ(path));
+    }
+    SetCurrentFile(path);
+    if (nul != std::string_view::npos) {
         Box(QStringLiteral("文件“%1”在第 %2 个字节处有一个空字符（NUL），只载入了它前面的文本。\n"
                            "如果保存到这个文件，它后面的内容将会丢失。")
                 .arg(path)
                 .arg(m_edit.Length()),
             kAppCaption);
     }
-    return true;
+}
+
+void CmkedView::OnFileReopenWithEncoding() {
+    const QString path = QFromPath(m_edit.GetFilePath());
+    qdm::MappedFile file;
+    const qdm::IoStatus status = file.Open(PathFromQ(path));
+    if (!status) {
+        Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
+        return;
+    }
+    LoadBytes(path, file.Bytes(), true);
+}
+
+bool CmkedView::MayReplaceText() {
+    if (!m_edit.IsModified()) return true;
+    // A text that never had a file goes by the document's name.
+    const QString name = m_strFileName.empty() ? kAppCaption : QFromPath(m_strFileName);
+    const int answer = m_services.prompter->Ask(
+        QStringLiteral("是否保存对 %1 的修改?").arg(name), kAppCaption,
+        {QStringLiteral("保存"), QStringLiteral("不保存"), QStringLiteral("取消")}, 2);
+    if (answer == 0) return SaveText();
+    return answer == 1;
+}
+
+void CmkedView::RestoreText(std::string text, const std::string& path, const std::string& name) {
+    {
+        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        m_edit.RestoreText(std::move(text), path);
+    }
+    m_strFileName = name;
+    if (!path.empty()) m_lastDialogDir = QFileInfo(QFromPath(path)).absolutePath();
+    RefreshModified();
+    emit captionChanged(Caption());
 }
 
 // Checking renumbers the sections, so the text changes even when the save is refused.
@@ -83,16 +144,18 @@ bool CmkedView::SaveTo(const QString& path) {
                 .arg(path, Reason(status)),
             kAppCaption);
     }
+    RefreshModified();
     return status.ok;
 }
 
 void CmkedView::OnFileSave() {
-    if (!CheckBeforeSave()) return;
+    SaveText();
+}
+
+bool CmkedView::SaveText() {
+    if (!CheckBeforeSave()) return false;
     const std::string current = m_edit.GetFilePath();
-    if (!current.empty()) {
-        SaveTo(QFromPath(qdm::QdmSavePath(current)));
-        return;
-    }
+    if (!current.empty()) return SaveTo(QFromPath(qdm::QdmSavePath(current)));
     FileDialogRequest request;
     request.mode = FileDialogRequest::Save;
     request.defaultSuffix = QStringLiteral("qdm");
@@ -100,7 +163,9 @@ void CmkedView::OnFileSave() {
     request.filters = {{QStringLiteral("QDM文件(*.qdm)"), QStringLiteral("*.qdm")},
                        {QStringLiteral("所有文件(*.*)"), QStringLiteral("*.*")}};
     const std::optional<QString> path = m_services.files->Choose(request);
-    if (path && SaveTo(*path)) SetCurrentFile(*path);
+    if (!path || !SaveTo(*path)) return false;
+    SetCurrentFile(*path);
+    return true;
 }
 
 void CmkedView::OnFileSaveAs() {

@@ -8,6 +8,8 @@
 #include "cli/line_cursor.h"
 #include "cli/output.h"
 #include "cli/target.h"
+#include "editor/encoding_detect.h"
+#include "editor/file_io.h"
 #include "markup/check.h"
 #include "markup/numbering.h"
 
@@ -40,11 +42,17 @@ void PrintFault(const std::string& path, int32_t offset, LineColumn at,
 }
 
 bool LoadChecked(BatchText& doc, const std::string& path) {
-    if (IoStatus status = doc.Load(path); !status) {
+    std::string bytes;
+    if (IoStatus status = ReadWholeFile(path, bytes); !status) {
         PrintIoError(status);
         return false;
     }
-    if (doc.HadNul()) std::cerr << "qdm: 警告: " << path << " 含有零字节, 只检查它之前的文本\n";
+    // The bytes are checked as given; a text in another encoding is only pointed out.
+    if (const Encoding encoding = DetectEncoding(bytes); encoding != Encoding::Gbk)
+        std::cerr << path << ": 警告: 文件看起来是 " << EncodingLabel(encoding) << " 编码\n";
+    FileText file = TextUpToNul(std::move(bytes));
+    doc.Edit().LoadText(std::move(file.text), path);
+    if (file.hadNul) std::cerr << "qdm: 警告: " << path << " 含有零字节, 只检查它之前的文本\n";
     return true;
 }
 

@@ -138,6 +138,12 @@ JsonLine& JsonLine::Null(std::string_view key) {
     return *this;
 }
 
+JsonLine& JsonLine::Raw(std::string_view key, std::string_view json) {
+    Key(key);
+    m_body += json;
+    return *this;
+}
+
 JsonLine& JsonLine::IntArray(std::string_view key, const std::vector<int64_t>& values) {
     Key(key);
     m_body += "[";

@@ -24,6 +24,7 @@ class JsonLine {
     JsonLine& Bool(std::string_view key, bool value);
     JsonLine& Null(std::string_view key);
     JsonLine& IntArray(std::string_view key, const std::vector<int64_t>& values);
+    JsonLine& Raw(std::string_view key, std::string_view json);  // a value already in JSON
     std::string Text() const { return "{" + m_body + "}"; }
 
   private:

@@ -11,11 +11,19 @@ CEditBox::CEditBox() : m_fontFace(gbk::Lit("宋体")) {}
 // ---- text and selection ----------------------------------------------------------------------
 
 void CEditBox::SetText(std::string text) {
+    const bool changed = text != m_text;
+    ResetText(std::move(text), changed);
+}
+
+void CEditBox::ResetText(std::string text, bool changed) {
     m_text = std::move(text);
     m_selStart = m_selEnd = 0;
-    m_modified = true;
+    // A text that came back unchanged still matches every record: Undo stays possible.
+    if (changed) {
+        m_state = m_nextState++;
+        ++m_generation;
+    }
     m_expected.reset();
-    ++m_generation;
     if (m_observer) m_observer->OnTextReset();
 }
 
@@ -61,7 +69,7 @@ void CEditBox::ReplaceSelection(std::string_view newText) {
     const int32_t start = m_selStart, length = m_selEnd - m_selStart;
     if (m_historyEnabled)
         m_history.Record(kReplaceSelection, start, std::string(m_text, start, length),
-                         std::string(newText), m_generation);
+                         std::string(newText), m_generation, m_state);
     Change(start, length, newText, true, true);
 }
 
@@ -71,7 +79,7 @@ void CEditBox::ReplaceRange(int32_t pos, int32_t length, std::string inserted) {
         return;
     }
     m_history.Record(kReplaceSelection, pos, std::string(m_text, pos, length), std::move(inserted),
-                     m_generation);
+                     m_generation, m_state);
     Change(pos, length, m_history.Newest().inserted, true, true);
 }
 
@@ -101,8 +109,8 @@ void CEditBox::Change(int32_t pos, int32_t removedLen, std::string_view inserted
         removedLen == static_cast<int32_t>(m_charSelected.size()))
         covered = true;
     if (!covered) ++m_generation;
+    if (std::string_view(m_text).substr(pos, removedLen) != inserted) m_state = m_nextState++;
     m_text.replace(pos, removedLen, inserted);
-    m_modified = true;
     m_selStart = m_selEnd = pos + static_cast<int32_t>(inserted.size());
     AssertInvariants();
     if (notify && m_observer) {
@@ -123,7 +131,8 @@ void CEditBox::RecordEdit(UndoKind kind, int32_t position, std::string removed,
                           std::string inserted) {
     m_expected = Expected{position, static_cast<int32_t>(removed.size()), inserted.size()};
     if (m_historyEnabled)
-        m_history.Record(kind, position, std::move(removed), std::move(inserted), m_generation);
+        m_history.Record(kind, position, std::move(removed), std::move(inserted), m_generation,
+                         m_state);
 }
 
 void CEditBox::OnKeyDown(int virtualKey) {
@@ -163,6 +172,7 @@ void CEditBox::OnCharBegin() {
     m_inChar = true;
     m_charRecords = !m_skipNextChar;
     m_charStart = m_selStart;
+    m_charBefore = m_state;
     GetSelectedText(m_charSelected);
 }
 
@@ -171,7 +181,9 @@ void CEditBox::OnCharEnd() {
         const int32_t caret = m_selStart;
         std::string inserted =
             caret > m_charStart ? m_text.substr(m_charStart, caret - m_charStart) : std::string();
-        RecordEdit(kTyping, m_charStart, std::move(m_charSelected), std::move(inserted));
+        if (m_historyEnabled)
+            m_history.Record(kTyping, m_charStart, std::move(m_charSelected), std::move(inserted),
+                             m_generation, m_charBefore);
         m_expected.reset();  // the edit it describes has already happened
     }
     m_charSelected.clear();
@@ -249,7 +261,9 @@ UndoResult CEditBox::Undo() {
     const UndoRecord& r = step.Newest();
     const std::string& restore = step.Expected();
 
+    step.after = m_state;
     Change(r.position, static_cast<int32_t>(r.inserted.size()), restore, true, true);
+    m_state = step.records.front().before;
     const int32_t end = r.position + static_cast<int32_t>(restore.size());
     if (r.kind == kDeleteForward)
         SetSelection(r.position, r.position);
@@ -286,6 +300,7 @@ UndoResult CEditBox::Redo() {
     RedoStep step = m_history.TakeRedo();
     const UndoRecord& r = step.Newest();
     Change(r.position, static_cast<int32_t>(step.Expected().size()), r.inserted, true, true);
+    m_state = step.after;
     const int32_t caret = r.position + static_cast<int32_t>(r.inserted.size());
     SetSelection(caret, caret);
     ScrollToCaret();
@@ -305,20 +320,32 @@ IoStatus CEditBox::LoadFile(const std::string& path, bool* hadNul) {
     IoStatus status = ReadTextFile(path, file);
     if (!status) return status;
     if (hadNul) *hadNul = file.hadNul;
-    SetText(std::move(file.text));
+    LoadText(std::move(file.text), path);
+    return status;
+}
+
+void CEditBox::LoadText(std::string text, const std::string& path) {
+    SetText(std::move(text));
     SetSelection(0, 0);
     ScrollToCaret();
     m_filePath = path;
-    m_modified = false;
-    return status;
+    ClearModified();
 }
 
 IoStatus CEditBox::SaveFile(const std::string& path) {
     IoStatus status = WriteFileAtomic(path, m_text);
     if (!status) return status;
     m_filePath = path;
-    m_modified = false;
+    ClearModified();
     return status;
+}
+
+void CEditBox::RestoreText(std::string text, std::string filePath) {
+    SetText(std::move(text));
+    SetSelection(0, 0);
+    ScrollToCaret();
+    m_filePath = std::move(filePath);
+    MarkModified();
 }
 
 // ---- appearance

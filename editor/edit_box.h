@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "editor/clipboard.h"
 #include "editor/file_io.h"
@@ -46,15 +47,23 @@ class CEditBox {
     void GetText(std::string& out) const { out = m_text; }
     std::string_view Text() const { return m_text; }
     int32_t Length() const { return static_cast<int32_t>(m_text.size()); }
+    // A text equal to the current one leaves the modified state and the edit history's
+    // claim on the text as they are.
     void SetText(std::string text);
     // SetText with a text made from the current one by `rewrite`, which may change the string
-    // in place: a whole-text pass over a huge book need not copy it when little changes.
+    // in place: a whole-text pass over a huge book need not copy it when little changes. A
+    // rewrite that returns bool says whether it changed anything; one that returns nothing
+    // is taken to have changed the text.
     template <typename F>
     void RewriteText(F&& rewrite) {
         std::string text = std::move(m_text);
         m_text.clear();
-        rewrite(text);
-        SetText(std::move(text));
+        bool changed = true;
+        if constexpr (std::is_same_v<std::invoke_result_t<F&, std::string&>, bool>)
+            changed = rewrite(text);
+        else
+            rewrite(text);
+        ResetText(std::move(text), changed);
     }
     void GetSelection(int32_t& start, int32_t& end) const {
         start = m_selStart;
@@ -71,8 +80,17 @@ class CEditBox {
     // one Undo restores them); the caret goes after the inserted bytes.
     void ReplaceRange(int32_t pos, int32_t length, std::string inserted);
     void CutSelection();
-    bool IsModified() const { return m_modified; }
-    void ClearModified() { m_modified = false; }
+    // Modified while the text differs from the one last loaded or saved (or put in place by
+    // the caller with ClearModified). Every state of the text has an id: a change that alters
+    // bytes gives it a new one, a change that alters none keeps it, and Undo gives back the id
+    // the text had before the undone edit. So undoing to the saved text is not modified,
+    // undoing past it is.
+    bool IsModified() const { return m_state != m_cleanState; }
+    void ClearModified() { m_cleanState = m_state; }
+    // Modified whatever the text: no state of it counts as saved.
+    void MarkModified() { m_cleanState = m_nextState++; }
+    // Changes whenever the bytes of the text do (and comes back with an undo).
+    uint64_t TextState() const { return m_state; }
 
     void SetClipboard(IClipboard* clipboard) {
         m_clipboard = clipboard ? clipboard : &m_ownClipboard;
@@ -122,8 +140,13 @@ class CEditBox {
 
     // ---- files -------------------------------------------------------------------------------
     IoStatus LoadFile(const std::string& path, bool* hadNul = nullptr);
+    // A text read, and perhaps converted, elsewhere, put in as LoadFile puts a file's text.
+    void LoadText(std::string text, const std::string& path);
     IoStatus SaveFile(const std::string& path);
     std::string GetFilePath() const { return m_filePath; }
+    // Puts back a text kept for recovery: exactly these bytes, the file it belonged to (may be
+    // empty), caret at 0, modified.
+    void RestoreText(std::string text, std::string filePath);
 
     // ---- appearance --------------------------------------------------------------------------
     void SetEditFont(int32_t sizeTenths, std::string face);
@@ -151,11 +174,14 @@ class CEditBox {
         assert(m_text.size() <= size_t{INT32_MAX});
     }
     void NotifySelection();
+    void ResetText(std::string text, bool changed);
 
     std::string m_text;
     int32_t m_selStart = 0;
     int32_t m_selEnd = 0;
-    bool m_modified = false;
+    uint64_t m_state = 0;       // id of the text as it is now
+    uint64_t m_nextState = 1;   // the next id never given out
+    uint64_t m_cleanState = 0;  // id of the text last loaded or saved
     std::string m_filePath;
     std::string m_fontFace;
 
@@ -167,6 +193,7 @@ class CEditBox {
     bool m_inChar = false;               // between OnCharBegin and OnCharEnd
     bool m_charRecords = false;          // this character will be recorded
     int32_t m_charStart = 0;
+    uint64_t m_charBefore = 0;  // text state before the character
     std::string m_charSelected;
 
     MemoryClipboard m_ownClipboard;

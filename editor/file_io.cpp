@@ -1,6 +1,7 @@
 #include "editor/file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,11 +79,39 @@ mode_t NewFileMode() {
 
 // `cat > target` for a target that is not a regular file: a rename would put a new file in
 // place of a device or a FIFO, and the output would never arrive.
-IoStatus WriteDirectly(const std::string& path, std::string_view data) {
+// Hands the producer's pieces to a descriptor; remembers the first failure.
+class FdSink : public FileSink {
+  public:
+    FdSink(int fd, bool canRewind) : m_fd(fd), m_canRewind(canRewind) {}
+    bool Write(std::string_view piece) override {
+        if (m_error == 0 && !WriteAll(m_fd, piece)) m_error = errno;
+        return m_error == 0;
+    }
+    bool CanRewind() const override { return m_canRewind; }
+    bool Rewind() override {
+        if (m_error == 0 &&
+            (!m_canRewind || ::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0))
+            m_error = m_canRewind ? errno : ESPIPE;
+        return m_error == 0;
+    }
+    void Abort() override {
+        if (m_error == 0) m_error = ECANCELED;
+    }
+    int Error() const { return m_error; }
+
+  private:
+    int m_fd;
+    bool m_canRewind;
+    int m_error = 0;
+};
+
+IoStatus WriteDirectly(const std::string& path, const FileProducer& produce) {
     Fd f;
     f.fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
     if (f.fd < 0) return Errno(path);
-    if (!WriteAll(f.fd, data)) return Errno(path);
+    FdSink sink(f.fd, false);
+    produce(sink);
+    if (sink.Error() != 0) return IoStatus::Fail(path, std::strerror(sink.Error()));
     const int fd = f.fd;
     f.fd = -1;
     if (::close(fd) != 0) return Errno(path);
@@ -112,10 +141,34 @@ void RemoveTemporariesAndExit(int code) {
     ::_exit(code);
 }
 
-// Reads into `data` until it is full or the input ends; `got` is the count read.
-static IoStatus ReadInto(int fd, const std::string& name, std::string& data, size_t& got) {
-    got = 0;
-    while (got < data.size()) {
+IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return Errno(name);
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, std::strerror(EISDIR));
+    const bool regular = S_ISREG(st.st_mode);
+    if (regular && st.st_size >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
+    // A regular file's size is known; anything else is read until it ends, growing the buffer.
+    std::string data = NewTextBuffer(regular ? static_cast<size_t>(st.st_size) : 0);
+    data.resize(regular ? static_cast<size_t>(st.st_size) : 64 * 1024);
+    size_t got = 0;
+    for (;;) {
+        if (got == data.size()) {
+            if (static_cast<int64_t>(got) >= kMaxFileSize)
+                return IoStatus::Fail(name, kTooLargeReason);
+            // A regular file that has not grown ends here; a stream gets room to go on.
+            char probe;
+            if (regular) {
+                const ssize_t n = ::read(fd, &probe, 1);
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) return Errno(name);
+                if (n == 0) break;
+                data.push_back(probe);
+                ++got;
+            }
+            data.resize(std::min<size_t>(std::max<size_t>(data.size() * 2, 64 * 1024),
+                                         static_cast<size_t>(kMaxFileSize)));
+            continue;
+        }
         const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -124,42 +177,68 @@ static IoStatus ReadInto(int fd, const std::string& name, std::string& data, siz
         if (n == 0) break;
         got += static_cast<size_t>(n);
     }
+    if (static_cast<int64_t>(got) >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
+    data.resize(got);
+    out = std::move(data);
     return {};
 }
 
-IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return Errno(name);
-    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, std::strerror(EISDIR));
-    const bool regular = S_ISREG(st.st_mode);
-    if (regular && st.st_size >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
-    // A regular file's size is known: one read into a buffer of that size.
-    std::string data = NewTextBuffer(regular ? static_cast<size_t>(st.st_size) : 0);
-    size_t got = 0;
-    if (regular) {
-        data.resize(static_cast<size_t>(st.st_size));
-        if (IoStatus io = ReadInto(fd, name, data, got); !io) return io;
-        data.resize(got);
-    }
-    size_t nul = data.find('\0');
-    // Anything else (a pipe, a device, a file that grew) is read in pieces until it ends;
-    // bytes after a NUL are counted but not kept.
-    int64_t total = static_cast<int64_t>(got);
-    std::string piece(regular ? 4096 : size_t{1} << 20, '\0');
-    for (;;) {
-        if (IoStatus io = ReadInto(fd, name, piece, got); !io) return io;
-        if (got == 0) break;
-        total += static_cast<int64_t>(got);
-        if (total >= kMaxFileSize) return IoStatus::Fail(name, kTooLargeReason);
-        if (nul != std::string::npos) continue;
-        const size_t at = std::string_view(piece.data(), got).find('\0');
-        nul = at == std::string::npos ? nul : data.size() + at;
-        data.append(piece, 0, std::min(got, at));
-    }
-    out.fileSize = total;
+FileText TextUpToNul(std::string bytes) {
+    FileText out;
+    out.fileSize = static_cast<int64_t>(bytes.size());
+    const size_t nul = bytes.find('\0');
     out.hadNul = nul != std::string::npos;
-    if (out.hadNul) data.resize(nul);
-    out.text = std::move(data);
+    if (out.hadNul) bytes.resize(nul);
+    out.text = std::move(bytes);
+    return out;
+}
+
+IoStatus ReadTextFd(int fd, const std::string& name, FileText& out) {
+    std::string bytes;
+    IoStatus status = ReadAllFd(fd, name, bytes);
+    if (status) out = TextUpToNul(std::move(bytes));
+    return status;
+}
+
+IoStatus ReadWholeFile(const std::string& path, std::string& out) {
+    Fd f;
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (f.fd < 0) return Errno(path);
+    return ReadAllFd(f.fd, path, out);
+}
+
+MappedFile::~MappedFile() {
+    if (m_mapped) ::munmap(const_cast<char*>(m_data), m_size);
+}
+
+IoStatus MappedFile::Open(const std::string& path) {
+    Fd f;
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (f.fd < 0) return Errno(path);
+    struct stat st;
+    if (::fstat(f.fd, &st) != 0) return Errno(path);
+    if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, std::strerror(EISDIR));
+    if (!S_ISREG(st.st_mode) || st.st_size == 0) {
+        // A pipe or a device cannot be mapped (nor can an empty file): read it instead.
+        IoStatus status = ReadAllFd(f.fd, path, m_copy);
+        m_data = m_copy.data();
+        m_size = m_copy.size();
+        return status;
+    }
+    if (st.st_size >= kMaxFileSize) return IoStatus::Fail(path, kTooLargeReason);
+    void* data = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
+                        MAP_PRIVATE | MAP_POPULATE, f.fd, 0);
+    if (data == MAP_FAILED) return Errno(path);
+    m_data = static_cast<const char*>(data);
+    m_size = static_cast<size_t>(st.st_size);
+    m_mapped = true;
+    return {};
+}
+
+IoStatus MappedFile::Adopt(std::string bytes) {
+    m_copy = std::move(bytes);
+    m_data = m_copy.data();
+    m_size = m_copy.size();
     return {};
 }
 
@@ -170,13 +249,17 @@ IoStatus ReadTextFile(const std::string& path, FileText& out) {
     return ReadTextFd(f.fd, path, out);
 }
 
-IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
+IoStatus WriteFileAtomic(const std::string& path, std::string_view data) {
+    return WriteFileAtomic(path, [data](FileSink& sink) { sink.Write(data); });
+}
+
+IoStatus WriteFileAtomic(const std::string& requested, const FileProducer& produce) {
     struct stat lst, st;
     const bool present = ::lstat(requested.c_str(), &lst) == 0;
     const bool exists = ::stat(requested.c_str(), &st) == 0;
     if (present && !exists) return Errno(requested);  // a link that leads nowhere
     if (exists && S_ISDIR(st.st_mode)) return IoStatus::Fail(requested, std::strerror(EISDIR));
-    if (exists && !S_ISREG(st.st_mode)) return WriteDirectly(requested, data);
+    if (exists && !S_ISREG(st.st_mode)) return WriteDirectly(requested, produce);
     // A link is replaced through its target, so the link itself survives the save.
     std::string path = requested;
     if (present && S_ISLNK(lst.st_mode)) {
@@ -204,7 +287,9 @@ IoStatus WriteFileAtomic(const std::string& requested, std::string_view data) {
     };
     if (exists) CopyOwnership(f.fd, st);
     if (::fchmod(f.fd, exists ? st.st_mode & 07777 : NewFileMode()) != 0) return fail(errno);
-    if (!WriteAll(f.fd, data)) return fail(errno);
+    FdSink sink(f.fd, true);
+    produce(sink);
+    if (sink.Error() != 0) return fail(sink.Error());
     if (::fsync(f.fd) != 0) return fail(errno);
     const int fd = f.fd;
     f.fd = -1;

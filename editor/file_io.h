@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reading and atomic replacement. Paths are the platform's own byte strings.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,33 @@ struct FileText {
 IoStatus ReadTextFile(const std::string& path, FileText& out);
 // The same from an open descriptor (standard input); `name` is used in failures.
 IoStatus ReadTextFd(int fd, const std::string& name, FileText& out);
+// Every byte, NUL bytes included: the input of encoding detection and conversion, since a
+// UTF-16 text is full of them. The same limits and kinds of file as ReadTextFile.
+IoStatus ReadWholeFile(const std::string& path, std::string& out);
+IoStatus ReadAllFd(int fd, const std::string& name, std::string& out);
+// The text of a file's bytes as ReadTextFile gives it: up to the first NUL.
+FileText TextUpToNul(std::string bytes);
+
+// A file's bytes for a pass that only reads them. A regular file is mapped read-only: nothing
+// is copied and no fresh memory is touched, and replacing the file (a rename over it) leaves
+// the mapped bytes as they were. Anything else (a pipe, a device) is read into memory.
+class MappedFile {
+  public:
+    MappedFile() = default;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile();
+    IoStatus Open(const std::string& path);
+    // Bytes read elsewhere (standard input) held in place of a file.
+    IoStatus Adopt(std::string bytes);
+    std::string_view Bytes() const { return {m_data, m_size}; }
+
+  private:
+    const char* m_data = nullptr;
+    size_t m_size = 0;
+    bool m_mapped = false;
+    std::string m_copy;
+};
 
 // Replaces the file's contents. A regular file (also through links) is replaced atomically:
 // a temporary file beside it is written, flushed and renamed over the target, so a failure
@@ -43,6 +71,22 @@ IoStatus ReadTextFd(int fd, const std::string& name, FileText& out);
 // caller may set them. Any other existing target (a device, a FIFO) is opened and written
 // directly. A link that leads nowhere is refused, never replaced.
 IoStatus WriteFileAtomic(const std::string& path, std::string_view data);
+
+// Where a text produced piece by piece goes: Write appends (false once writing has failed),
+// Rewind empties what was written, where the target allows it (a regular file's temporary).
+class FileSink {
+  public:
+    virtual ~FileSink() = default;
+    virtual bool Write(std::string_view piece) = 0;
+    virtual bool CanRewind() const = 0;
+    virtual bool Rewind() = 0;
+    // Gives the write up: the target stays as it was (a regular file), and the write fails.
+    virtual void Abort() = 0;
+};
+using FileProducer = std::function<void(FileSink&)>;
+// WriteFileAtomic with the bytes handed over by `produce`, so a large result need not be held
+// in memory first. The same rules for every kind of target.
+IoStatus WriteFileAtomic(const std::string& path, const FileProducer& produce);
 
 // Temporaries are named ".NAME.qdmtmp-XXXXXX" beside their target; walks pass over them.
 bool IsTemporaryName(std::string_view fileName);

@@ -3,7 +3,7 @@
 namespace qdm {
 
 void UndoHistory::Record(UndoKind kind, int32_t position, std::string removed, std::string inserted,
-                         uint64_t generation) {
+                         uint64_t generation, uint64_t before) {
     m_redo.clear();
     if (kind == kDeleteForward && !Empty()) {
         UndoRecord& newest = m_slots[m_head];
@@ -12,7 +12,8 @@ void UndoHistory::Record(UndoKind kind, int32_t position, std::string removed, s
             return;
         }
     }
-    Restore(UndoRecord{kind, position, std::move(removed), std::move(inserted), generation});
+    Restore(
+        UndoRecord{kind, position, std::move(removed), std::move(inserted), generation, before});
 }
 
 void UndoHistory::Restore(UndoRecord record) {

@@ -24,6 +24,8 @@ struct UndoRecord {
     // Value of the owner's change generation when the record's edit was made; a record can
     // be replayed only while no unrecorded change came after it.
     uint64_t generation = 0;
+    // The owner's text state before the edit: what undoing the record returns the text to.
+    uint64_t before = 0;
 };
 
 // What one Undo took back, kept so that Redo can put it in again: the records it popped
@@ -31,6 +33,7 @@ struct UndoRecord {
 struct RedoStep {
     std::vector<UndoRecord> records;
     uint64_t generation = 0;
+    uint64_t after = 0;  // the owner's text state the redo returns to
     // The edit to make again: at the newest record's position, the bytes the Undo put back
     // give way to the bytes the newest record inserted.
     const UndoRecord& Newest() const { return records.back(); }
@@ -44,7 +47,7 @@ class UndoHistory {
     // Pushes a record, or merges a DeleteForward at the newest record's position into it.
     // A new edit makes the undone ones meaningless: the redo list is cleared.
     void Record(UndoKind kind, int32_t position, std::string removed, std::string inserted,
-                uint64_t generation);
+                uint64_t generation, uint64_t before);
 
     int32_t Count() const { return (m_head - m_tail + kSlots) % kSlots; }
     bool Empty() const { return m_head == m_tail; }

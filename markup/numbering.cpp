@@ -64,18 +64,27 @@ std::string Renumbered(std::string_view text, size_t first, uint64_t n) {
     return out;
 }
 
-void NumberInPlace(std::string& text) {
+// True when a number changed: a book numbered before leaves its text as it was, unmodified.
+bool NumberInPlace(std::string& text) {
     uint64_t n = 1;
+    bool changed = false;
     for (size_t a = NextBeginTag(text, 0); a != scan::npos;
          a = NextBeginTag(text, a + kSectionBegin.size()), ++n) {
         const size_t fieldStart = a + kSectionBegin.size();
         const size_t g = scan::NumberFieldEnd(text, a);
         if (g == scan::npos || g - fieldStart != Digits(n)) {
             text = Renumbered(text, a, n);
-            return;
+            return true;
         }
-        std::to_chars(text.data() + fieldStart, text.data() + g, n);
+        char digits[24];
+        const size_t len =
+            static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
+        if (text.compare(fieldStart, len, digits, len) != 0) {
+            text.replace(fieldStart, len, digits, len);
+            changed = true;
+        }
     }
+    return changed;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "editor/codec.h"
 
@@ -11,6 +12,19 @@ void QtPrompter::Message(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_owner);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
+}
+
+int QtPrompter::Ask(const QString& text, const QString& caption, const QStringList& buttons,
+                    int escape) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, m_owner);
+    // One role for all keeps the buttons in the order given, whatever the desktop's habit.
+    QList<QPushButton*> pushed;
+    for (const QString& b : buttons) pushed << box.addButton(b, QMessageBox::ActionRole);
+    if (!pushed.isEmpty()) box.setDefaultButton(pushed.first());
+    if (escape >= 0 && escape < pushed.size()) box.setEscapeButton(pushed[escape]);
+    box.exec();
+    const int chosen = static_cast<int>(pushed.indexOf(box.clickedButton()));
+    return chosen >= 0 ? chosen : escape;
 }
 
 }  // namespace qdm::ui

@@ -1,7 +1,9 @@
 #pragma once
 // Every message box of the editor goes through this interface: a plain box with an OK
-// button and no icon, modal over the main window. Tests answer it without a modal loop.
+// button and no icon, or a question, modal over the main window. Tests answer it without a
+// modal loop.
 #include <QString>
+#include <QStringList>
 #include <string_view>
 
 class QWidget;
@@ -12,6 +14,10 @@ class IPrompter {
   public:
     virtual ~IPrompter() = default;
     virtual void Message(const QString& text, const QString& caption) = 0;
+    // A question with these buttons, in this order; the index of the button pressed. Escape
+    // and the close box give `escape` (-1: neither does anything but close the box).
+    virtual int Ask(const QString& text, const QString& caption, const QStringList& buttons,
+                    int escape) = 0;
 };
 
 class QtPrompter : public IPrompter {
@@ -19,6 +25,8 @@ class QtPrompter : public IPrompter {
     explicit QtPrompter(QWidget* owner) : m_owner(owner) {}
     void SetOwner(QWidget* owner) { m_owner = owner; }
     void Message(const QString& text, const QString& caption) override;
+    int Ask(const QString& text, const QString& caption, const QStringList& buttons,
+            int escape) override;
 
   private:
     QWidget* m_owner;

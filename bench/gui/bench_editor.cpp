@@ -31,8 +31,10 @@
 #include "app/resources.h"
 #include "app/view.h"
 #include "bench/common/book_gen.h"
+#include "editor/codec.h"
 #include "editor/edit_box.h"
 #include "editor/ui/edit_widget.h"
+#include "editor/ui/encoding_dialog.h"
 #include "markup/auto_section.h"
 #include "markup/ui/outline_dock.h"
 #include "markup/ui/outline_model.h"
@@ -128,6 +130,10 @@ Corpus Write(const char* name, const std::string& bytes) {
 struct Prompter : qdm::ui::IPrompter {
     int boxes = 0;
     void Message(const QString&, const QString&) override { ++boxes; }
+    int Ask(const QString&, const QString&, const QStringList&, int escape) override {
+        ++boxes;
+        return escape;
+    }
 };
 struct NoFileDialogs : qdm::ui::IFileDialogs {
     std::optional<QString> Choose(const qdm::ui::FileDialogRequest&) override { return {}; }
@@ -139,12 +145,24 @@ struct NoAppearanceDialogs : qdm::ui::IAppearanceDialogs {
     std::optional<uint32_t> ChooseColor(uint32_t) override { return {}; }
 };
 
+// The encoding dialog as a user who presses 转换 at once meets it: built, previewed, accepted.
+struct AcceptEncoding : qdm::ui::IEncodingPrompter {
+    std::optional<qdm::ui::ConfirmedText> Ask(const QString& path, std::string_view bytes,
+                                              qdm::Encoding detected) override {
+        qdm::ui::EncodingDialog dialog(nullptr, path, bytes, detected);
+        return dialog.TakeResult();
+    }
+};
+
 // A shown editor window of a usual size.
 struct Window {
     Prompter prompter;
     NoFileDialogs files;
     NoAppearanceDialogs appearance;
-    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance}};
+    AcceptEncoding encoding;
+    // Unsaved text is kept apart from the user's own.
+    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance, nullptr, &encoding},
+                          Dir().filePath(QStringLiteral("state")).toStdString()};
 
     Window() {
         ResetPeak();
@@ -267,6 +285,19 @@ void Open100MBGeneratedBook(benchmark::State& state) {
 void Open100MBLinesOf(benchmark::State& state) {
     const size_t chars = (static_cast<size_t>(state.range(0)) - 6) / 2;
     Open(state, Write("lines100.txt", Book(100'000'000, chars)));
+}
+
+// The same book in UTF-8 (about 1.5 times the bytes): detection, the encoding dialog accepted,
+// conversion, showing.
+void Open100MBUtf8(benchmark::State& state) {
+    const Corpus book = Write("book100.utf8.txt", qdm::gbk::ToUtf8(Book(100'000'000)));
+    for (auto _ : state) {
+        Window w;
+        const Timer t;
+        w.view().OpenPath(book.path);
+        w.Paint();
+        Report(state, t, book.bytes);
+    }
 }
 
 // Typing a character and painting, then taking it out again, in the middle of the book.
@@ -480,6 +511,7 @@ BENCHMARK(Open100MBLinesOf)
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(Open100MBUtf8)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(KeystrokeGiantLine)
     ->Arg(64 * 1024)
     ->Arg(512 * 1024)

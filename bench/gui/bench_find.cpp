@@ -60,6 +60,9 @@ QString BookFile(const QTemporaryDir& dir) {
 
 struct Prompter : qdm::ui::IPrompter {
     void Message(const QString&, const QString&) override {}
+    int Ask(const QString&, const QString&, const QStringList&, int escape) override {
+        return escape;
+    }
 };
 struct NoFileDialogs : qdm::ui::IFileDialogs {
     std::optional<QString> Choose(const qdm::ui::FileDialogRequest&) override { return {}; }
@@ -90,7 +93,9 @@ void ReplaceAll20MB(benchmark::State& state) {
     Prompter prompter;
     NoFileDialogs files;
     NoAppearanceDialogs appearance;
-    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance}};
+    // Unsaved text is kept apart from the user's own.
+    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance},
+                          dir.filePath(QStringLiteral("state")).toStdString()};
     app.InitInstance({});
     app.MainFrame().resize(1000, 800);
     app.View().OpenPath(path);

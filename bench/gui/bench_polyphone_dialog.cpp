@@ -35,6 +35,9 @@ void BM_TextCommandUntilOkEnabled(benchmark::State& state) {
     struct : qdm::ui::IPrompter {
         QString last;
         void Message(const QString& text, const QString&) override { last = text; }
+        int Ask(const QString&, const QString&, const QStringList&, int escape) override {
+            return escape;
+        }
     } prompter;
     host.prompter = &prompter;
 

@@ -47,8 +47,8 @@ TEST(Menus, TheMenuBarHoldsEveryItemWithItsKeyInOrder) {
     const QList<QAction*> popups = ed.frame().menuBar()->actions();
     const QStringList titles = {"文件(&F)", "编辑(&E)", "多音字处理", "视图(&V)", "帮助(&H)"};
     const QList<QStringList> items = {
-        {"新建(&N)\tCtrl+N", "打开(&O)...\tCtrl+O", "保存(&S)\tCtrl+S", "另存为(&A)...", "-",
-         "最近的文件", "-", "退出(&X)"},
+        {"新建(&N)\tCtrl+N", "打开(&O)...\tCtrl+O", "保存(&S)\tCtrl+S", "另存为(&A)...",
+         "重新按编码打开…", "-", "最近的文件", "-", "退出(&X)"},
         {"插入SECTION\tAlt+S",
          "反向SECTION\tAlt+F",
          "插入读者注\tAlt+R",

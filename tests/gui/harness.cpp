@@ -37,7 +37,31 @@ std::optional<uint32_t> AppearanceDialogs::ChooseColor(uint32_t initial) {
     return color;
 }
 
-Editor::Editor(const QStringList& args) : m_app(qdm::ui::Services{&prompter, &files, &appearance}) {
+std::optional<qdm::ui::ConfirmedText> EncodingPrompter::Ask(const QString& path,
+                                                            std::string_view bytes,
+                                                            qdm::Encoding detected) {
+    qdm::ui::EncodingDialog dialog(nullptr, path, bytes, detected);
+    requests.push_back({path, detected, dialog.windowTitle()});
+    if (answer && !answer(dialog)) return std::nullopt;
+    return dialog.TakeResult();
+}
+
+int Prompter::Ask(const QString& text, const QString& caption, const QStringList& buttons,
+                  int escape) {
+    questions.push_back({text, caption, buttons});
+    if (answers.empty()) return escape;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+Editor::Editor(const QStringList& args) : Editor(args, {}, {}) {}
+
+Editor::Editor(const QStringList& args, const QString& stateDir, std::deque<int> answers)
+    : m_stateDir(stateDir.isEmpty() ? m_dir.filePath(QStringLiteral("state/mked")) : stateDir),
+      m_app(qdm::ui::Services{&prompter, &files, &appearance, nullptr, &encoding},
+            QFile::encodeName(m_stateDir).toStdString()) {
+    prompter.answers = std::move(answers);
     m_app.InitInstance(args);
     QApplication::processEvents();
 }
@@ -58,9 +82,13 @@ qdm::CEditBox& Editor::model() {
 }
 
 void Editor::SetText(const std::string& gbk, int32_t start, int32_t end) {
-    qdm::ui::MirrorBatch batch(widget().Mirror());
-    model().SetText(gbk);
-    model().SetSelection(start, end);
+    {
+        qdm::ui::MirrorBatch batch(widget().Mirror());
+        model().SetText(gbk);
+        model().ClearModified();
+        model().SetSelection(start, end);
+    }
+    QApplication::processEvents();
 }
 
 void Editor::Select(int32_t start, int32_t end) {

@@ -3,12 +3,14 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "app/appearance_dialogs.h"
+#include "editor/ui/encoding_dialog.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 
@@ -31,11 +33,21 @@ struct Box {
     QString caption;
 };
 
+struct Question {
+    QString text;
+    QString caption;
+    QStringList buttons;
+};
+
 struct Prompter : qdm::ui::IPrompter {
     std::vector<Box> boxes;
+    std::vector<Question> questions;
+    std::deque<int> answers;  // button indices; none left: the box is closed (Escape)
     void Message(const QString& text, const QString& caption) override {
         boxes.push_back({text, caption});
     }
+    int Ask(const QString& text, const QString& caption, const QStringList& buttons,
+            int escape) override;
 };
 
 struct FileDialogs : qdm::ui::IFileDialogs {
@@ -53,17 +65,37 @@ struct AppearanceDialogs : qdm::ui::IAppearanceDialogs {
     std::optional<uint32_t> ChooseColor(uint32_t initial) override;
 };
 
+// The encoding dialog is the real one, answered by `answer` as a user would set its widgets
+// (false: 取消); without an answer it is accepted as it opened.
+struct EncodingPrompter : qdm::ui::IEncodingPrompter {
+    struct Request {
+        QString path;
+        qdm::Encoding detected;
+        QString caption;
+    };
+    std::vector<Request> requests;
+    std::function<bool(qdm::ui::EncodingDialog&)> answer;
+    std::optional<qdm::ui::ConfirmedText> Ask(const QString& path, std::string_view bytes,
+                                              qdm::Encoding detected) override;
+};
+
 class Editor {
   public:
     explicit Editor(const QStringList& args = {});
+    // `stateDir`: where unsaved text is kept (empty: a directory of the editor's own);
+    // `answers`: the questions start-up will ask.
+    Editor(const QStringList& args, const QString& stateDir, std::deque<int> answers);
     ~Editor();
 
     qdm::ui::CMainFrame& frame();
     qdm::ui::CmkedView& view();
     qdm::ui::EditWidget& widget();
     qdm::CEditBox& model();
+    qdm::ui::CmkedApp& app() { return m_app; }
+    QString StateDir() const { return m_stateDir; }
 
-    // Replaces the text (no record) and places the selection, both in model bytes.
+    // Replaces the text (no record) as a load would, unmodified, and places the selection,
+    // both in model bytes.
     void SetText(const std::string& gbk, int32_t start = 0, int32_t end = 0);
     void Select(int32_t start, int32_t end);
     int32_t Caret();
@@ -84,9 +116,11 @@ class Editor {
     Prompter prompter;
     FileDialogs files;
     AppearanceDialogs appearance;
+    EncodingPrompter encoding;
 
   private:
     QTemporaryDir m_dir;
+    QString m_stateDir;
     qdm::ui::CmkedApp m_app;
 };
 

@@ -153,8 +153,7 @@ TEST_F(PolySettings, SavingKeepsEveryByteTheListCannotShowAndSaysWhatThoseAre) {
     // Another program adds an entry while the dialog is open; it stays.
     Write(Path("kolb_polyphone.ini"), before + "\nz======>>9\n");
     Add(*d, "b", "2");
-    auto* list = d->findChild<QListWidget*>();
-    list->setCurrentRow(1);
+    d->SelectRow(1);
     Child<QPushButton>(*d, "delete")->click();
     Child<QPushButton>(*d, "exit")->click();
     EXPECT_FALSE(d->isVisible());

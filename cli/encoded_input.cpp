@@ -1,0 +1,149 @@
+#include "cli/encoded_input.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/output.h"
+#include "editor/encoding_detect.h"
+#include "editor/file_io.h"
+#include "editor/text_buffer.h"
+
+namespace qdm::cli {
+namespace {
+
+std::string CodepointName(char32_t cp) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
+    return buf;
+}
+
+// The character itself in UTF-8; a lone surrogate, which UTF-8 cannot carry, as U+FFFD.
+std::string CharUtf8(char32_t cp) {
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;
+    std::string out;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool ParseFrom(const ParsedArgs& args, FromOption& out, std::string& error) {
+    const auto it = args.values.find("--from");
+    if (it == args.values.end() || it->second == "auto") return true;
+    out.detect = false;
+    if (it->second == "utf-16" || it->second == "UTF-16") {
+        out.utf16 = true;
+        return true;
+    }
+    const std::optional<Encoding> named = ParseEncodingName(it->second);
+    if (!named) {
+        error = "不认识的编码: " + it->second + " (可用: auto, gbk, utf-8, utf-16, gb18030, big5)";
+        return false;
+    }
+    out.fixed = *named;
+    return true;
+}
+
+Encoding ResolveEncoding(std::string_view bytes, const FromOption& from) {
+    if (from.detect) return DetectEncoding(bytes);
+    if (from.utf16) return ResolveUtf16(bytes);
+    return from.fixed;
+}
+
+bool OpenInput(const std::string& in, MappedFile& file) {
+    IoStatus status;
+    if (in == "-") {
+        std::string bytes;
+        status = ReadAllFd(0, "标准输入", bytes);
+        if (status) file.Adopt(std::move(bytes));
+    } else {
+        status = file.Open(in);
+    }
+    if (!status) PrintIoError(status);
+    return status.ok;
+}
+
+bool ReadConverting(const std::string& in, const Target& target, const FromOption& from,
+                    const ConvertOptions& options, const MappedFile& file, Conversion& out,
+                    std::string_view& gbkText) {
+    const std::string_view bytes = file.Bytes();
+    std::string error;
+    const bool converted =
+        from.detect ? DetectAndConvert(bytes, options, out, error)
+                    : ConvertToGbk(bytes, ResolveEncoding(bytes, from), options, out, error);
+    if (!converted) {
+        std::cerr << "qdm: " << in << ": " << error << "\n";
+        return false;
+    }
+    if (out.report.from != Encoding::Gbk || options.t2s) {
+        gbkText = out.text;
+        return true;
+    }
+    // A GBK text is taken as the editor reads it: up to the first NUL.
+    const size_t nul = bytes.find('\0');
+    if (nul != std::string_view::npos && !AcceptNulText(in, target)) return false;
+    gbkText = bytes.substr(0, nul);
+    return true;
+}
+
+bool LoadConverting(BatchText& doc, const std::string& in, const Target& target,
+                    const FromOption& from, const ConvertOptions& options,
+                    std::optional<ConversionReport>& converted) {
+    MappedFile file;
+    if (!OpenInput(in, file)) return false;
+    Conversion conversion;
+    std::string_view gbkText;
+    if (!ReadConverting(in, target, from, options, file, conversion, gbkText)) return false;
+    if (gbkText.data() == conversion.text.data()) {
+        doc.Edit().LoadText(std::move(conversion.text), in);
+        converted = std::move(conversion.report);
+    } else {
+        std::string text = NewTextBuffer(gbkText.size());
+        text.append(gbkText);
+        doc.Edit().LoadText(std::move(text), in);
+    }
+    return true;
+}
+
+void PrintConversion(std::ostream& out, const std::string& in, const ConversionReport& report) {
+    out << in << ": 已从 " << EncodingName(report.from) << " 转换为 GBK，替换 " << report.unmappable
+        << " 个字符\n";
+    for (const LostChar& lost : report.examples) {
+        out << in << ":" << lost.line << ":" << lost.column << ": ";
+        if (lost.malformed)
+            out << "无效的 " << EncodingName(report.from) << " 字节序列 (byte " << lost.byteOffset
+                << ")\n";
+        else
+            out << CodepointName(lost.codepoint) << " 无法用 GBK 表示\n";
+    }
+}
+
+std::string ExamplesJson(const ConversionReport& report) {
+    std::string json = "[";
+    for (const LostChar& lost : report.examples) {
+        if (json.size() > 1) json += ",";
+        json += JsonLine()
+                    .Str("char", CharUtf8(lost.codepoint))
+                    .Str("codepoint", CodepointName(lost.codepoint))
+                    .Int("line", lost.line)
+                    .Int("column", lost.column)
+                    .Text();
+    }
+    return json + "]";
+}
+
+}  // namespace qdm::cli

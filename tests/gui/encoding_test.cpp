@@ -1,0 +1,181 @@
+// Books in other encodings: the encoding dialog on Open, the command line, the recent files and
+// "重新按编码打开…"; GBK books exactly as before.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "app/recent_files.h"
+#include "app/view.h"
+#include "editor/edit_box.h"
+#include "harness.h"
+
+namespace {
+
+using namespace qdm::ui;
+using guitest::Editor;
+using guitest::G;
+using guitest::ReadFile;
+using guitest::WriteFile;
+
+// 春眠不觉晓 + 😀, then 处处闻啼鸟, LF line breaks, in UTF-8.
+const std::string kUtf8 =
+    "\xE6\x98\xA5\xE7\x9C\xA0\xE4\xB8\x8D\xE8\xA7\x89\xE6\x99\x93\xF0\x9F\x98\x80\n"
+    "\xE5\xA4\x84\xE5\xA4\x84\xE9\x97\xBB\xE5\x95\xBC\xE9\xB8\x9F\n";
+
+void SelectEncoding(EncodingDialog& dialog, qdm::Encoding encoding) {
+    QComboBox& box = dialog.EncodingBox();
+    box.setCurrentIndex(box.findData(static_cast<int>(encoding)));
+}
+
+TEST(EncodingOnOpen, AUtf8BookIsConvertedOnceTheDialogIsConfirmed) {
+    Editor ed;
+    const QString path = ed.Path("spring.txt");
+    WriteFile(path, kUtf8);
+    QString unmappable, preview;
+    QStringList listed;
+    ed.encoding.answer = [&](EncodingDialog& dialog) {
+        unmappable = dialog.UnmappableText();
+        preview = dialog.PreviewText();
+        listed = dialog.ListedCharacters();
+        return true;
+    };
+    ed.files.answers = {path};
+    ASSERT_TRUE(ed.Run(ID_FILE_OPEN));
+    ASSERT_EQ(ed.encoding.requests.size(), 1u);
+    EXPECT_EQ(ed.encoding.requests[0].detected, qdm::Encoding::Utf8);
+    EXPECT_EQ(ed.encoding.requests[0].caption, QStringLiteral("文件编码转换"));
+    EXPECT_EQ(unmappable, QStringLiteral("GBK 无法表示的字符：1 个"));
+    EXPECT_EQ(listed, QStringList{QStringLiteral("😀  U+1F600  第 1 行 第 6 列")});
+    EXPECT_EQ(preview, QStringLiteral("春眠不觉晓?\n处处闻啼鸟\n"));
+
+    EXPECT_EQ(ed.model().Text(), G("春眠不觉晓?\r\n处处闻啼鸟\r\n"));
+    EXPECT_EQ(ed.Shown(), ed.ModelShown());
+    EXPECT_EQ(ed.frame().windowTitle(), QStringLiteral("spring.txt"));
+    EXPECT_EQ(ed.Status(), QStringLiteral("已从 UTF-8 转换为 GBK，替换 1 个字符"));
+    EXPECT_EQ(ReadFile(path), kUtf8);  // the source is never written by the conversion
+    EXPECT_TRUE(ed.prompter.boxes.empty());
+
+    ASSERT_TRUE(ed.Run(ID_FILE_SAVE));  // saved as GBK beside it, as for any text
+    EXPECT_EQ(ReadFile(ed.Path("spring.qdm")), ed.model().Text());
+}
+
+TEST(EncodingOnOpen, CancellingChangesNothing) {
+    Editor ed;
+    const std::string before = ed.model().Text().data();
+    const QString caption = ed.frame().windowTitle();
+    WriteFile(ed.Path("u.txt"), kUtf8);
+    ed.encoding.answer = [](EncodingDialog&) { return false; };
+    ed.files.answers = {ed.Path("u.txt")};
+    ed.Run(ID_FILE_OPEN);
+    EXPECT_EQ(ed.encoding.requests.size(), 1u);
+    EXPECT_EQ(ed.model().Text(), before);
+    EXPECT_EQ(ed.frame().windowTitle(), caption);
+    EXPECT_TRUE(ed.model().GetFilePath().empty());
+    EXPECT_TRUE(ed.Status().isEmpty());
+}
+
+TEST(EncodingOnOpen, TheUsersChoicesShapeTheLoadedText) {
+    Editor ed;
+    WriteFile(ed.Path("u.txt"), kUtf8);
+    ed.encoding.answer = [](EncodingDialog& dialog) {
+        dialog.SubstituteEdit().setText(QString());  // an empty substitute deletes
+        dialog.CrLfBox().setChecked(false);          // line breaks as they were
+        QTest::keyClicks(&dialog.SubstituteEdit(), QStringLiteral("#"));
+        return true;
+    };
+    ed.files.answers = {ed.Path("u.txt")};
+    ed.Run(ID_FILE_OPEN);
+    EXPECT_EQ(ed.model().Text(), G("春眠不觉晓#\n处处闻啼鸟\n"));
+
+    // A substitute GBK cannot hold is refused in the dialog itself.
+    ed.encoding.answer = [](EncodingDialog& dialog) {
+        dialog.SubstituteEdit().setText(QStringLiteral("😀"));
+        dialog.TakeResult();
+        EXPECT_FALSE(dialog.ConvertButton().isEnabled());
+        return false;
+    };
+    ed.Run(ID_FILE_REOPEN_ENCODING);
+    EXPECT_EQ(ed.model().Text(), G("春眠不觉晓#\n处处闻啼鸟\n"));
+}
+
+TEST(EncodingOnOpen, GbkBooksOpenWithoutADialogAndSaveByteForByte) {
+    Editor ed;
+    // A GBK book with a character ICU maps to private use, a lone trail byte and bytes valid in
+    // no encoding at all.
+    const std::string book = G("第一章\r\n天色") + "\xA1\xA1\x80\xFF\xD7\xFA\r\nend\xB0";
+    const QString path = ed.Path("gbk.txt");
+    WriteFile(path, book);
+    ed.files.answers = {path, ed.Path("copy.txt")};
+    ASSERT_TRUE(ed.Run(ID_FILE_OPEN));
+    EXPECT_TRUE(ed.encoding.requests.empty());
+    EXPECT_EQ(ed.model().Text(), book);
+    EXPECT_TRUE(ed.Status().isEmpty());
+    ASSERT_TRUE(ed.Run(ID_FILE_SAVE_AS));
+    EXPECT_EQ(ReadFile(ed.Path("copy.txt")), book);
+}
+
+TEST(EncodingOnOpen, TheCommandLineAndTheRecentFilesDetectToo) {
+    const QString dir = QDir::tempPath() + QStringLiteral("/mked-enc-cmdline");
+    QDir().mkpath(dir);
+    const QString path = dir + QStringLiteral("/big5.txt");
+    WriteFile(path,
+              "\xBE\xC7\xA6\xD3\xAE\xC9\xB2\xDF\xA4\xA7\xA1\x41\xA4\xA3\xA5\xE7\xBB\xA1"
+              "\xA5\x47\r\n");  // 學而時習之，不亦說乎 in Big5
+    {
+        Editor ed({path});
+        ASSERT_EQ(ed.encoding.requests.size(), 1u);
+        EXPECT_EQ(ed.encoding.requests[0].detected, qdm::Encoding::Big5);
+        EXPECT_EQ(ed.model().Text(), G("學而時習之，不亦說乎\r\n"));
+        ASSERT_TRUE(ed.Run(ID_FILE_MRU_FILE1));
+        EXPECT_EQ(ed.encoding.requests.size(), 2u);
+        ed.encoding.answer = [](EncodingDialog&) { return false; };
+        ASSERT_TRUE(ed.Run(ID_FILE_MRU_FILE1));  // cancelled: the file stays in the list
+        EXPECT_EQ(ed.encoding.requests.size(), 3u);
+        EXPECT_TRUE(ed.Enabled(ID_FILE_MRU_FILE1));
+    }
+    QDir(dir).removeRecursively();
+}
+
+TEST(EncodingOnOpen, ReopeningWithAnEncodingMendsAMisdetection) {
+    Editor ed;
+    EXPECT_FALSE(ed.Enabled(ID_FILE_REOPEN_ENCODING));  // no file yet
+    // Two UTF-8 characters (其徼) that read as well as GBK: a very short text stays GBK.
+    const std::string bytes = "\xE5\x85\xB6\xE5\xBE\xBC";
+    WriteFile(ed.Path("short.txt"), bytes);
+    ed.files.answers = {ed.Path("short.txt")};
+    ed.Run(ID_FILE_OPEN);
+    EXPECT_TRUE(ed.encoding.requests.empty());
+    EXPECT_EQ(ed.model().Text(), bytes);
+
+    ASSERT_TRUE(ed.Enabled(ID_FILE_REOPEN_ENCODING));
+    ed.encoding.answer = [](EncodingDialog& dialog) {
+        EXPECT_EQ(dialog.EncodingBox().currentText(), QStringLiteral("GBK"));
+        SelectEncoding(dialog, qdm::Encoding::Utf8);  // re-previews
+        EXPECT_EQ(dialog.PreviewText(), QStringLiteral("其徼"));
+        return true;
+    };
+    ASSERT_TRUE(ed.Run(ID_FILE_REOPEN_ENCODING));
+    EXPECT_EQ(ed.model().Text(), G("其徼"));
+    EXPECT_EQ(ed.Status(), QStringLiteral("已从 UTF-8 转换为 GBK，替换 0 个字符"));
+}
+
+TEST(EncodingDialogKeys, EnterConvertsAndEscapeCancels) {
+    const std::string bytes = kUtf8;
+    for (const auto& [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted},
+                                      std::pair{Qt::Key_Escape, QDialog::Rejected}}) {
+        EncodingDialog dialog(nullptr, QStringLiteral("a.txt"), bytes, qdm::Encoding::Utf8);
+        dialog.show();
+        EXPECT_TRUE(dialog.ConvertButton().isDefault());
+        EXPECT_EQ(dialog.ConvertButton().text(), QStringLiteral("转换"));
+        QTest::keyClick(&dialog, key);
+        EXPECT_EQ(dialog.result(), result);
+    }
+}
+
+}  // namespace
