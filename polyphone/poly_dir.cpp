@@ -11,6 +11,7 @@
 
 #include "editor/error_text.h"
 #include "polyphone/poly_dict_edit.h"
+#include "polyphone/poly_dir_walk.h"
 
 namespace qdm {
 namespace {
@@ -179,11 +180,12 @@ std::string WithoutTrailingSlashes(std::string dir) {
 CPolyDirBatch::CPolyDirBatch(const CPolyDict& dict, std::string directory, Options options)
     : m_dict(dict),
       m_options(options),
+      m_shared(std::make_unique<PolyDirShared>()),
       m_directory(WithoutTrailingSlashes(directory)),
       m_stepper(dict) {
     m_progress.directory = std::move(directory);
     m_progress.totalFiles = CountFilesInTree(m_directory);
-    m_shared.startNs = WallNowNs();
+    m_shared->startNs = WallNowNs();
 }
 
 CPolyDirBatch::~CPolyDirBatch() {
@@ -193,7 +195,7 @@ CPolyDirBatch::~CPolyDirBatch() {
 void CPolyDirBatch::Start() {
     if (m_progress.state != PolyDirState::Ready) return;
     m_progress.state = PolyDirState::Running;
-    m_walker = std::thread(PolyDirThread, std::ref(m_shared), m_directory);
+    m_walker = std::thread(PolyDirThread, std::ref(*m_shared), m_directory);
 }
 
 std::string CPolyDirBatch::Relative(const std::string& path) const {
@@ -204,11 +206,11 @@ std::string CPolyDirBatch::Relative(const std::string& path) const {
 bool CPolyDirBatch::TakeFile() {
     std::string path, skip;
     {
-        std::lock_guard<std::mutex> guard(m_shared.lock);
-        if (m_shared.pending.empty()) return false;
-        path.swap(m_shared.pending);
-        skip.swap(m_shared.pendingSkip);
-        m_shared.changed.notify_all();
+        std::lock_guard<std::mutex> guard(m_shared->lock);
+        if (m_shared->pending.empty()) return false;
+        path.swap(m_shared->pending);
+        skip.swap(m_shared->pendingSkip);
+        m_shared->changed.notify_all();
     }
     m_currentPath = std::move(path);
     m_currentSeq = m_nextSeq++;
@@ -312,63 +314,62 @@ void CPolyDirBatch::EnterFinalState() {
 }
 
 bool CPolyDirBatch::Tick(PolyBudget budget) {
-    using Clock = std::chrono::steady_clock;
     if (m_progress.state == PolyDirState::Ready) Start();
     if (m_progress.state != PolyDirState::Running) return false;
-    const Clock::time_point deadline = PolyDeadline(budget);
+    const PolyWriter::Clock::time_point deadline = PolyDeadline(budget);
     do {
         CollectWrites();
-        if (m_inHand) {
-            if (m_processed) {
-                if (!FinishFile(deadline)) return true;
-                continue;
-            }
-            PolyStepReport r = m_stepper.StepFor(deadline - Clock::now());
-            if (r.dictUnreadable) {
-                StopForLostDictionary();
-                return false;
-            }
-            m_fileReplacements += r.replacements;
-            m_progress.wordsReplaced += r.replacements;
-            if (r.applied > 0) {
-                m_progress.word = m_stepper.Word();
-                m_progress.replacement = m_stepper.Replacement();
-            }
-            if (r.exhausted && !FinishFile(deadline)) return true;
-            continue;
-        }
-        bool walkOver = false;
-        {
-            std::unique_lock<std::mutex> lock(m_shared.lock);
-            auto ready = [&] { return !m_shared.pending.empty() || m_shared.walkFinished; };
-            if (deadline == Clock::time_point::max())
-                m_shared.changed.wait(lock, ready);
-            else if (!m_shared.changed.wait_until(lock, deadline, ready))
-                return true;
-            walkOver = m_shared.pending.empty();
-        }
-        if (!walkOver) {
-            if (TakeFile()) OpenFile();
-            if (m_progress.state != PolyDirState::Running) return false;
-            continue;
-        }
-        // Every file is taken: wait for the last writes, then the final state.
-        if (!m_writer.Idle()) {
-            if (!m_writer.WaitForDone(deadline)) return true;
-            continue;
-        }
-        CollectWrites();
-        EnterFinalState();
-        return false;
-    } while (Clock::now() < deadline);
+        const TickStep step = m_inHand ? StepFileInHand(deadline) : NextFileOrFinish(deadline);
+        if (step != TickStep::Continue) return step == TickStep::Yield;
+    } while (PolyWriter::Clock::now() < deadline);
     return true;
+}
+
+CPolyDirBatch::TickStep CPolyDirBatch::StepFileInHand(PolyWriter::Clock::time_point deadline) {
+    if (m_processed) return FinishFile(deadline) ? TickStep::Continue : TickStep::Yield;
+    PolyStepReport r = m_stepper.StepFor(deadline - PolyWriter::Clock::now());
+    if (r.dictUnreadable) {
+        StopForLostDictionary();
+        return TickStep::Stop;
+    }
+    m_fileReplacements += r.replacements;
+    m_progress.wordsReplaced += r.replacements;
+    if (r.applied > 0) {
+        m_progress.word = m_stepper.Word();
+        m_progress.replacement = m_stepper.Replacement();
+    }
+    if (r.exhausted && !FinishFile(deadline)) return TickStep::Yield;
+    return TickStep::Continue;
+}
+
+CPolyDirBatch::TickStep CPolyDirBatch::NextFileOrFinish(PolyWriter::Clock::time_point deadline) {
+    bool walkOver = false;
+    {
+        std::unique_lock<std::mutex> lock(m_shared->lock);
+        auto ready = [&] { return !m_shared->pending.empty() || m_shared->walkFinished; };
+        if (deadline == PolyWriter::Clock::time_point::max())
+            m_shared->changed.wait(lock, ready);
+        else if (!m_shared->changed.wait_until(lock, deadline, ready))
+            return TickStep::Yield;
+        walkOver = m_shared->pending.empty();
+    }
+    if (!walkOver) {
+        if (TakeFile()) OpenFile();
+        return m_progress.state == PolyDirState::Running ? TickStep::Continue : TickStep::Stop;
+    }
+    // Every file is taken: wait for the last writes, then the final state.
+    if (!m_writer.Idle())
+        return m_writer.WaitForDone(deadline) ? TickStep::Continue : TickStep::Yield;
+    CollectWrites();
+    EnterFinalState();
+    return TickStep::Stop;
 }
 
 void CPolyDirBatch::Interrupt() {
     {
-        std::lock_guard<std::mutex> guard(m_shared.lock);
-        m_shared.stop = true;
-        m_shared.changed.notify_all();
+        std::lock_guard<std::mutex> guard(m_shared->lock);
+        m_shared->stop = true;
+        m_shared->changed.notify_all();
     }
     if (m_walker.joinable()) m_walker.join();
     if (m_inHand) {
@@ -390,9 +391,9 @@ void CPolyDirBatch::StopForLostDictionary() {
 }
 
 std::vector<std::string> CPolyDirBatch::TakeStaleTemporaries() {
-    std::lock_guard<std::mutex> guard(m_shared.lock);
+    std::lock_guard<std::mutex> guard(m_shared->lock);
     std::vector<std::string> out;
-    out.swap(m_shared.staleTemporaries);
+    out.swap(m_shared->staleTemporaries);
     return out;
 }
 

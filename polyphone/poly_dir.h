@@ -27,11 +27,9 @@
 // links are neither counted nor entered; a link to a file is processed through its target, and the
 // write-back replaces the target, not the link. Entries of each directory are taken in byte order
 // of their names.
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,23 +42,11 @@
 
 namespace qdm {
 
+struct PolyDirShared;  // the walker's slot (poly_dir_walk.h)
+
 // Entries under `dir` the walk hands over: files of every kind (links to directories are not
 // entered, temporaries and lock files are passed over) and directories that cannot be read.
 int CountFilesInTree(const std::string& dir);
-
-// The one lock and what it guards: the pending path (empty: the slot is free) with the reason
-// it is to be skipped (a directory that cannot be read), the two flags and the temporaries
-// found that are older than the walk. Never held across file access or enumeration.
-struct PolyDirShared {
-    std::mutex lock;
-    std::condition_variable changed;  // the slot was filled or emptied, or a flag was set
-    std::string pending;
-    std::string pendingSkip;
-    bool walkFinished = false;
-    bool stop = false;
-    int64_t startNs = 0;  // wall clock; set before the walker starts
-    std::vector<std::string> staleTemporaries;
-};
 
 // Which files a run has processed (device and inode), so that a file reached by several
 // paths is processed once; owned by the caller that drives one or more batches.
@@ -73,13 +59,6 @@ class PolySeenFiles {
     std::map<std::pair<uint64_t, uint64_t>, std::string> m_byInode;  // device, inode -> path
     std::map<std::string, std::string> m_byPath;                     // real path -> path
 };
-
-// Walks `dir` depth first, handing each file over through the slot; returns early when the
-// stop flag is set.
-void PolyDirWalk(PolyDirShared& shared, const std::string& dir);
-// The walker thread: walks `dir`, waits until the last path was taken (or stop), sets the
-// walk-finished flag.
-void PolyDirThread(PolyDirShared& shared, std::string dir);
 
 enum class PolyDirState {
     Ready,           // constructed, files counted, walker not started
@@ -146,12 +125,17 @@ class CPolyDirBatch {
     void UpdatePercent();
     void EnterFinalState();
     void StopForLostDictionary();
+    // One step of a tick: the file in hand advances, or the next file comes from the slot (or
+    // the run ends). Continue: go on while the budget lasts; Yield: wait for the next tick.
+    enum class TickStep { Continue, Yield, Stop };
+    TickStep StepFileInHand(PolyWriter::Clock::time_point deadline);
+    TickStep NextFileOrFinish(PolyWriter::Clock::time_point deadline);
     std::string Relative(const std::string& path) const;
 
     const CPolyDict& m_dict;
     Options m_options;
     PolySeenFiles m_ownSeen;
-    PolyDirShared m_shared;
+    std::unique_ptr<PolyDirShared> m_shared;
     std::thread m_walker;
     std::string m_directory;  // without trailing separators ("/" stays "/")
     std::string m_currentPath;
