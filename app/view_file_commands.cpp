@@ -103,7 +103,9 @@ void CmkedView::LoadGbk(const QString& path, std::string_view bytes) {
 }
 
 void CmkedView::OnFileReopenWithEncoding() {
+    // Taken first: saving a .txt moves the text to its .qdm, and the user asked for this file.
     const QString path = QFromPath(m_edit.GetFilePath());
+    if (!MayReplaceText()) return;
     qdm::MappedFile file;
     const qdm::IoStatus status = file.Open(PathFromQ(path));
     if (!status) {

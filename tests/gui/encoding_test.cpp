@@ -165,6 +165,30 @@ TEST(EncodingOnOpen, ReopeningWithAnEncodingMendsAMisdetection) {
     EXPECT_EQ(ed.Status(), QStringLiteral("已从 UTF-8 转换为 GBK，替换 0 个字符"));
 }
 
+TEST(EncodingOnOpen, ReopeningAModifiedTextAsksFirstAndCancelKeepsIt) {
+    Editor ed;
+    const std::string bytes = "\xE5\x85\xB6\xE5\xBE\xBC";
+    WriteFile(ed.Path("short.txt"), bytes);
+    ed.files.answers = {ed.Path("short.txt")};
+    ASSERT_TRUE(ed.Run(ID_FILE_OPEN));
+    ed.Type(QStringLiteral("x"));
+    const std::string typed(ed.model().Text());
+    ed.encoding.answer = [](EncodingDialog& dialog) {
+        SelectEncoding(dialog, qdm::Encoding::Utf8);
+        return true;
+    };
+    ed.prompter.answers = {2};  // 取消
+    ed.Run(ID_FILE_REOPEN_ENCODING);
+    ASSERT_EQ(ed.prompter.questions.size(), 1u);
+    EXPECT_EQ(ed.prompter.questions[0].text, QStringLiteral("是否保存对 short.txt 的修改?"));
+    EXPECT_TRUE(ed.encoding.requests.empty());
+    EXPECT_EQ(ed.model().Text(), typed);
+
+    ed.prompter.answers = {1};  // 不保存
+    ed.Run(ID_FILE_REOPEN_ENCODING);
+    EXPECT_EQ(ed.model().Text(), G("其徼"));
+}
+
 TEST(EncodingDialogKeys, EnterConvertsAndEscapeCancels) {
     const std::string bytes = kUtf8;
     for (const auto& [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted},
