@@ -24,7 +24,8 @@ test: build
 sanitize: deps
 	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DMKED_SANITIZE=ON -DMKED_WERROR=$(WERROR) -DMKED_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(ASAN) -j $(JOBS)
-	@cd $(ASAN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@cd $(ASAN) && QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+		ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	@scripts/run-benchmarks $(BUILD)
