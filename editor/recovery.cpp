@@ -288,6 +288,7 @@ void RecoveryFile::Remove() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_prepare = 0;
         m_ready = std::string();
+        ++m_removals;
     }
     Post(Job{true, {}, {}});
 }
@@ -306,12 +307,13 @@ void RecoveryFile::Wait() {
 
 void RecoveryFile::GetReady(std::unique_lock<std::mutex>& lock) {
     const size_t capacity = std::exchange(m_prepare, 0);
+    const uint64_t removals = m_removals;
     m_busy = true;
     lock.unlock();
     // Writing every page is what makes the caller's copy a plain memcpy.
     std::string buffer(capacity, '\0');
     lock.lock();
-    m_ready = std::move(buffer);
+    if (removals == m_removals) m_ready = std::move(buffer);
     const Listener listener = m_listener;
     lock.unlock();
     if (listener) listener(IoStatus{});

@@ -127,8 +127,9 @@ class RecoveryFile {
     std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::optional<Job> m_pending;
-    size_t m_prepare = 0;  // capacity of a buffer to get ready
-    std::string m_ready;   // the buffer got ready
+    size_t m_prepare = 0;     // capacity of a buffer to get ready
+    std::string m_ready;      // the buffer got ready
+    uint64_t m_removals = 0;  // a buffer got ready across a removal is not kept
     bool m_busy = false;
     bool m_stop = false;
     IoStatus m_last;
