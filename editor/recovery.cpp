@@ -287,7 +287,7 @@ void RecoveryFile::Remove() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_prepare = 0;
-        m_ready = std::string();
+        std::string().swap(m_ready);  // assigning an empty string would keep the capacity
         ++m_removals;
     }
     Post(Job{true, {}, {}});
