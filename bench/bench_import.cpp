@@ -1,18 +1,14 @@
 // Importing a book in UTF-8: qdm import file to file against glibc's iconv on the same file,
 // and the detection every Open runs.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench/common/book_gen.h"
+#include "bench/common/child_run.h"
 #include "editor/codec.h"
 #include "editor/encoding_convert.h"
 #include "editor/encoding_detect.h"
@@ -49,31 +45,10 @@ const std::string& Utf8BookFile() {
     return path;
 }
 
-struct ChildRun {
-    double seconds = 0;  // wall clock
-    double cpu = 0;      // user + system
-    int status = -1;
-};
+using qdmbench::ChildRun;
 
-ChildRun Run(std::vector<std::string> words) {
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    ChildRun run;
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    struct rusage usage {};
-    wait4(pid, &run.status, 0, &usage);
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    run.cpu = secs(usage.ru_utime) + secs(usage.ru_stime);
-    return run;
+ChildRun Run(const std::vector<std::string>& words) {
+    return qdmbench::RunMeasured(words);
 }
 
 // Each iteration runs both programs on the same file, one after the other, so the ratio holds
@@ -84,7 +59,7 @@ void BM_ImportVersusIconv(benchmark::State& state) {
     for (auto _ : state) {
         const ChildRun qdm = Run({QDM_EXE, "import", "-o", TempPath("qdm.txt"), in});
         const ChildRun iconv =
-            Run({"iconv", "-f", "utf-8", "-t", "gbk", "-o", TempPath("iconv.txt"), in});
+            Run({"/usr/bin/iconv", "-f", "utf-8", "-t", "gbk", "-o", TempPath("iconv.txt"), in});
         if (qdm.status != 0 || iconv.status != 0) state.SkipWithError("a child failed");
         state.SetIterationTime(qdm.seconds);
         qdmWall += qdm.seconds;
@@ -134,4 +109,10 @@ BENCHMARK(BM_ConvertInMemory)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->Iterations(5);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (const int child = qdmbench::MeasureChildMain(argc, argv); child >= 0) return child;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

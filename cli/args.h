@@ -41,7 +41,7 @@ bool ParseArgs(const Args& args, const std::set<std::string>& flagNames,
 bool ParseInt32(const std::string& word, int32_t& value);
 
 // The words of a command that reads one text and writes one result: some leading operands
-// (insert's kind), then the input; -o OUT, and -i when the spec lists it.
+// (insert's kind), then the input; -o OUT, and -i for the commands that rewrite in place.
 struct OneInput {
     ParsedArgs args;
     std::vector<std::string> leading;
