@@ -89,13 +89,13 @@ struct NoAppearanceDialogs : qdm::ui::IAppearanceDialogs {
     std::optional<uint32_t> ChooseColor(uint32_t) override { return {}; }
 };
 
-void Measure(benchmark::State& state, const std::function<void()>& step,
-             qdm::ui::CMainFrame& frame) {
+// Runs `step` and waits until `window` has painted its result.
+void Measure(benchmark::State& state, const std::function<void()>& step, QWidget& window) {
     const auto wall = Clock::now();
     const double cpu = CpuMs();
     step();
     QApplication::processEvents();
-    frame.repaint();
+    window.repaint();
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - wall).count();
     state.SetIterationTime(ms / 1000);
     state.counters["ms"] = ms;
@@ -157,31 +157,24 @@ void WidgetTakesReplacedBook(benchmark::State& state) {
     for (qsizetype at = shown.indexOf(from); at >= 0; at = shown.indexOf(from, at + from.size()))
         matches.push_back(static_cast<int>(at));
 
-    for (auto _ : state) {
-        const auto wall = Clock::now();
-        const double cpu = CpuMs();
+    auto take = [&] {
         QTextCursor c(view.document());
         if (state.range(0) == 0) {
             view.document()->clear();
             qdm::ui::InsertUnitsStreamed(c, replaced);
-        } else {
-            c.beginEditBlock();
-            int shift = 0;
-            for (const int at : matches) {
-                c.setPosition(at + shift);
-                c.setPosition(at + shift + static_cast<int>(from.size()), QTextCursor::KeepAnchor);
-                c.insertText(to);
-                shift += static_cast<int>(to.size() - from.size());
-            }
-            c.endEditBlock();
+            return;
         }
-        QApplication::processEvents();
-        view.repaint();
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - wall).count();
-        state.SetIterationTime(ms / 1000);
-        state.counters["ms"] = ms;
-        state.counters["cpu_ms"] = CpuMs() - cpu;
-    }
+        c.beginEditBlock();
+        int shift = 0;
+        for (const int at : matches) {
+            c.setPosition(at + shift);
+            c.setPosition(at + shift + static_cast<int>(from.size()), QTextCursor::KeepAnchor);
+            c.insertText(to);
+            shift += static_cast<int>(to.size() - from.size());
+        }
+        c.endEditBlock();
+    };
+    for (auto _ : state) Measure(state, take, view);
     state.counters["matches"] = static_cast<double>(matches.size());
     state.counters["blocks"] = view.document()->blockCount();
 }
