@@ -11,7 +11,6 @@
 // grows, the second does not. `peak_MB` is the peak resident memory from the window's
 // creation to the end of the step; the books are written to disk and dropped before.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QFile>
@@ -31,6 +30,7 @@
 #include "app/resources.h"
 #include "app/view.h"
 #include "bench/common/book_gen.h"
+#include "bench/gui/gui_bench.h"
 #include "editor/codec.h"
 #include "editor/edit_box.h"
 #include "editor/ui/edit_widget.h"
@@ -45,16 +45,13 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using guibench::CpuMs;
+using guibench::NoAppearanceDialogs;
+using guibench::NoFileDialogs;
+using guibench::Prompter;
 
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double CpuMs() {
-    rusage u;
-    getrusage(RUSAGE_SELF, &u);
-    auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    return ms(u.ru_utime) + ms(u.ru_stime);
 }
 
 struct Timer {
@@ -126,24 +123,6 @@ Corpus Write(const char* name, const std::string& bytes) {
     f.write(bytes.data(), static_cast<qint64>(bytes.size()));
     return {path, bytes.size()};
 }
-
-struct Prompter : qdm::ui::IPrompter {
-    int boxes = 0;
-    void Message(const QString&, const QString&) override { ++boxes; }
-    int Ask(const QString&, const QString&, const QStringList&, int escape) override {
-        ++boxes;
-        return escape;
-    }
-};
-struct NoFileDialogs : qdm::ui::IFileDialogs {
-    std::optional<QString> Choose(const qdm::ui::FileDialogRequest&) override { return {}; }
-};
-struct NoAppearanceDialogs : qdm::ui::IAppearanceDialogs {
-    std::optional<qdm::ui::FontChoice> ChooseFont(const qdm::ui::FontRequest&) override {
-        return {};
-    }
-    std::optional<uint32_t> ChooseColor(uint32_t) override { return {}; }
-};
 
 // The encoding dialog as a user who presses 转换 at once meets it: built, previewed, accepted.
 struct AcceptEncoding : qdm::ui::IEncodingPrompter {
@@ -525,13 +504,5 @@ BENCHMARK(AutoProcess20MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMil
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qdm::ui::UseBundledFontConfig();
-    QTemporaryDir settings;  // the recent-file list of these runs stays out of the user's
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return guibench::RunOffscreen(argc, argv);
 }

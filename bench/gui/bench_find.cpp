@@ -9,7 +9,6 @@
 //
 // Reports the wall time (`ms`) and the process's CPU time during it (`cpu_ms`).
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QFile>
@@ -25,6 +24,7 @@
 #include "app/resources.h"
 #include "app/view.h"
 #include "bench/common/book_gen.h"
+#include "bench/gui/gui_bench.h"
 #include "editor/edit_box.h"
 #include "editor/find.h"
 #include "editor/replace.h"
@@ -38,13 +38,10 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double CpuMs() {
-    rusage u;
-    getrusage(RUSAGE_SELF, &u);
-    auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    return ms(u.ru_utime) + ms(u.ru_stime);
-}
+using guibench::CpuMs;
+using guibench::NoAppearanceDialogs;
+using guibench::NoFileDialogs;
+using guibench::Prompter;
 
 constexpr size_t kNames = 100000;
 const char* const kZhangSan = "\xD5\xC5\xC8\xFD";  // 张三
@@ -72,22 +69,6 @@ QString BookFile(const QTemporaryDir& dir) {
     f.write(out.data(), static_cast<qint64>(out.size()));
     return path;
 }
-
-struct Prompter : qdm::ui::IPrompter {
-    void Message(const QString&, const QString&) override {}
-    int Ask(const QString&, const QString&, const QStringList&, int escape) override {
-        return escape;
-    }
-};
-struct NoFileDialogs : qdm::ui::IFileDialogs {
-    std::optional<QString> Choose(const qdm::ui::FileDialogRequest&) override { return {}; }
-};
-struct NoAppearanceDialogs : qdm::ui::IAppearanceDialogs {
-    std::optional<qdm::ui::FontChoice> ChooseFont(const qdm::ui::FontRequest&) override {
-        return {};
-    }
-    std::optional<uint32_t> ChooseColor(uint32_t) override { return {}; }
-};
 
 // Runs `step` and waits until `window` has painted its result.
 void Measure(benchmark::State& state, const std::function<void()>& step, QWidget& window) {
@@ -189,13 +170,5 @@ BENCHMARK(WidgetTakesReplacedBook)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qdm::ui::UseBundledFontConfig();
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return guibench::RunOffscreen(argc, argv);
 }

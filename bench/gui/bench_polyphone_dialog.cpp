@@ -13,6 +13,7 @@
 
 #include "app/polyphone_commands.h"
 #include "bench/common/poly_corpus.h"
+#include "bench/gui/gui_bench.h"
 #include "editor/edit_box.h"
 #include "uikit/prompter.h"
 
@@ -32,13 +33,7 @@ void BM_TextCommandUntilOkEnabled(benchmark::State& state) {
     qdm::ui::PolyCommandHost host;
     host.edit = &edit;
     host.dictPath = dictPath;
-    struct : qdm::ui::IPrompter {
-        QString last;
-        void Message(const QString& text, const QString&) override { last = text; }
-        int Ask(const QString&, const QString&, const QStringList&, int escape) override {
-            return escape;
-        }
-    } prompter;
+    guibench::Prompter prompter;
     host.prompter = &prompter;
 
     for (auto _ : state) {
@@ -73,10 +68,5 @@ BENCHMARK(BM_TextCommandUntilOkEnabled)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return guibench::RunOffscreen(argc, argv);
 }

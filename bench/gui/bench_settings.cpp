@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "bench/common/poly_corpus.h"
+#include "bench/gui/gui_bench.h"
 #include "editor/codec.h"
 #include "polyphone/poly_dict.h"
 #include "polyphone/ui/dialog_duoyinzi_set.h"
@@ -93,10 +94,5 @@ BENCHMARK(MoveRow)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecon
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return guibench::RunOffscreen(argc, argv);
 }
