@@ -45,10 +45,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using guibench::CpuMs;
-using guibench::NoAppearanceDialogs;
-using guibench::NoFileDialogs;
-using guibench::Prompter;
+using namespace guibench;
 
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();

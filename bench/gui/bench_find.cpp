@@ -38,10 +38,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using guibench::CpuMs;
-using guibench::NoAppearanceDialogs;
-using guibench::NoFileDialogs;
-using guibench::Prompter;
+using namespace guibench;
 
 constexpr size_t kNames = 100000;
 const char* const kZhangSan = "\xD5\xC5\xC8\xFD";  // 张三

@@ -9,11 +9,7 @@
 
 namespace {
 
-using qdmtest::QdmCommand;
-using qdmtest::RunQdm;
-using qdmtest::RunShell;
-using qdmtest::Slurp;
-using qdmtest::TempDir;
+using namespace qdmtest;
 
 struct EditCase {
     const char* name;

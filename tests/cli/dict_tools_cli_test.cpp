@@ -5,8 +5,7 @@
 
 namespace {
 
-using qdmtest::RunQdm;
-using qdmtest::Slurp;
+using namespace qdmtest;
 
 // GBK bytes of the few words used here.
 const std::string kYinhang = "\xD2\xF8\xD0\xD0";    // 银行

@@ -6,11 +6,7 @@
 
 namespace {
 
-using qdmtest::QdmCommand;
-using qdmtest::RunQdm;
-using qdmtest::RunShell;
-using qdmtest::Slurp;
-using qdmtest::TempDir;
+using namespace qdmtest;
 
 const std::string kDict = "\xD2\xF8\xD0\xD0======>>yin2hang2\n";  // 银行
 const std::string kBook = "\xD2\xF8\xD0\xD0\r\nxxxxxxxxxxxx\r\n";

@@ -12,11 +12,7 @@
 
 namespace {
 
-using qdmtest::QdmCommand;
-using qdmtest::RunQdm;
-using qdmtest::RunShell;
-using qdmtest::Slurp;
-using qdmtest::TempDir;
+using namespace qdmtest;
 
 const std::string kBook = "abc\r\n";
 const std::string kNumbered = "<vsection=1>abc</vsection>";

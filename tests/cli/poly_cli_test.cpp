@@ -4,8 +4,7 @@
 
 namespace {
 
-using qdmtest::RunQdm;
-using qdmtest::Slurp;
+using namespace qdmtest;
 
 // 银行 yin2hang2, 行长 hang2zhang3, in GBK.
 const std::string kDict =

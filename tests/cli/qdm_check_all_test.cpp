@@ -4,9 +4,7 @@
 
 namespace {
 
-using qdmtest::QdmRun;
-using qdmtest::RunQdm;
-using qdmtest::TempDir;
+using namespace qdmtest;
 
 const std::string kSky = "\xCC\xEC\xC9\xAB";  // "天色" in GBK
 

@@ -4,9 +4,7 @@
 
 namespace {
 
-using qdmtest::QdmRun;
-using qdmtest::RunQdm;
-using qdmtest::TempDir;
+using namespace qdmtest;
 
 // "\xB0\x41" is one character whose second byte reads as "A"; "\xCC\xEC" is 天 (UTF-8 below).
 const std::string kBook =

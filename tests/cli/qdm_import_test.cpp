@@ -4,10 +4,7 @@
 
 namespace {
 
-using qdmtest::QdmRun;
-using qdmtest::RunQdm;
-using qdmtest::Slurp;
-using qdmtest::TempDir;
+using namespace qdmtest;
 
 const std::string kCorpus = std::string(MKED_TEST_DATA) + "/encoding/";
 

@@ -4,10 +4,7 @@
 
 namespace {
 
-using qdmtest::QdmRun;
-using qdmtest::RunQdm;
-using qdmtest::Slurp;
-using qdmtest::TempDir;
+using namespace qdmtest;
 
 // "第一章" and "天色" in GBK.
 const std::string kChapter = "\xB5\xDA\xD2\xBB\xD5\xC2";

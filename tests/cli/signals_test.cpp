@@ -14,8 +14,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using qdmtest::Slurp;
-using qdmtest::TempDir;
+using namespace qdmtest;
 
 constexpr int kFiles = 3000;
 

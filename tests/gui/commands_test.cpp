@@ -23,9 +23,7 @@
 namespace {
 
 using namespace qdm::ui;
-using guitest::Editor;
-using guitest::G;
-using guitest::U;
+using namespace guitest;
 
 // A menu as lines: "-" for a separator, "工具>" before a sub-menu's own lines.
 QStringList Lines(const QMenu* menu) {

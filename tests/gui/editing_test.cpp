@@ -14,8 +14,7 @@
 
 namespace {
 
-using guitest::Editor;
-using guitest::G;
+using namespace guitest;
 
 struct Rec {
     int32_t kind;

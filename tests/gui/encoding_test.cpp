@@ -18,10 +18,7 @@
 namespace {
 
 using namespace qdm::ui;
-using guitest::Editor;
-using guitest::G;
-using guitest::ReadFile;
-using guitest::WriteFile;
+using namespace guitest;
 
 // 春眠不觉晓 + 😀, then 处处闻啼鸟, LF line breaks, in UTF-8.
 const std::string kUtf8 =

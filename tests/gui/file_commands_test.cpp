@@ -15,10 +15,7 @@
 namespace {
 
 using namespace qdm::ui;
-using guitest::Editor;
-using guitest::G;
-using guitest::ReadFile;
-using guitest::WriteFile;
+using namespace guitest;
 
 const std::string kBook = G("<vsection=1>\r\n第一章\r\n</vsection> \r\n");
 

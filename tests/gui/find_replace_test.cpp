@@ -21,8 +21,7 @@
 namespace {
 
 using namespace qdm::ui;
-using guitest::Editor;
-using guitest::G;
+using namespace guitest;
 
 std::pair<int32_t, int32_t> Selection(Editor& ed) {
     int32_t s = 0, e = 0;

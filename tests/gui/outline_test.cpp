@@ -19,8 +19,7 @@
 namespace {
 
 using namespace qdm::ui;
-using guitest::Editor;
-using guitest::G;
+using namespace guitest;
 
 void ForgetViews() {
     QSettings settings(SettingsOrganization(), SettingsApplication());

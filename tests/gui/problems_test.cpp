@@ -16,8 +16,7 @@
 namespace {
 
 using namespace qdm::ui;
-using guitest::Editor;
-using guitest::G;
+using namespace guitest;
 
 QStringList Rows(QTreeWidget& list) {
     QStringList out;

@@ -18,8 +18,7 @@
 namespace {
 
 using namespace qdm::ui;
-using guitest::Editor;
-using guitest::G;
+using namespace guitest;
 
 TEST(Startup, TheWindowShowsTheIntroductionUnderTheDefaultCaption) {
     Editor ed;
