@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -25,9 +24,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/appearance_dialogs.h"
 #include "app/main_frame.h"
-#include "app/resources.h"
 #include "app/view.h"
 #include "bench/common/book_gen.h"
 #include "bench/gui/gui_bench.h"
@@ -39,8 +36,6 @@
 #include "markup/ui/outline_dock.h"
 #include "markup/ui/outline_model.h"
 #include "markup/ui/tag_highlighter.h"
-#include "uikit/file_dialogs.h"
-#include "uikit/prompter.h"
 
 namespace {
 

@@ -13,15 +13,12 @@
 #include <QApplication>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <chrono>
 #include <functional>
 
 #include "app/app.h"
-#include "app/appearance_dialogs.h"
 #include "app/main_frame.h"
-#include "app/resources.h"
 #include "app/view.h"
 #include "bench/common/book_gen.h"
 #include "bench/gui/gui_bench.h"
@@ -32,8 +29,6 @@
 #include "editor/ui/find_session.h"
 #include "editor/ui/streamed_insert.h"
 #include "editor/ui/unit_text.h"
-#include "uikit/file_dialogs.h"
-#include "uikit/prompter.h"
 
 namespace {
 

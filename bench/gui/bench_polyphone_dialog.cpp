@@ -15,7 +15,6 @@
 #include "bench/common/poly_corpus.h"
 #include "bench/gui/gui_bench.h"
 #include "editor/edit_box.h"
-#include "uikit/prompter.h"
 
 namespace {
 
