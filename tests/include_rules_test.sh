@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# scripts/check-includes must pass on the tree as it is and fail on each way an include can go
+# against the layers. Each case plants one line (or one file) in a fresh scratch copy and
+# expects the check to fail and to name the planted file.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+mkdir "$scratch/clean"
+tar -C "$root" --exclude=./tests/data --exclude=./fuzz/corpus --exclude='./build*' \
+    --exclude='./.*' -cf - . | tar -C "$scratch/clean" -xf -
+
+failed=0
+fresh() {  # a new copy of the clean tree in $tree
+    tree="$scratch/case"
+    rm -rf "$tree"
+    cp -a "$scratch/clean" "$tree"
+}
+expect_caught() {  # NAME FILE: the check fails and names FILE
+    local out
+    if out=$("$tree/scripts/check-includes" 2>&1); then
+        echo "not caught: $1" >&2
+        failed=1
+    elif [[ "$out" != *"$2"* ]]; then
+        echo "caught, but without naming $2: $1" >&2
+        echo "$out" >&2
+        failed=1
+    fi
+}
+plant() {  # NAME FILE LINE: appends LINE to FILE
+    fresh
+    printf '%s\n' "$3" >>"$tree/$2"
+    expect_caught "$1" "$2"
+}
+plant_file() {  # NAME NEWFILE CONTENT INCLUDER: a new file, included by INCLUDER
+    fresh
+    mkdir -p "$(dirname "$tree/$2")"
+    printf '%s\n' "$3" >"$tree/$2"
+    printf '#include "%s"\n' "$2" >>"$tree/$4"
+    expect_caught "$1" "$2"
+}
+
+fresh
+if ! out=$("$tree/scripts/check-includes" 2>&1); then
+    echo "the clean tree fails:" >&2
+    echo "$out" >&2
+    failed=1
+fi
+
+# name|file|line
+while IFS='|' read -r name file line; do
+    plant "$name" "$file" "$line"
+done <<'EOF'
+an include against the direction|editor/gbk.cpp|#include "markup/tags.h"
+an indented include|editor/gbk.cpp|#  include "markup/tags.h"
+an include after leading spaces|editor/gbk.cpp|  #include "markup/tags.h"
+an include after a tab|editor/gbk.cpp|#	include "markup/tags.h"
+a project header against the direction in angle brackets|editor/gbk.cpp|#include <markup/tags.h>
+a project header along the direction in angle brackets|markup/tags.cpp|#include <editor/gbk.h>
+a path relative to the including folder|editor/gbk.cpp|#include "ui/edit_widget.h"
+a path climbing out of the folder|editor/gbk.cpp|#include "../markup/tags.h"
+an include through a macro|editor/gbk.cpp|#include MKED_HEADER
+a Qt class header in the core|markup/tags.cpp|#include <QString>
+a Qt module path in the core|editor/gbk.cpp|#include <QtCore/QString>
+a lower-case Qt header in the core|markup/tags.cpp|#include <qstring.h>
+a lower-case Qt widget header in the core|polyphone/poly_dict.cpp|#include <qwidget.h>
+a GTK header in the core|editor/gbk.cpp|#include <gtk/gtk.h>
+an X11 header in the command line|cli/main.cpp|#include <X11/Xlib.h>
+a Qt header in the command line|cli/main.cpp|#include <QCoreApplication>
+a Qt header in a core test|tests/core/gbk_test.cpp|#include <QByteArray>
+a GUI header in a core test|tests/core/gbk_test.cpp|#include "editor/ui/edit_widget.h"
+a core header in a command-line test|tests/cli/inputs_test.cpp|#include "cli/args.h"
+a GUI header in a core benchmark|bench/bench_dict.cpp|#include "app/app.h"
+a Qt header in the fuzz harness|fuzz/markup_fuzz.cpp|#include <QByteArray>
+a GUI kit header in a tool|tools/encoding_eval.cpp|#include "uikit/qt_text.h"
+a benchmark helper including a GUI header|bench/common/book_gen.cpp|#include "uikit/qt_text.h"
+a kit header including a markup header|uikit/qt_text.cpp|#include "markup/tags.h"
+the core including a test helper|editor/gbk.cpp|#include "tests/cli/run_qdm.h"
+EOF
+
+plant_file "a new sub-folder of the core" editor/detail/qt_bridge.h '#include <QString>' editor/gbk.cpp
+plant_file "a new folder beside the core" core2/qt_bridge.h '#include <QString>' editor/gbk.cpp
+plant_file "an .inl file" editor/gbk_qt.inl '#include <QString>' editor/gbk.cpp
+plant_file "an .hpp file" markup/tags_qt.hpp '#include <QString>' markup/tags.cpp
+
+exit $failed
