@@ -52,12 +52,35 @@ TEST(FileCommands, OpenSaveSaveAsAndNewFollowTheStateTable) {
     EXPECT_EQ(ReadFile(ed.Path("c/x.qdm")), ed.model().Text());
     EXPECT_EQ(Caption(ed), QStringLiteral("x.qdm"));
 
-    ed.Key(Qt::Key_N, Qt::ControlModifier);  // New: the introduction, nothing else changes
+    ed.Key(Qt::Key_N, Qt::ControlModifier);  // New: the introduction, in no file
     EXPECT_EQ(ed.model().Text().substr(0, 1), "\t");
-    EXPECT_EQ(Caption(ed), QStringLiteral("x.qdm"));
-    EXPECT_EQ(ed.model().GetFilePath(), ed.Path("c/x.qdm").toStdString());
+    EXPECT_EQ(Caption(ed), kDefaultCaption);
+    EXPECT_TRUE(ed.model().GetFilePath().empty());
     EXPECT_TRUE(ed.prompter.boxes.empty());
     EXPECT_EQ(ed.Shown(), ed.ModelShown());
+}
+
+TEST(FileCommands, SaveAfterNewAsksForANameAndLeavesThePreviousBookAlone) {
+    Editor ed;
+    const QString qdm = ed.Path("book.qdm");
+    WriteFile(qdm, kBook);
+    ed.files.answers = {qdm};
+    ASSERT_TRUE(ed.Run(ID_FILE_OPEN));
+    ASSERT_TRUE(ed.Run(ID_FILE_NEW));
+    EXPECT_FALSE(ed.Enabled(ID_FILE_REOPEN_ENCODING));  // there is no file to reopen
+
+    ed.files.answers = {QString()};  // the save dialog is cancelled
+    ASSERT_TRUE(ed.Run(ID_FILE_SAVE));
+    ASSERT_EQ(ed.files.requests.size(), 2u);
+    EXPECT_EQ(ed.files.requests[1].mode, FileDialogRequest::Save);
+    EXPECT_EQ(ed.files.requests[1].directory, ed.Path(""));  // where the last book was
+    EXPECT_EQ(ReadFile(qdm), kBook);
+
+    ed.files.answers = {ed.Path("new.qdm")};
+    ASSERT_TRUE(ed.Run(ID_FILE_SAVE));
+    EXPECT_EQ(ReadFile(ed.Path("new.qdm")), ed.model().Text());
+    EXPECT_EQ(ReadFile(qdm), kBook);
+    EXPECT_EQ(Caption(ed), QStringLiteral("new.qdm"));
 }
 
 TEST(FileCommands, DialogsOfferTheirFiltersAndDefaultExtension) {
