@@ -53,9 +53,10 @@ void CmkedView::OnFileOpen() {
 }
 
 bool CmkedView::OpenPath(const QString& path) {
-    // Mapped, not read: a book in another encoding is converted straight from the file.
+    // Mapped, not read: a book in another encoding is converted straight from the file. A
+    // FIFO or a device is refused: reading it would hold the window until it ends, if ever.
     qdm::MappedFile file;
-    const qdm::IoStatus status = file.Open(PathFromQ(path));
+    const qdm::IoStatus status = file.OpenRegular(PathFromQ(path));
     if (!status) {
         Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
         return false;
@@ -107,7 +108,7 @@ void CmkedView::OnFileReopenWithEncoding() {
     const QString path = QFromPath(m_edit.GetFilePath());
     if (!MayReplaceText()) return;
     qdm::MappedFile file;
-    const qdm::IoStatus status = file.Open(PathFromQ(path));
+    const qdm::IoStatus status = file.OpenRegular(PathFromQ(path));
     if (!status) {
         Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
         return;
