@@ -70,7 +70,13 @@ void CmkedView::LoadBytes(const QString& path, std::string_view bytes, bool ask)
     if (detected == qdm::Encoding::Gbk && !ask) return LoadGbk(path, bytes);
     std::optional<ConfirmedText> confirmed = m_services.encoding->Ask(path, bytes, detected);
     if (!confirmed) return;  // cancelled: nothing changes
-    if (confirmed->report.from == qdm::Encoding::Gbk) return LoadGbk(path, bytes);
+    if (confirmed->fileBytes) return LoadGbk(path, bytes);
+    if (confirmed->report.from == qdm::Encoding::Gbk) {
+        // Its line breaks or characters changed as the preview showed; a NUL still ends it.
+        LoadGbk(path, confirmed->text);
+        emit statusMessage(ConversionStatus(confirmed->report));
+        return;
+    }
     {
         qdm::ui::MirrorBatch batch(m_editor->Mirror());
         m_edit.LoadText(std::move(confirmed->text), PathFromQ(path));
