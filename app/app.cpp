@@ -103,11 +103,10 @@ void CmkedApp::RegisterCommands() {
     }
 }
 
-// The introduction text comes back once a modified text has been saved or let go; the
-// caption's file name and the remembered path stay.
+// The introduction text comes back once a modified text has been saved or let go.
 void CmkedApp::OnFileNew() {
     if (!View().MayReplaceText()) return;
-    View().OnInitialUpdate();
+    View().StartUnnamedText();
 }
 
 void CmkedApp::OnAppAbout() {

@@ -1,6 +1,7 @@
 #pragma once
 // CmkedApp: start-up and the commands the application serves (New, About, Exit, the recent
-// files). The one document holds nothing, so New is the view's initial update again.
+// files). The one document holds nothing, so New is the view's initial update again, in a
+// text that belongs to no file.
 #include <QObject>
 #include <QStringList>
 #include <memory>

@@ -9,7 +9,10 @@ namespace qdm::ui {
 
 std::optional<FontChoice> QtAppearanceDialogs::ChooseFont(const FontRequest& request) {
     QFont initial(request.face);
-    initial.setPixelSize(std::abs(request.height));
+    if (request.sizeTenths > 0)
+        initial.setPointSizeF(request.sizeTenths / 10.0);
+    else
+        initial.setPixelSize(std::abs(request.height));
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, m_owner, QStringLiteral("字体"));
     if (!ok) return {};

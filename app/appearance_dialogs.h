@@ -9,10 +9,13 @@ class QWidget;
 namespace qdm::ui {
 
 // The font description the dialog opens with: a face and a logical height, negative for the
-// height of the characters in pixels (-22 for 15 points on a 96 dpi screen).
+// height of the characters in pixels (-22 for 15 points on a 96 dpi screen), and the size the
+// text has now. The dialog shows that size, so OK without changes keeps it: the height read
+// back as points would grow it at every OK (15 -> 17 -> 19).
 struct FontRequest {
     QString face;
     int height = 0;
+    int32_t sizeTenths = 0;  // tenths of a point; 0: the height alone
 };
 
 // What the dialog reports; every other choice made in it (weight, italic, colour...) is not

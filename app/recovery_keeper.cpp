@@ -17,6 +17,13 @@ QString Failure(const qdm::IoStatus& status) {
         .arg(QFromPath(status.path), QString::fromStdString(status.reason));
 }
 
+// Which file the kept text belonged to, so the user knows which work comes back.
+QString OriginLine(const qdm::RecoveryOrigin& origin) {
+    if (!origin.path.empty()) return QStringLiteral("原文件：%1").arg(QFromPath(origin.path));
+    if (!origin.name.empty()) return QStringLiteral("原文件：%1").arg(QFromPath(origin.name));
+    return QStringLiteral("原文件：无（从未保存过的新文本）");
+}
+
 }  // namespace
 
 RecoveryKeeper::RecoveryKeeper(CmkedView& view, IPrompter& prompter, std::string dir)
@@ -61,9 +68,10 @@ void RecoveryKeeper::Start() {
 bool RecoveryKeeper::Offer(qdm::LeftRecovery& left) {
     const QString when =
         QDateTime::fromSecsSinceEpoch(left.time).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const int answer =
-        m_prompter.Ask(QStringLiteral("发现未保存的文本 (%1)，是否恢复?").arg(when), kAppCaption,
-                       {QStringLiteral("是"), QStringLiteral("否")}, -1);
+    // Escape and the close box choose nothing: the text stays for the next start.
+    const int answer = m_prompter.Ask(
+        QStringLiteral("发现未保存的文本 (%1)，是否恢复?\n%2").arg(when, OriginLine(left.origin)),
+        kAppCaption, {QStringLiteral("是"), QStringLiteral("否")}, -1);
     if (answer == 1) left.Discard();
     if (answer != 0) return false;
     std::string text;

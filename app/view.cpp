@@ -68,6 +68,14 @@ void CmkedView::OnInitialUpdate() {
     RefreshModified();
 }
 
+void CmkedView::StartUnnamedText() {
+    OnInitialUpdate();
+    m_edit.ForgetFilePath();
+    m_strFileName.clear();
+    emit captionChanged(Caption());
+    emit commandStateChanged();
+}
+
 void CmkedView::Box(std::string_view gbkText, const char* captionUtf8) {
     Box(QFromGbk(gbkText), QFromGbk(gbk::Lit(captionUtf8)));
 }

@@ -43,6 +43,9 @@ class CmkedView : public QWidget {
 
     // Puts the introduction text into the edit area (start-up and New).
     void OnInitialUpdate();
+    // New: the introduction text in a document that has no file, so neither the caption nor
+    // Save names the book that was open before.
+    void StartUnnamedText();
     // Loads a file as Open does once the user has chosen it; false when it cannot be read
     // (the user has been told why). A text in another encoding than GBK is converted once the
     // user confirms it in the encoding dialog; cancelling it changes nothing.

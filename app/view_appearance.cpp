@@ -11,7 +11,7 @@ namespace qdm::ui {
 
 void CmkedView::OnFont() {
     const FontRequest request{QFromGbk(m_edit.GetFontFace()),
-                              qdm::FontDialogHeight(m_edit.m_fontSize)};
+                              qdm::FontDialogHeight(m_edit.m_fontSize), m_edit.m_fontSize};
     const std::optional<FontChoice> choice = m_services.appearance->ChooseFont(request);
     if (!choice) return;
     std::optional<std::string> face = gbk::FromUtf8(choice->face.toStdString());

@@ -53,9 +53,10 @@ void CmkedView::OnFileOpen() {
 }
 
 bool CmkedView::OpenPath(const QString& path) {
-    // Mapped, not read: a book in another encoding is converted straight from the file.
+    // Mapped, not read: a book in another encoding is converted straight from the file. A
+    // FIFO or a device is refused: reading it would hold the window until it ends, if ever.
     qdm::MappedFile file;
-    const qdm::IoStatus status = file.Open(PathFromQ(path));
+    const qdm::IoStatus status = file.OpenRegular(PathFromQ(path));
     if (!status) {
         Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
         return false;
@@ -69,7 +70,13 @@ void CmkedView::LoadBytes(const QString& path, std::string_view bytes, bool ask)
     if (detected == qdm::Encoding::Gbk && !ask) return LoadGbk(path, bytes);
     std::optional<ConfirmedText> confirmed = m_services.encoding->Ask(path, bytes, detected);
     if (!confirmed) return;  // cancelled: nothing changes
-    if (confirmed->report.from == qdm::Encoding::Gbk) return LoadGbk(path, bytes);
+    if (confirmed->fileBytes) return LoadGbk(path, bytes);
+    if (confirmed->report.from == qdm::Encoding::Gbk) {
+        // Its line breaks or characters changed as the preview showed; a NUL still ends it.
+        LoadGbk(path, confirmed->text);
+        emit statusMessage(ConversionStatus(confirmed->report));
+        return;
+    }
     {
         qdm::ui::MirrorBatch batch(m_editor->Mirror());
         m_edit.LoadText(std::move(confirmed->text), PathFromQ(path));
@@ -107,7 +114,7 @@ void CmkedView::OnFileReopenWithEncoding() {
     const QString path = QFromPath(m_edit.GetFilePath());
     if (!MayReplaceText()) return;
     qdm::MappedFile file;
-    const qdm::IoStatus status = file.Open(PathFromQ(path));
+    const qdm::IoStatus status = file.OpenRegular(PathFromQ(path));
     if (!status) {
         Box(QStringLiteral("无法打开文件“%1”：\n%2").arg(path, Reason(status)), kAppCaption);
         return;

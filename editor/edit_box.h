@@ -144,6 +144,9 @@ class CEditBox {
     void LoadText(std::string text, const std::string& path);
     IoStatus SaveFile(const std::string& path);
     std::string GetFilePath() const { return m_filePath; }
+    // The text belongs to no file any more (New): Save then asks for a name instead of
+    // writing over the book that was open before.
+    void ForgetFilePath() { m_filePath.clear(); }
     // Puts back a text kept for recovery: exactly these bytes, the file it belonged to (may be
     // empty), caret at 0, modified.
     void RestoreText(std::string text, std::string filePath);

@@ -430,6 +430,26 @@ bool ConvertToGbk(std::string_view bytes, Encoding from, const ConvertOptions& o
     return ConvertToGbkTo(bytes, from, options, output, out.report, error);
 }
 
+std::string GbkWithCrLf(std::string_view gbk, int64_t& rewritten) {
+    rewritten = 0;
+    std::string out = NewTextBuffer(gbk.size() + gbk.size() / 16);
+    size_t from = 0;
+    for (size_t i = 0; i < gbk.size(); ++i) {
+        const char c = gbk[i];
+        if (c != '\n' && c != '\r') continue;
+        if (c == '\r' && i + 1 < gbk.size() && gbk[i + 1] == '\n') {
+            ++i;  // CR LF already
+            continue;
+        }
+        out.append(gbk.substr(from, i - from));
+        out.append("\r\n");
+        from = i + 1;
+        ++rewritten;
+    }
+    out.append(gbk.substr(from));
+    return out;
+}
+
 bool DetectAndConvert(std::string_view bytes, const ConvertOptions& options, Conversion& out,
                       std::string& error) {
     out.text = NewTextBuffer(bytes.size());

@@ -68,6 +68,11 @@ bool ConvertToGbkTo(std::string_view bytes, Encoding from, const ConvertOptions&
 bool DetectAndConvertTo(std::string_view bytes, const ConvertOptions& options, GbkOutput& output,
                         ConversionReport& report, std::string& error);
 
+// A GBK text with every LF and lone CR made CR LF, as a conversion writes line breaks; no
+// byte of a double-byte character is either, so every other byte stays as it is.
+// `rewritten`: how many breaks were rewritten.
+std::string GbkWithCrLf(std::string_view gbk, int64_t& rewritten);
+
 // Whether Traditional to Simplified conversion can be offered at all.
 bool T2sAvailable();
 

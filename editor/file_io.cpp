@@ -28,6 +28,12 @@ std::string TooLargeReason() {
                : kTooLargeReason;
 }
 
+std::string NotRegularReason() {
+    return CurrentErrorLanguage() == ErrorLanguage::Chinese
+               ? "不是普通文件（FIFO、设备或套接字），不能作为文本打开"
+               : "not a regular file";
+}
+
 IoStatus Errno(const std::string& path) {
     return IoStatus::Fail(path, ErrorText(errno));
 }
@@ -219,12 +225,27 @@ MappedFile::~MappedFile() {
 }
 
 IoStatus MappedFile::Open(const std::string& path) {
-    Fd f;
-    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (f.fd < 0) return Errno(path);
+    return OpenAs(path, false);
+}
+
+IoStatus MappedFile::OpenRegular(const std::string& path) {
+    return OpenAs(path, true);
+}
+
+IoStatus MappedFile::OpenAs(const std::string& path, bool regularOnly) {
     struct stat st;
+    if (regularOnly) {
+        if (::stat(path.c_str(), &st) != 0) return Errno(path);
+        if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, ErrorText(EISDIR));
+        if (!S_ISREG(st.st_mode)) return IoStatus::Fail(path, NotRegularReason());
+    }
+    Fd f;
+    // Not blocking either when a FIFO took the file's place since the look above.
+    f.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (regularOnly ? O_NONBLOCK : 0));
+    if (f.fd < 0) return Errno(path);
     if (::fstat(f.fd, &st) != 0) return Errno(path);
     if (S_ISDIR(st.st_mode)) return IoStatus::Fail(path, ErrorText(EISDIR));
+    if (regularOnly && !S_ISREG(st.st_mode)) return IoStatus::Fail(path, NotRegularReason());
     if (!S_ISREG(st.st_mode) || st.st_size == 0) {
         // A pipe or a device cannot be mapped (nor can an empty file): read it instead.
         IoStatus status = ReadAllFd(f.fd, path, m_copy);

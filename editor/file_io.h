@@ -54,11 +54,16 @@ class MappedFile {
     MappedFile& operator=(const MappedFile&) = delete;
     ~MappedFile();
     IoStatus Open(const std::string& path);
+    // Open for a program that must not wait: only a regular file. A FIFO would block the
+    // opening until a writer comes, a device might never end; either is refused, unopened.
+    IoStatus OpenRegular(const std::string& path);
     // Bytes read elsewhere (standard input) held in place of a file.
     IoStatus Adopt(std::string bytes);
     std::string_view Bytes() const { return {m_data, m_size}; }
 
   private:
+    IoStatus OpenAs(const std::string& path, bool regularOnly);
+
     const char* m_data = nullptr;
     size_t m_size = 0;
     bool m_mapped = false;

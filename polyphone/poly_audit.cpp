@@ -202,14 +202,21 @@ class Best {
     size_t m_offered = 0;
 };
 
-// Picks from candidates in order; false when `sorted` ran out while more were dropped.
+// Picks from candidates in order. A candidate passed over for the characters of one chosen
+// stands for it too: what lies inside it with its count says nothing more either.
 std::vector<Candidate> Choose(const std::vector<Candidate>& sorted) {
-    std::vector<Candidate> chosen;
+    std::vector<Candidate> chosen, shown;  // shown: chosen, and those listed through them
     for (const Candidate& c : sorted) {
         if (chosen.size() == kPolyAuditContexts) break;
-        bool redundant = false;
-        for (const Candidate& x : chosen) redundant |= x.count == c.count && Inside(c.w, x.w);
-        if (!redundant) chosen.push_back(c);
+        bool sameText = false, redundant = false;
+        for (const Candidate& x : chosen) sameText |= x.w.codes == c.w.codes;
+        for (const Candidate& x : shown) redundant |= x.count == c.count && Inside(c.w, x.w);
+        if (sameText) {
+            shown.push_back(c);
+        } else if (!redundant) {
+            chosen.push_back(c);
+            shown.push_back(c);
+        }
     }
     return chosen;
 }

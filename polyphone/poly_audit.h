@@ -29,7 +29,9 @@ struct PolyAuditChar {
     int64_t count = 0;     // uncovered occurrences
     // The three most frequent contexts: by count, then the longer, then by bytes; a context
     // lying inside one already chosen, with the character at the same place and the same
-    // count, says nothing more and is passed over.
+    // count, says nothing more and is passed over, and so is one with the same characters as
+    // one chosen (了 in 了了, first or second): each context is listed once, with the count
+    // of the character's place in it that comes first.
     std::vector<PolyAuditContext> contexts;
     bool operator==(const PolyAuditChar&) const = default;
 };

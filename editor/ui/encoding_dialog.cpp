@@ -59,6 +59,10 @@ QString Listed(const qdm::LostChar& lost) {
 }  // namespace
 
 QString ConversionStatus(const qdm::ConversionReport& report) {
+    if (report.from == qdm::Encoding::Gbk)
+        return QStringLiteral("已按所选选项载入 GBK 文本，改写换行 %1 处，替换 %2 个字符")
+            .arg(report.newlines)
+            .arg(report.unmappable);
     return QStringLiteral("已从 %1 转换为 GBK，替换 %2 个字符")
         .arg(Label(report.from))
         .arg(report.unmappable);
@@ -70,9 +74,15 @@ EncodingDialog::EncodingDialog(QWidget* parent, const QString& path, std::string
     setWindowTitle(QStringLiteral("文件编码转换"));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(QStringLiteral("“%1”不是 GBK 编码的文本，转换为 GBK 后载入。"
-                                            "原文件不会被改动。")
-                                 .arg(QFileInfo(path).fileName()));
+    const QString name = QFileInfo(path).fileName();
+    auto* intro =
+        new QLabel(detected == qdm::Encoding::Gbk
+                       ? QStringLiteral("“%1”看起来是 GBK 编码的文本。显示不对时请选择它的编码；"
+                                        "载入的文本与下面的预览相同。原文件不会被改动。")
+                             .arg(name)
+                       : QStringLiteral("“%1”不是 GBK 编码的文本，转换为 GBK 后载入。"
+                                        "原文件不会被改动。")
+                             .arg(name));
     intro->setWordWrap(true);
     layout->addWidget(intro);
 
@@ -156,9 +166,13 @@ void EncodingDialog::Preview() {
     const qdm::Encoding encoding = Chosen();
     m_result = ConfirmedText{};
     std::string error;
-    if (encoding == qdm::Encoding::Gbk && !options.t2s) {
+    if (encoding == qdm::Encoding::Gbk && !options.t2s && options.keepNewlines) {
         // GBK stays bytes, exactly as a GBK file opens: the caller loads them itself.
         m_result.report.from = qdm::Encoding::Gbk;
+        m_result.fileBytes = true;
+    } else if (encoding == qdm::Encoding::Gbk && !options.t2s) {
+        m_result.report.from = qdm::Encoding::Gbk;
+        m_result.text = qdm::GbkWithCrLf(m_bytes, m_result.report.newlines);
     } else if (!qdm::ConvertToGbk(m_bytes, encoding, options, m_result, error)) {
         m_t2s->setChecked(false);
         m_t2s->setEnabled(false);
@@ -174,9 +188,10 @@ void EncodingDialog::Preview() {
                      : QString()));
     m_listed->clear();
     for (const qdm::LostChar& lost : report.examples) m_listed->addItem(Listed(lost));
-    const bool raw = report.from == qdm::Encoding::Gbk && !options.t2s;
+    // As the text will load: a GBK text ends before its first NUL.
+    const std::string_view shown = m_result.fileBytes ? m_bytes : std::string_view(m_result.text);
     m_preview->setPlainText(
-        FirstLines(raw ? m_bytes.substr(0, m_bytes.find('\0')) : m_result.text));
+        FirstLines(report.from == qdm::Encoding::Gbk ? shown.substr(0, shown.find('\0')) : shown));
 }
 
 ConfirmedText EncodingDialog::TakeResult() {

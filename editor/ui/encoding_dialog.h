@@ -24,9 +24,13 @@ class QTimer;
 
 namespace qdm::ui {
 
-// The text as the user confirmed it: a GBK text and what it was converted from. When the user
-// keeps GBK, the text is empty: the file's own bytes are loaded, as for any GBK book.
-using ConfirmedText = qdm::Conversion;
+// The text as the user confirmed it: a GBK text and what it was converted from. A GBK file
+// with nothing to change is loaded from its own bytes, as any GBK book is (`fileBytes`, the
+// text empty); with the line breaks or Traditional characters to change, it comes as a text
+// like any other.
+struct ConfirmedText : qdm::Conversion {
+    bool fileBytes = false;
+};
 
 class IEncodingPrompter {
   public:
@@ -85,7 +89,8 @@ class QtEncodingPrompter : public IEncodingPrompter {
     QWidget* m_owner;
 };
 
-// "已从 UTF-8 转换为 GBK，替换 N 个字符": what the status bar says after a conversion.
+// "已从 UTF-8 转换为 GBK，替换 N 个字符": what the status bar says after a conversion (a GBK
+// text whose line breaks or characters were changed says so in its own words).
 QString ConversionStatus(const qdm::ConversionReport& report);
 
 }  // namespace qdm::ui

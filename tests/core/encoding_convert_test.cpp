@@ -202,6 +202,26 @@ TEST(EncodingConversion, GbkInputIsReturnedByteForByte) {
     EXPECT_EQ(out.report.newlines, 0);
 }
 
+TEST(EncodingConversion, GbkLineBreaksBecomeCrLfAndNothingElseChanges) {
+    const struct {
+        std::string in, out;
+        int64_t rewritten;
+    } cases[] = {
+        {"", "", 0},
+        {"a\nb\n", "a\r\nb\r\n", 2},
+        {"a\r\nb", "a\r\nb", 0},
+        {"a\rb\r", "a\r\nb\r\n", 2},
+        {"\r\r\n\n", "\r\n\r\n\r\n", 2},
+        {"\xB0\n\xB0\xA1\xFF\x80\n", "\xB0\r\n\xB0\xA1\xFF\x80\r\n", 2},  // a lone lead byte
+        {std::string("x\0\ny", 4), std::string("x\0\r\ny", 5), 1},
+    };
+    for (const auto& c : cases) {
+        int64_t rewritten = -1;
+        EXPECT_EQ(qdm::GbkWithCrLf(c.in, rewritten), c.out);
+        EXPECT_EQ(rewritten, c.rewritten);
+    }
+}
+
 TEST(EncodingConversion, TraditionalBecomesSimplifiedWhenAsked) {
     if (!qdm::T2sAvailable()) GTEST_SKIP() << "built without OpenCC";
     qdm::ConvertOptions options;

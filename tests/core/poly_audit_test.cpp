@@ -91,17 +91,25 @@ std::vector<PolyAuditChar> ReferenceAudit(const std::string& text,
             if (a.text.size() != b.text.size()) return a.text.size() > b.text.size();
             return a.text < b.text;
         });
-        std::vector<W> chosen;
+        // Each text once: a window with the characters of one chosen is listed through it,
+        // and what lies inside it with its count is passed over too.
+        std::vector<W> chosen, shown;
         for (const W& w : all) {
             if (chosen.size() == 3) break;
-            bool inside = false;
-            for (const W& x : chosen) {
+            bool sameText = false, inside = false;
+            for (const W& x : chosen) sameText |= x.text == w.text;
+            for (const W& x : shown) {
                 const int shift = x.before - w.before;
                 inside |= x.count == w.count && shift >= 0 &&
                           x.text.compare(2 * shift, w.text.size(), w.text) == 0 &&
                           2 * shift + w.text.size() <= x.text.size();
             }
-            if (!inside) chosen.push_back(w);
+            if (sameText) {
+                shown.push_back(w);
+            } else if (!inside) {
+                chosen.push_back(w);
+                shown.push_back(w);
+            }
         }
         PolyAuditChar c;
         c.ch = ch;
@@ -170,6 +178,19 @@ TEST(PolyAudit, CoversOnlyWhatProcessingReplacesInItsOrder) {
         for (const std::string& s : c.counted) want.push_back(s);
         EXPECT_EQ(want, counted) << c.dict;
     }
+}
+
+TEST(PolyAudit, EachContextIsListedOnceWhereverTheCharacterStandsInIt) {
+    const qdm::PolyReadingTable table = SmallTable();
+    // 行 stands first and second in 行行: two places, one context.
+    const std::string text = gbk::Lit("行行，行行，行行，银行，银行，行长");
+    const auto got = qdm::AuditPolyphones({text}, Dict(""), table);
+    ASSERT_FALSE(got.empty());
+    ASSERT_EQ(got[0].ch, gbk::Lit("行"));
+    std::vector<std::string> contexts;
+    for (const PolyAuditContext& k : got[0].contexts)
+        contexts.push_back(gbk::ToUtf8(k.text) + " " + std::to_string(k.count));
+    EXPECT_EQ(contexts, (std::vector<std::string>{"行行 3", "银行 2", "行长 1"}));
 }
 
 TEST(PolyAudit, LinePrintsReadingsCountAndContextsWithGroupedDigits) {

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -13,6 +14,7 @@
 #include "app/recent_files.h"
 #include "app/view.h"
 #include "editor/edit_box.h"
+#include "editor/encoding_convert.h"
 #include "harness.h"
 
 namespace {
@@ -184,6 +186,77 @@ TEST(EncodingOnOpen, ReopeningAModifiedTextAsksFirstAndCancelKeepsIt) {
     ed.prompter.answers = {1};  // 不保存
     ed.Run(ID_FILE_REOPEN_ENCODING);
     EXPECT_EQ(ed.model().Text(), G("其徼"));
+}
+
+// 學習之 / 說話, LF line breaks, in each encoding the dialog offers.
+struct EncodedBook {
+    qdm::Encoding encoding;
+    std::string bytes;
+};
+const EncodedBook kTraditional[] = {
+    {qdm::Encoding::Gbk, "\x8C\x57\xC1\x95\xD6\xAE\n\xD5\x66\xD4\x92\n"},
+    {qdm::Encoding::Utf8, "\xE5\xAD\xB8\xE7\xBF\x92\xE4\xB9\x8B\n\xE8\xAA\xAA\xE8\xA9\xB1\n"},
+    {qdm::Encoding::Utf16Le, std::string("\x78\x5B\xD2\x7F\x4B\x4E\n\0\xAA\x8A\x71\x8A\n\0", 14)},
+    {qdm::Encoding::Utf16Be, std::string("\x5B\x78\x7F\xD2\x4E\x4B\0\n\x8A\xAA\x8A\x71\0\n", 14)},
+    {qdm::Encoding::Gb18030, "\x8C\x57\xC1\x95\xD6\xAE\n\xD5\x66\xD4\x92\n"},
+    {qdm::Encoding::Big5, "\xBE\xC7\xB2\xDF\xA4\xA7\n\xBB\xA1\xB8\xDC\n"},
+};
+
+QString Heading(EncodingDialog& dialog) {
+    return dialog.findChildren<QLabel*>().value(0)->text();
+}
+
+TEST(EncodingDialogLoad, TheLoadedTextIsThePreviewForEveryEncodingGbkIncluded) {
+    const bool t2s = qdm::T2sAvailable();
+    struct Case {
+        qdm::Encoding encoding;
+        bool crlf, t2s;
+        const char* text;  // what the preview shows and the editor then holds (UTF-8)
+    };
+    std::vector<Case> cases;
+    for (const EncodedBook& book : kTraditional)
+        cases.push_back(
+            {book.encoding, true, t2s, t2s ? "学习之\r\n说话\r\n" : "學習之\r\n說話\r\n"});
+    cases.push_back({qdm::Encoding::Gbk, false, false, "學習之\n說話\n"});
+    if (t2s) cases.push_back({qdm::Encoding::Gbk, false, true, "学习之\n说话\n"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(qdm::EncodingLabel(c.encoding)) + (c.crlf ? " crlf" : "") +
+                     (c.t2s ? " t2s" : ""));
+        Editor ed;
+        const auto book =
+            std::find_if(std::begin(kTraditional), std::end(kTraditional),
+                         [&](const EncodedBook& b) { return b.encoding == c.encoding; });
+        const QString path = ed.Path("book.txt");
+        WriteFile(path, book->bytes);
+        QString preview, heading;
+        qdm::Encoding detected = qdm::Encoding::Gbk;
+        ed.encoding.answer = [&](EncodingDialog& dialog) {
+            SelectEncoding(dialog, c.encoding);
+            dialog.CrLfBox().setChecked(c.crlf);
+            dialog.T2sBox().setChecked(c.t2s);
+            preview = dialog.PreviewText();
+            heading = Heading(dialog);
+            return true;
+        };
+        ed.files.answers = {path};
+        ASSERT_TRUE(ed.Run(ID_FILE_OPEN));
+        ed.encoding.requests.clear();
+        ASSERT_TRUE(ed.Run(ID_FILE_REOPEN_ENCODING));
+        ASSERT_EQ(ed.encoding.requests.size(), 1u);
+        detected = ed.encoding.requests[0].detected;
+
+        EXPECT_EQ(ed.model().Text(), G(c.text));
+        EXPECT_EQ(preview, U(std::string(ed.model().Text()))
+                               .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        EXPECT_EQ(ed.Shown(), ed.ModelShown());
+        EXPECT_EQ(heading.contains(QStringLiteral("不是 GBK")), detected != qdm::Encoding::Gbk)
+            << heading.toStdString();
+        EXPECT_EQ(ed.model().GetFilePath(), path.toStdString());
+        if (c.encoding == qdm::Encoding::Gbk && c.crlf && !c.t2s) {
+            EXPECT_EQ(ed.Status(),
+                      QStringLiteral("已按所选选项载入 GBK 文本，改写换行 2 处，替换 0 个字符"));
+        }
+    }
 }
 
 TEST(EncodingDialogKeys, EnterConvertsAndEscapeCancels) {

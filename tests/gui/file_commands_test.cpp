@@ -1,9 +1,16 @@
 // Open, Save, Save As and New on real files in a temporary directory.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDevice>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -52,12 +59,35 @@ TEST(FileCommands, OpenSaveSaveAsAndNewFollowTheStateTable) {
     EXPECT_EQ(ReadFile(ed.Path("c/x.qdm")), ed.model().Text());
     EXPECT_EQ(Caption(ed), QStringLiteral("x.qdm"));
 
-    ed.Key(Qt::Key_N, Qt::ControlModifier);  // New: the introduction, nothing else changes
+    ed.Key(Qt::Key_N, Qt::ControlModifier);  // New: the introduction, in no file
     EXPECT_EQ(ed.model().Text().substr(0, 1), "\t");
-    EXPECT_EQ(Caption(ed), QStringLiteral("x.qdm"));
-    EXPECT_EQ(ed.model().GetFilePath(), ed.Path("c/x.qdm").toStdString());
+    EXPECT_EQ(Caption(ed), kDefaultCaption);
+    EXPECT_TRUE(ed.model().GetFilePath().empty());
     EXPECT_TRUE(ed.prompter.boxes.empty());
     EXPECT_EQ(ed.Shown(), ed.ModelShown());
+}
+
+TEST(FileCommands, SaveAfterNewAsksForANameAndLeavesThePreviousBookAlone) {
+    Editor ed;
+    const QString qdm = ed.Path("book.qdm");
+    WriteFile(qdm, kBook);
+    ed.files.answers = {qdm};
+    ASSERT_TRUE(ed.Run(ID_FILE_OPEN));
+    ASSERT_TRUE(ed.Run(ID_FILE_NEW));
+    EXPECT_FALSE(ed.Enabled(ID_FILE_REOPEN_ENCODING));  // there is no file to reopen
+
+    ed.files.answers = {QString()};  // the save dialog is cancelled
+    ASSERT_TRUE(ed.Run(ID_FILE_SAVE));
+    ASSERT_EQ(ed.files.requests.size(), 2u);
+    EXPECT_EQ(ed.files.requests[1].mode, FileDialogRequest::Save);
+    EXPECT_EQ(ed.files.requests[1].directory, ed.Path(""));  // where the last book was
+    EXPECT_EQ(ReadFile(qdm), kBook);
+
+    ed.files.answers = {ed.Path("new.qdm")};
+    ASSERT_TRUE(ed.Run(ID_FILE_SAVE));
+    EXPECT_EQ(ReadFile(ed.Path("new.qdm")), ed.model().Text());
+    EXPECT_EQ(ReadFile(qdm), kBook);
+    EXPECT_EQ(Caption(ed), QStringLiteral("new.qdm"));
 }
 
 TEST(FileCommands, DialogsOfferTheirFiltersAndDefaultExtension) {
@@ -214,6 +244,59 @@ TEST(Startup, AFileOnTheCommandLineOpensAsOpenWouldOpenIt) {
     EXPECT_EQ(ed.model().Text(), kBook);
     EXPECT_EQ(Caption(ed), QStringLiteral("书.txt"));
     EXPECT_EQ(RecentFiles().Files().value(0), path);
+}
+
+// A reader the editor left waiting on `fifo` gets an end of file after a second, so a
+// regression fails the test instead of hanging it.
+class FifoGuard {
+  public:
+    explicit FifoGuard(const QString& fifo)
+        : m_path(QFile::encodeName(fifo).toStdString()), m_thread([this] { Run(); }) {}
+    ~FifoGuard() {
+        m_done = true;
+        m_thread.join();
+    }
+
+  private:
+    void Run() {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (!m_done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (std::chrono::steady_clock::now() < until) continue;
+            const int fd = ::open(m_path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+    }
+    std::string m_path;
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+TEST(FileCommands, AFifoOnTheCommandLineOrInTheRecentListIsRefusedWithinASecond) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    FifoGuard guard(fifo);
+    const QString refusal = QStringLiteral("无法打开文件“%1”：\n不是普通文件").arg(fifo);
+
+    QElapsedTimer clock;
+    clock.start();
+    Editor ed({fifo});
+    EXPECT_LT(clock.elapsed(), 1000);
+    ASSERT_EQ(ed.prompter.boxes.size(), 1u);
+    EXPECT_TRUE(ed.prompter.boxes[0].text.startsWith(refusal))
+        << ed.prompter.boxes[0].text.toStdString();
+    EXPECT_EQ(Caption(ed), kDefaultCaption);
+    EXPECT_TRUE(ed.model().GetFilePath().empty());
+
+    ed.app().Recent().Add(fifo);
+    clock.restart();
+    ASSERT_TRUE(ed.Run(ID_FILE_MRU_FILE1));
+    EXPECT_LT(clock.elapsed(), 1000);
+    ASSERT_EQ(ed.prompter.boxes.size(), 2u);
+    EXPECT_TRUE(ed.prompter.boxes[1].text.startsWith(refusal));
+    EXPECT_FALSE(ed.app().Recent().Files().contains(fifo));
+    EXPECT_EQ(Caption(ed), kDefaultCaption);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ std::optional<QString> FileDialogs::Choose(const qdm::ui::FileDialogRequest& req
 std::optional<qdm::ui::FontChoice> AppearanceDialogs::ChooseFont(
     const qdm::ui::FontRequest& request) {
     fontRequests.push_back(request);
-    return font;
+    return fontDialog ? fontDialog->ChooseFont(request) : font;
 }
 
 std::optional<uint32_t> AppearanceDialogs::ChooseColor(uint32_t initial) {

@@ -65,6 +65,8 @@ struct AppearanceDialogs : qdm::ui::IAppearanceDialogs {
     std::vector<uint32_t> colorRequests;
     std::optional<qdm::ui::FontChoice> font;
     std::optional<uint32_t> color;
+    // When set, the font dialog is this one (the real dialog, answered by the test).
+    qdm::ui::IAppearanceDialogs* fontDialog = nullptr;
     std::optional<qdm::ui::FontChoice> ChooseFont(const qdm::ui::FontRequest& request) override;
     std::optional<uint32_t> ChooseColor(uint32_t initial) override;
 };

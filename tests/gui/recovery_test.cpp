@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +25,7 @@
 #include "app/view.h"
 #include "editor/edit_box.h"
 #include "harness.h"
+#include "polyphone_test_util.h"
 
 namespace {
 
@@ -158,9 +161,11 @@ TEST_F(Recovery, AKilledEditorsTextIsOfferedAndRestoredExactly) {
     Editor ed({}, StateDir(), {kYes});
     ASSERT_EQ(ed.prompter.questions.size(), 1u);
     const guitest::Question& q = ed.prompter.questions[0];
-    const QRegularExpression shape(QStringLiteral("^发现未保存的文本 \\((.{19})\\)，是否恢复\\?$"));
+    const QRegularExpression shape(
+        QStringLiteral("^发现未保存的文本 \\((.{19})\\)，是否恢复\\?\n原文件：(.*)$"));
     const QRegularExpressionMatch m = shape.match(q.text);
     ASSERT_TRUE(m.hasMatch()) << q.text.toStdString();
+    EXPECT_EQ(m.captured(2), book);
     const QDateTime when =
         QDateTime::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     EXPECT_LE(std::abs(when.secsTo(now)), 60);
@@ -198,11 +203,11 @@ TEST_F(Recovery, SigtermKeepsTheTextAndEndsTheEditor) {
 }
 
 // Texts planted as an editor that ended without a clean exit leaves them.
-void Leave(const QString& dir, const std::string& text) {
+void Leave(const QString& dir, const std::string& text, const qdm::RecoveryOrigin& origin = {}) {
     qdm::IoStatus status;
     auto file = qdm::RecoveryFile::Create(dir.toStdString(), status);
     ASSERT_TRUE(file) << status.Describe();
-    ASSERT_TRUE(file->WriteNow(text, {}));
+    ASSERT_TRUE(file->WriteNow(text, origin));
 }
 
 TEST_F(Recovery, AClosedQuestionKeepsTheTextAndNoDeletesIt) {
@@ -219,6 +224,48 @@ TEST_F(Recovery, AClosedQuestionKeepsTheTextAndNoDeletesIt) {
     }
     Editor ed({}, StateDir(), {});
     EXPECT_TRUE(ed.prompter.questions.empty());
+}
+
+// The real question box, as a user meets it at start-up.
+TEST_F(Recovery, EscapeOrTheCloseBoxOnTheRealQuestionKeepsTheTextForTheNextStart) {
+    const std::string book = Path(QStringLiteral("书.txt")).toStdString();
+    Leave(StateDir(), "left", {book, "书.txt"});
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "the close box");
+        QString asked;
+        int tries = 0;
+        polytest::ModalUser user([&](QDialog* d) {
+            auto* box = qobject_cast<QMessageBox*>(d);
+            if (!box) return false;
+            if (++tries > 1) {  // still open: answer 否, which the count below shows
+                box->buttons().at(1)->click();
+                return true;
+            }
+            asked = box->text();
+            if (escape)
+                QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Escape);
+            else
+                box->close();
+            return false;
+        });
+        FileDialogs files;
+        AppearanceDialogs appearance;
+        EncodingPrompter encoding;
+        {
+            CmkedApp app(Services{nullptr, &files, &appearance, nullptr, &encoding},
+                         StateDir().toStdString());
+            app.InitInstance({});
+            EXPECT_FALSE(app.View().m_edit.IsModified());
+        }
+        EXPECT_EQ(tries, 1);
+        EXPECT_TRUE(asked.endsWith(QStringLiteral("\n原文件：") + QString::fromStdString(book)))
+            << asked.toStdString();
+        std::vector<qdm::LeftRecovery> left = qdm::FindLeftRecoveries(StateDir().toStdString());
+        ASSERT_EQ(left.size(), 1u);
+        std::string text;
+        ASSERT_TRUE(left[0].Load(text));
+        EXPECT_EQ(text, "left");
+    }
 }
 
 TEST_F(Recovery, AnotherRunningEditorsTextIsLeftAlone) {

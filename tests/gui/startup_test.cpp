@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFontDialog>
 #include <QLabel>
 #include <QProcess>
 #include <QStatusBar>
@@ -14,6 +15,7 @@
 #include "editor/edit_box.h"
 #include "editor/ui/edit_widget.h"
 #include "harness.h"
+#include "polyphone_test_util.h"
 
 namespace {
 
@@ -94,6 +96,32 @@ TEST(Appearance, TheFontDialogStartsFromTheDescriptionAndOnlyFaceAndSizeApply) {
     EXPECT_EQ(ed.widget().font().pointSizeF(), 20.5);
     EXPECT_FALSE(ed.widget().font().bold());
     EXPECT_EQ(ed.appearance.fontRequests.size(), 2u);
+}
+
+TEST(Appearance, OkInTheFontDialogWithoutChangesShowsAndKeepsTheSize) {
+    for (const int32_t size : {150, 90, 120, 240, 360}) {
+        SCOPED_TRACE(size);
+        Editor ed;
+        ed.appearance.font = FontChoice{QStringLiteral("宋体"), size};
+        ASSERT_TRUE(ed.Run(ID_FONT));
+        QtAppearanceDialogs real(&ed.frame());
+        ed.appearance.fontDialog = &real;
+        for (int ok = 0; ok < 3; ++ok) {
+            int shown = 0;
+            polytest::ModalUser user([&](QDialog* d) {
+                auto* dialog = qobject_cast<QFontDialog*>(d);
+                if (!dialog) return false;
+                shown = dialog->currentFont().pointSize();
+                dialog->accept();
+                return true;
+            });
+            ASSERT_TRUE(ed.Run(ID_FONT));
+            EXPECT_EQ(shown * 10, size);
+            EXPECT_EQ(ed.model().m_fontSize, size);
+            EXPECT_EQ(ed.widget().font().pointSizeF() * 10, size);
+        }
+        EXPECT_EQ(ed.appearance.fontRequests.back().height, qdm::FontDialogHeight(size));
+    }
 }
 
 TEST(Appearance, TheColourDialogChangesTheTextColourOnly) {

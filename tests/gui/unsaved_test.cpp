@@ -168,7 +168,7 @@ TEST(Unsaved, ATextThatOnlyRanThroughCommandsThatChangedNothingIsNotAskedFor) {
     ed.Run(ID_FILE_NEW);
     EXPECT_TRUE(ed.prompter.questions.empty());
     EXPECT_TRUE(ShowsIntroduction(ed));
-    EXPECT_EQ(Caption(ed), QStringLiteral("a.txt"));
+    EXPECT_EQ(Caption(ed), QStringLiteral("QDM文件编辑器---Norvane科技有限公司"));
 }
 
 }  // namespace
