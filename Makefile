@@ -6,7 +6,7 @@ WERROR   ?= OFF
 CMAKE_FLAGS ?=
 PREFIX   ?=
 
-.PHONY: deps build run test sanitize bench format format-check install package clean
+.PHONY: deps build run test sanitize bench format format-check install package package-check clean
 
 deps:
 	@scripts/install-deps
@@ -36,6 +36,9 @@ install: build
 
 package: build
 	@cd $(BUILD) && cpack -G DEB
+
+package-check: package
+	@scripts/check-package $(BUILD)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
