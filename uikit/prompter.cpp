@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "editor/codec.h"
+#include "uikit/window_place.h"
 
 namespace qdm::ui {
 
@@ -15,6 +16,7 @@ void QtPrompter::Message(const QString& text, const QString& caption) {
 void QtPrompter::MessageFor(QWidget* owner, const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner ? owner : m_owner);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    PlaceOver(&box, owner ? owner : m_owner);
     box.exec();
 }
 
@@ -26,6 +28,7 @@ int QtPrompter::Ask(const QString& text, const QString& caption, const QStringLi
     for (const QString& b : buttons) pushed << box.addButton(b, QMessageBox::ActionRole);
     if (!pushed.isEmpty()) box.setDefaultButton(pushed.first());
     if (escape >= 0 && escape < pushed.size()) box.setEscapeButton(pushed[escape]);
+    PlaceOver(&box, m_owner);
     box.exec();
     const int chosen = static_cast<int>(pushed.indexOf(box.clickedButton()));
     return chosen >= 0 ? chosen : escape;
