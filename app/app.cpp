@@ -15,6 +15,7 @@
 #include "editor/ui/encoding_dialog.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
+#include "uikit/window_place.h"
 
 namespace qdm::ui {
 
@@ -67,6 +68,11 @@ bool CmkedApp::InitInstance(const QStringList& args) {
         m_frame->resize(screen->availableSize() * 3 / 4);
     View().OnInitialUpdate();
     m_frame->UpdateCommandUI();
+    m_frame->WidenForToolBar();
+    // In the middle of the screen rather than wherever it would land: the questions of
+    // start-up (a kept text, a book's encoding) are centred on it before it has been placed.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        CentreOn(m_frame.get(), screen->availableGeometry());
 
     // Shown before the book comes in: the edit area takes its width from an empty text. A
     // width change over a big text has the widget create a layout for every line (hundreds of

@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -101,6 +103,16 @@ void CMainFrame::FitToView(const QSize& size) {
     const int dw = std::max(0, view.width() - size.width());
     const int dh = std::max(0, view.height() - size.height());
     if (dw > 0 || dh > 0) resize(width() - dw, height() - dh);
+}
+
+void CMainFrame::WidenForToolBar() {
+    if (m_toolBar->isHidden() || isMaximized() || isFullScreen()) return;
+    // The toolbar area's margins come on top of the bar's own size.
+    const int need =
+        m_toolBar->sizeHint().width() + 2 * style()->pixelMetric(QStyle::PM_ToolBarFrameWidth) + 8;
+    const QScreen* s = screen();
+    const int room = s ? s->availableGeometry().width() - 16 : need;
+    if (width() < need) resize(std::min(need, room), height());
 }
 
 // Exit and the close box both end here.

@@ -30,6 +30,10 @@ class CMainFrame : public QMainWindow {
     const CommandTarget& Commands() const { return m_commands; }
     QAction* Action(int id) const;
     QToolBar* ToolBar() const { return m_toolBar; }
+    // Wide enough for every toolbar button where the screen allows: none hides behind the
+    // toolbar's overflow button (a window of three quarters of a screen at a large scale
+    // factor is too narrow for them).
+    void WidenForToolBar();
     QLabel* MessagePane() const { return m_messagePane; }
     OutlineDock& Outline() const { return *m_outline; }
     TagHighlighter& Highlighter() const { return *m_highlighter; }

@@ -54,6 +54,9 @@ QMenu* CMainFrame::BuildMenu(QMenu* menu, const MenuEntry& popup) {
                 m_fileMenu = menu;
                 m_recentPlaceholder = menu->addAction(QString::fromUtf8(e.title));
                 m_recentPlaceholder->setEnabled(false);
+                // The grey entry stands for the recent files: it prompts as they do.
+                m_recentPlaceholder->setStatusTip(
+                    QString::fromUtf8(FindCommand(ID_FILE_MRU_FILE1)->prompt));
                 break;
         }
     }

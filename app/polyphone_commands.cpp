@@ -1,5 +1,6 @@
 #include "app/polyphone_commands.h"
 
+#include <QTextCursor>
 #include <memory>
 
 #include "app/command_ids.h"
@@ -20,6 +21,7 @@
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 #include "uikit/qt_text.h"
+#include "uikit/window_place.h"
 
 namespace qdm::ui {
 namespace {
@@ -47,6 +49,7 @@ QString ChooseFile(const PolyCommandHost& host) {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Open;
     request.filters = BookFileFilters();
+    request.directory = host.directory;
     return host.files->Choose(request).value_or(QString());
 }
 
@@ -54,6 +57,7 @@ QString ChooseFolder(const PolyCommandHost& host) {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Folder;
     request.title = QLit("请选择书籍目录...");
+    request.directory = host.directory;
     return host.files->Choose(request).value_or(QString());
 }
 
@@ -87,6 +91,19 @@ void SelectNext(CEditBox& edit, const std::string& context) {
     if (at == gbk::npos) return;
     edit.SetSelection(static_cast<int32_t>(at), static_cast<int32_t>(at + context.size()));
     edit.ScrollToCaret();
+}
+
+// The occurrence near the top of the edit area, and the dialog off it, so the user sees
+// both.
+void ShowBeside(EditWidget& widget, QWidget* dialog) {
+    widget.ShowCaretNearTop();
+    if (!dialog || !dialog->isVisible()) return;
+    QTextCursor from = widget.textCursor();
+    QTextCursor to = from;
+    from.setPosition(from.selectionStart());
+    to.setPosition(to.selectionEnd());
+    const QRect spot = widget.cursorRect(from).united(widget.cursorRect(to));
+    KeepInSight(dialog, QRect(widget.viewport()->mapToGlobal(spot.topLeft()), spot.size()));
 }
 
 }  // namespace
@@ -165,7 +182,10 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
         ReadTextFile(path, starter);
     CDialogPolyAudit* shown = nullptr;
     CDialogPolyAudit::Hooks hooks;
-    hooks.jump = [&host](const std::string& context) { SelectNext(*host.edit, context); };
+    hooks.jump = [&host, &shown](const std::string& context) {
+        SelectNext(*host.edit, context);
+        if (host.widget) ShowBeside(*host.widget, shown);
+    };
     hooks.add = [&](const std::string& context) {
         CDialogDuoyinziSet settings(*dict, BoxesOf(host.prompter), shown);
         settings.Prefill(
@@ -184,8 +204,10 @@ void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompt
         PolyCommandHost h;
         h.owner = &view;
         h.edit = &view.m_edit;
+        h.widget = &view.Editor();
         h.prompter = prompter;
         h.files = files;
+        h.directory = view.DialogDirectory();
         return h;
     };
     commands.On(ID_POLYPHONE_SETTINGS, [host] { OnPolyphoneSettings(host()); });

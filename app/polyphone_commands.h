@@ -3,6 +3,7 @@
 // text, the run over one chosen file, the run over a directory tree and the check of which
 // polyphonic characters of the text the dictionary leaves alone. They speak
 // to the user through the window's prompter and file dialogs, which tests answer.
+#include <QString>
 #include <string>
 
 #include "polyphone/poly_dict.h"
@@ -16,6 +17,7 @@ class CEditBox;
 
 namespace qdm::ui {
 class CommandTarget;
+class EditWidget;
 class CmkedView;
 class IFileDialogs;
 class IPrompter;
@@ -26,9 +28,11 @@ namespace qdm::ui {
 struct PolyCommandHost {
     QWidget* owner = nullptr;       // the view: parent of the dialogs
     CEditBox* edit = nullptr;       // the editor's text
+    EditWidget* widget = nullptr;   // where it is shown; null: nowhere
     IPrompter* prompter = nullptr;  // null: real boxes
     IFileDialogs* files = nullptr;  // the file and folder choosers
     std::string dictPath;           // empty: the dictionary beside the executable
+    QString directory;              // where the file and folder choosers start
 };
 
 // The run over the whole text of `edit` in the progress dialog. On OK the text is replaced

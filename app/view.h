@@ -76,11 +76,14 @@ class CmkedView : public QWidget {
     void OnColor();
     void OnEditUndo();
     void OnEditRedo();
-    // 查找 (replace = false) and 替换: the one 查找和替换 dialog.
-    void OnEditFind(bool replace);
+    // 查找 and 替换: the one 查找和替换 dialog.
+    void OnEditFind();
     // F3 and Shift+F3: the last search again; the dialog when there was none.
     void OnFindAgain(bool backward);
     void OnEditGoTo();
+
+    // Where a file dialog starts: the current book's folder, else the last one used.
+    QString DialogDirectory() const;
 
     // The dialogs while they exist (created on first use), for tests.
     FindReplaceDialog* FindDialog() const { return m_findDialog; }
@@ -111,7 +114,6 @@ class CmkedView : public QWidget {
     void LoadGbk(const QString& path, std::string_view bytes);
     // Tells the window when the modified state has changed.
     void RefreshModified();
-    QString DialogDirectory() const;
     void Box(std::string_view gbkText, const char* captionUtf8);
     void Box(const QString& text, const QString& caption);
 

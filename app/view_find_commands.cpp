@@ -25,8 +25,8 @@ void CmkedView::RegisterFindCommands() {
         m_edit.CanRedo(&why);
         emit statusMessage(QFromGbk(why));
     };
-    m_commands.On(ID_EDIT_FIND, [this] { OnEditFind(false); });
-    m_commands.On(ID_EDIT_REPLACE, [this] { OnEditFind(true); });
+    m_commands.On(ID_EDIT_FIND, [this] { OnEditFind(); });
+    m_commands.On(ID_EDIT_REPLACE, [this] { OnEditFind(); });
     m_commands.On(ID_EDIT_REPEAT, [this] { OnFindAgain(false); });
     m_commands.On(ID_EDIT_FIND_PREVIOUS, [this] { OnFindAgain(true); });
     m_commands.On(ID_EDIT_GOTO, [this] { OnEditGoTo(); });
@@ -42,13 +42,13 @@ void CmkedView::OnEditRedo() {
     if (!result.ok) emit statusMessage(QFromGbk(result.message));
 }
 
-void CmkedView::OnEditFind(bool replace) {
+void CmkedView::OnEditFind() {
     if (!m_findDialog) m_findDialog = new FindReplaceDialog(*m_find, this);
-    m_findDialog->Present(replace, m_editor->textCursor().selectedText());
+    m_findDialog->Present(m_editor->textCursor().selectedText());
 }
 
 void CmkedView::OnFindAgain(bool backward) {
-    if (!m_find->Repeat(backward)) OnEditFind(false);
+    if (!m_find->Repeat(backward)) OnEditFind();
 }
 
 void CmkedView::OnEditGoTo() {
@@ -80,6 +80,7 @@ void CmkedView::GoTo(bool section, int number) {
         m_edit.SetSelection(at, at);
         m_edit.ScrollToCaret();
     }
+    m_editor->ShowCaretNearTop();
     m_editor->setFocus(Qt::OtherFocusReason);
 }
 

@@ -55,6 +55,32 @@ std::vector<std::string> NewPolyRows(const std::vector<std::string_view>& have,
     return rows;
 }
 
+std::vector<size_t> ShadowedPolyRows(const std::vector<std::string_view>& have,
+                                     const std::vector<std::string>& added,
+                                     std::vector<std::string>* by) {
+    const std::unordered_set<std::string_view> words(have.begin(), have.end());
+    std::vector<size_t> shadowed;
+    std::string_view word, replacement;
+    for (size_t i = 0; i < added.size(); ++i) {
+        if (!SplitEntry(added[i], word, replacement)) continue;
+        // Words are a few characters long: every part of one that starts and ends on a
+        // character boundary is looked up.
+        std::vector<size_t> bounds;
+        for (size_t at = 0; at < word.size(); at += gbk::CharLen(word, at)) bounds.push_back(at);
+        bounds.push_back(word.size());
+        std::string_view found;
+        for (size_t a = 0; a + 1 < bounds.size() && found.empty(); ++a)
+            for (size_t b = a + 1; b < bounds.size() && found.empty(); ++b) {
+                const std::string_view part = word.substr(bounds[a], bounds[b] - bounds[a]);
+                if (part.size() < word.size() && words.count(part)) found = part;
+            }
+        if (found.empty()) continue;
+        shadowed.push_back(i);
+        if (by) by->emplace_back(found);
+    }
+    return shadowed;
+}
+
 IoStatus MergeIntoPolyFile(const std::string& path, std::string_view incoming,
                            PolyMergeCount& count) {
     return EditPolyDict(path, true, [&](PolyDictText& text) {

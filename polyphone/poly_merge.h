@@ -21,6 +21,14 @@ struct PolyMergeCount {
 std::vector<std::string> NewPolyRows(const std::vector<std::string_view>& have,
                                      std::string_view incoming, PolyMergeCount& count);
 
+// The rows of `added` (as NewPolyRows makes them) that can never take effect after `have`:
+// entries are applied in order, and a word of `have` found inside a row's word (a shorter
+// "行" before "银行") has changed the text before the row's turn comes. Indices, ascending;
+// the first shadowing word of each goes to `by` when given.
+std::vector<size_t> ShadowedPolyRows(const std::vector<std::string_view>& have,
+                                     const std::vector<std::string>& added,
+                                     std::vector<std::string>* by = nullptr);
+
 // The words of the valid entries among `lines`.
 std::vector<std::string_view> PolyWords(const std::vector<std::string_view>& lines);
 

@@ -1,11 +1,45 @@
 #include "uikit/file_dialogs.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 
 namespace qdm::ui {
+namespace {
+
+// The size, type and date columns in Chinese: Qt writes them in the system's locale (the C
+// locale gives "bytes" and English month names) and its Chinese translation has no "Folder"
+// nor "%1 File". The default locale is Chinese (translations.h).
+class ChineseColumns : public QIdentityProxyModel {
+  public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || index.column() < 1 || index.column() > 3)
+            return QIdentityProxyModel::data(index, role);
+        const QFileInfo info = files->fileInfo(mapToSource(index));
+        const QLocale locale;
+        switch (index.column()) {
+            case 1:
+                return info.isDir() ? QIdentityProxyModel::data(index, role)
+                                    : QVariant(locale.formattedDataSize(info.size()));
+            case 2:
+                if (info.isDir()) return QStringLiteral("文件夹");
+                return info.suffix().isEmpty() ? QStringLiteral("文件")
+                                               : info.suffix() + QStringLiteral(" 文件");
+            default:
+                return locale.toString(info.lastModified(), QLocale::ShortFormat);
+        }
+    }
+};
+
+}  // namespace
 
 std::optional<QString> QtFileDialogs::Choose(const FileDialogRequest& request) {
     QFileDialog dialog(m_owner);
+    dialog.setProxyModel(
+        new ChineseColumns(&dialog));  // Qt's own dialog; a native one is the desktop's
     const bool save = request.mode == FileDialogRequest::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "editor/codec.h"
+#include "uikit/window_place.h"
 
 namespace qdm::ui {
 namespace {
@@ -37,6 +38,7 @@ void QtPrompter::Message(const QString& text, const QString& caption) {
 void QtPrompter::MessageFor(QWidget* owner, const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner ? owner : m_owner);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    PlaceOver(&box, owner ? owner : m_owner);
     box.exec();
 }
 
@@ -52,6 +54,7 @@ int QtPrompter::Ask(const QString& text, const QString& caption, const QStringLi
         box.setEscapeButton(pushed[escape]);
     else
         box.installEventFilter(&closer);
+    PlaceOver(&box, m_owner);
     box.exec();
     const int chosen = static_cast<int>(pushed.indexOf(box.clickedButton()));
     return chosen >= 0 ? chosen : escape;

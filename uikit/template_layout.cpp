@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -14,6 +16,20 @@ QFont TemplateFont(const QStringList& faces, int points) {
     QFont font;
     font.setFamilies(faces);
     font.setPointSize(points);
+    return font;
+}
+
+QFont FitOnScreen(QFont font, int cx, int cy, const QWidget* dialog) {
+    const QScreen* screen = dialog->screen() ? dialog->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return font;
+    // Room for the window's frame and title bar.
+    const QSize room = screen->availableGeometry().size() - QSize(16, 40);
+    constexpr int kSmallest = 6;
+    while (font.pointSize() > kSmallest) {
+        const QSize need = qdm::ui::DialogUnits(font, 0, 0, cx, cy).size();
+        if (need.width() <= room.width() && need.height() <= room.height()) break;
+        font.setPointSize(font.pointSize() - 1);
+    }
     return font;
 }
 
@@ -39,7 +55,10 @@ void TemplateLayout::Fit(int cx, int cy) const {
     QSize size = qdm::ui::DialogUnits(m_dialog->font(), 0, 0, cx, cy).size();
     const int margin = qdm::ui::DialogUnits(m_dialog->font(), 0, 0, 7, 7).width();
     for (const QWidget* child : m_dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (!child->isWindow())
+        // A control hidden on purpose (shown only later) takes no room yet.
+        const bool hidden =
+            child->testAttribute(Qt::WA_WState_ExplicitShowHide) && child->isHidden();
+        if (!child->isWindow() && !hidden)
             size = size.expandedTo(
                 QSize(child->geometry().right() + margin, child->geometry().bottom() + margin));
     }

@@ -6,6 +6,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <algorithm>
 
 #include "editor/codec.h"
 #include "editor/ui/unit_text.h"
@@ -29,6 +33,18 @@ bool TypesText(const QKeyEvent* e) {
 }
 
 }  // namespace
+
+void EditWidget::ShowCaretNearTop() {
+    constexpr int kLinesAbove = 2;
+    ensureCursorVisible();  // across, for a long line
+    const QTextCursor caret = textCursor();
+    const QTextBlock block = caret.block();
+    // The scroll bar counts lines as shown: a wrapped block takes several.
+    int line = block.firstLineNumber();
+    if (const QTextLayout* layout = block.layout(); layout && layout->lineCount() > 0)
+        line += layout->lineForTextPosition(caret.positionInBlock()).lineNumber();
+    verticalScrollBar()->setValue(std::max(0, line - kLinesAbove));
+}
 
 EditWidget::EditWidget(CEditBox& model, QWidget* parent) : QPlainTextEdit(parent), m_model(model) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);

@@ -20,6 +20,9 @@ class EditWidget : public QPlainTextEdit {
     ModelMirror& Mirror() { return *m_mirror; }
     // Draws with the model's font and colours again (after its text colour was set).
     void ApplyAppearance();
+    // Scrolls so that the caret's line stands near the top of the area, with a little of
+    // the text before it: where a jump lands, the reader goes on downwards.
+    void ShowCaretNearTop();
     // The context menu a right click at `pos` opens; the caller owns it.
     QMenu* CreateContextMenu(const QPoint& pos);
 

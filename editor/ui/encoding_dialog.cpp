@@ -16,6 +16,7 @@
 #include "editor/gbk.h"
 #include "editor/t2s.h"
 #include "uikit/qt_text.h"
+#include "uikit/window_place.h"
 
 namespace qdm::ui {
 namespace {
@@ -216,6 +217,7 @@ QStringList EncodingDialog::ListedCharacters() const {
 std::optional<ConfirmedText> QtEncodingPrompter::Ask(const QString& path, std::string_view bytes,
                                                      qdm::Encoding detected) {
     EncodingDialog dialog(m_owner, path, bytes, detected);
+    PlaceOver(&dialog, m_owner);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.TakeResult();
 }

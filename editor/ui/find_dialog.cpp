@@ -91,7 +91,7 @@ FindReplaceDialog::FindReplaceDialog(FindSession& session, QWidget* parent)
     UpdateButtons();
 }
 
-void FindReplaceDialog::Present(bool replace, const QString& selected) {
+void FindReplaceDialog::Present(const QString& selected) {
     const bool lines = selected.contains(QChar::ParagraphSeparator);
     if (!selected.isEmpty() && !lines && selected.size() <= kLongestPrefill)
         m_find->setText(selected);
@@ -103,9 +103,8 @@ void FindReplaceDialog::Present(bool replace, const QString& selected) {
     show();
     raise();
     activateWindow();
-    QLineEdit* field = replace ? m_replace : m_find;
-    field->setFocus(Qt::ShortcutFocusReason);
-    field->selectAll();
+    m_find->setFocus(Qt::ShortcutFocusReason);
+    m_find->selectAll();
 }
 
 FindRequest FindReplaceDialog::Request() const {

@@ -18,10 +18,10 @@ class FindReplaceDialog : public QDialog {
   public:
     FindReplaceDialog(FindSession& session, QWidget* parent);
 
-    // Shows and raises the dialog with the focus on the search text (on the replacement for
-    // 替换). A selection of one short line becomes the search text; a selection over several
-    // lines becomes the range searched.
-    void Present(bool replace, const QString& selected);
+    // Shows and raises the dialog with the focus on the search text, for 查找 and 替换 alike:
+    // the replacement is no use before there is something to find. A selection of one short line
+    // becomes the search text; a selection over several lines becomes the range searched.
+    void Present(const QString& selected);
     FindRequest Request() const;
 
   protected:

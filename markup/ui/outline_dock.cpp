@@ -1,6 +1,7 @@
 #include "markup/ui/outline_dock.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 
@@ -23,7 +24,6 @@ OutlineDock::OutlineDock(EditWidget& editor, QWidget* parent)
     m_tree->setHeaderHidden(true);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->header()->setStretchLastSection(true);
-    m_tree->setColumnWidth(0, m_tree->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
     setWidget(m_tree);
 
     m_refreshTimer = new QTimer(this);
@@ -75,8 +75,25 @@ bool OutlineDock::Refresh() {
     }
     m_stale = false;
     m_pending = {};
+    if (!kept) FitNameColumn();
     SelectCaretRow();
     return kept;
+}
+
+// Wide enough for every name at its depth, indentation included, so that none is cut.
+void OutlineDock::FitNameColumn() {
+    const QFontMetrics fm = m_tree->fontMetrics();
+    const int pad =
+        2 * m_tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_tree) +
+        fm.averageCharWidth();
+    int width = fm.horizontalAdvance(QStringLiteral("0000"));
+    const std::vector<QStringList>& names = m_model->NameCandidates();
+    for (size_t depth = 0; depth < names.size(); ++depth) {
+        const int indent = m_tree->indentation() * static_cast<int>(depth + 1);
+        for (const QString& name : names[depth])
+            width = std::max(width, indent + fm.horizontalAdvance(name) + pad);
+    }
+    m_tree->setColumnWidth(0, width);
 }
 
 void OutlineDock::GoTo(const QModelIndex& index) {
@@ -90,6 +107,7 @@ void OutlineDock::GoTo(const QModelIndex& index) {
         model.SetSelection(at, at);
         model.ScrollToCaret();
     }
+    m_editor.ShowCaretNearTop();
     m_editor.setFocus(Qt::OtherFocusReason);
 }
 

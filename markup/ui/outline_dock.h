@@ -39,6 +39,7 @@ class OutlineDock : public QDockWidget {
     void OnTextReset();
     void GoTo(const QModelIndex& index);
     void SelectCaretRow();
+    void FitNameColumn();
 
     EditWidget& m_editor;
     OutlineModel* m_model = nullptr;

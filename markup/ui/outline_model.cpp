@@ -1,5 +1,8 @@
 #include "markup/ui/outline_model.h"
 
+#include <algorithm>
+#include <array>
+
 #include "markup/tags.h"
 #include "uikit/qt_text.h"
 
@@ -11,7 +14,38 @@ constexpr int kPreviewChars = 30;
 void OutlineModel::Rebuild() {
     beginResetModel();
     m_index.Build(m_text());
+    CollectNameCandidates();
     endResetModel();
+}
+
+// Section numbers are digits, so the longest is the widest; the other rows bear kind names.
+// Parents come before their children in the index, so one pass finds every depth.
+void OutlineModel::CollectNameCandidates() {
+    m_candidates.clear();
+    std::vector<int> depth(m_index.Size());
+    std::vector<int32_t> longestNumber;
+    std::vector<std::array<bool, 2 + TAG_EMPH>> seen;  // per depth: kinds, and "未编号"
+    for (int32_t i = 0; i < m_index.Size(); ++i) {
+        const OutlineRegion& r = m_index.Region(i);
+        const int d = r.parent < 0 ? 0 : depth[r.parent] + 1;
+        depth[i] = d;
+        if (static_cast<size_t>(d) >= seen.size()) {
+            seen.resize(d + 1);
+            longestNumber.resize(d + 1);
+        }
+        if (r.kind == TAG_SECTION && r.numberLen > 0)
+            longestNumber[d] = std::max(longestNumber[d], r.numberLen);
+        else if (r.kind >= TAG_SECTION && r.kind <= TAG_EMPH)
+            seen[d][r.kind == TAG_SECTION ? 0 : r.kind] = true;
+    }
+    for (size_t d = 0; d < seen.size(); ++d) {
+        QStringList names;
+        if (longestNumber[d] > 0) names << QString(longestNumber[d], u'0');
+        if (seen[d][0]) names << QStringLiteral("未编号");
+        for (int32_t kind = TAG_SECTION + 1; kind <= TAG_EMPH; ++kind)
+            if (seen[d][kind]) names << QFromGbk(KindByNumber(kind)->name);
+        m_candidates.push_back(names);
+    }
 }
 
 bool OutlineModel::Update(int32_t pos, int32_t removed, int32_t inserted) {

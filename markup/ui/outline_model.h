@@ -4,8 +4,10 @@
 // reader notes, author notes, translations and emphasis inside it. Column 0 names the region,
 // column 1 shows the start of its content.
 #include <QAbstractItemModel>
+#include <QStringList>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "markup/outline.h"
 
@@ -27,6 +29,9 @@ class OutlineModel : public QAbstractItemModel {
     const OutlineIndex& Index() const { return m_index; }
     int32_t RegionOf(const QModelIndex& index) const;
     QModelIndex IndexOf(int32_t region) const;
+    // For each depth of row (0: the sections), the names that may be the widest there; the
+    // view sizes its name column from them without asking every row.
+    const std::vector<QStringList>& NameCandidates() const { return m_candidates; }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -36,9 +41,11 @@ class OutlineModel : public QAbstractItemModel {
 
   private:
     QString Name(std::string_view text, const OutlineRegion& r) const;
+    void CollectNameCandidates();
 
     std::function<std::string_view()> m_text;
     OutlineIndex m_index;
+    std::vector<QStringList> m_candidates;
 };
 
 }  // namespace qdm::ui

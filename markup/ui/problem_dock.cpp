@@ -71,6 +71,7 @@ void ProblemDock::Select(QTreeWidgetItem* item) {
         m_editor.Model().SetSelection(at, at + len);
         m_editor.Model().ScrollToCaret();
     }
+    m_editor.ShowCaretNearTop();
     m_editor.setFocus(Qt::OtherFocusReason);
 }
 

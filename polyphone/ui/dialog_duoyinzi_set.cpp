@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <new>
 
@@ -329,14 +330,46 @@ void CDialogDuoyinziSet::OnImportStarter() {
     std::vector<std::string_view> lines(m_rows.begin(), m_rows.end());
     PolyMergeCount count;
     std::vector<std::string> added = NewPolyRows(PolyWords(lines), starter.text, count);
+    const size_t first = m_rows.size();
     for (std::string& row : added) {
         m_edits.Add(row);
         m_rows.push_back(std::move(row));
     }
     m_model->Refresh();
     RowsChanged();
-    m_box(this, QLit("已添加 %1 条，跳过 %2 条").arg(count.added).arg(count.skipped),
-          QLit("导入常用词"));
+    ReportImport(count, first);
+}
+
+void CDialogDuoyinziSet::ReportImport(const PolyMergeCount& count, size_t first) {
+    const QString done = QLit("已添加 %1 条，跳过 %2 条").arg(count.added).arg(count.skipped);
+    const std::vector<std::string> added(m_rows.begin() + static_cast<ptrdiff_t>(first),
+                                         m_rows.end());
+    const std::vector<std::string_view> before(m_rows.begin(),
+                                               m_rows.begin() + static_cast<ptrdiff_t>(first));
+    std::vector<std::string> by;
+    const std::vector<size_t> shadowed = ShadowedPolyRows(PolyWords(before), added, &by);
+    if (shadowed.empty()) return m_box(this, done, QLit("导入常用词"));
+
+    const std::string_view example = added[shadowed.front()];
+    const QString word = QFromGbk(std::string(PolyWords({example}).front()));
+    const QString text =
+        done + QLatin1Char('\n') +
+        QLit(
+            "其中 %1 条不会生效：词典中已有的较短词组先被替换（例如“%2”先于“%3”）。\n"
+            "是否把这 %1 条导入的词组移到最前面，让它们先被处理？")
+            .arg(shadowed.size())
+            .arg(QFromGbk(by.front()), word);
+    if (!m_ask(this, text, QLit("导入常用词"), QLit("移到最前面"), QLit("保持原样"))) return;
+    // Each goes to the front in turn: the rows after it keep their places.
+    for (size_t k = 0; k < shadowed.size(); ++k) {
+        const size_t from = first + shadowed[k];
+        m_edits.Move(from, k, m_rows[from]);
+        std::rotate(m_rows.begin() + static_cast<ptrdiff_t>(k),
+                    m_rows.begin() + static_cast<ptrdiff_t>(from),
+                    m_rows.begin() + static_cast<ptrdiff_t>(from) + 1);
+    }
+    m_model->Refresh();
+    RowsChanged();
 }
 
 bool CDialogDuoyinziSet::Save() {

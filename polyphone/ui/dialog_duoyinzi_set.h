@@ -19,6 +19,7 @@
 
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_dict_edit.h"
+#include "polyphone/poly_merge.h"
 #include "polyphone/ui/poly_prompt.h"
 
 class QLabel;
@@ -44,6 +45,9 @@ class CDialogDuoyinziSet : public QDialog {
     const std::vector<std::string>& Rows() const { return m_rows; }
     // Puts a word and a replacement (GBK) into the two fields, for the user to confirm.
     void Prefill(const std::string& word, const std::string& replacement);
+    // How "导入常用词…" asks whether to put imported words that the user's shorter ones
+    // would shadow first (a real box unless set).
+    void SetQuestion(PolyQuestion ask) { m_ask = std::move(ask); }
     // The list as it stands: the filter, the row selected (in file order, -1 for none).
     QListView* List() const { return m_list; }
     int SelectedRow() const;
@@ -71,11 +75,15 @@ class CDialogDuoyinziSet : public QDialog {
     void RowsChanged();
     void ShowCount();
     void Warn(const QString& text);
+    // Imported rows [first, end) have been added; tells what came of it and offers to put
+    // those that earlier, shorter words would shadow before every other row.
+    void ReportImport(const PolyMergeCount& count, size_t first);
     bool Save();
 
     const CPolyDict& m_dict;
     PolyMessageBox m_box;
     PolyStyleChooser m_chooseStyle;
+    PolyQuestion m_ask = &AskPolyQuestion;
     std::vector<std::string> m_rows;
     PolyDictEdits m_edits;  // what Save applies to the file
     std::string m_strWord;

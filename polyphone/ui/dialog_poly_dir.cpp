@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -24,6 +25,10 @@ QLineEdit* ReadOnlyField(QWidget* parent, const char* name) {
 
 // The tooltip names this many skipped files at most.
 constexpr int kSkippedListed = 30;
+// The template, and below it the list of skipped files that the final state may show.
+constexpr int kTemplateWidth = 335;
+constexpr int kTemplateHeight = 179;
+constexpr int kListHeight = 56;
 
 }  // namespace
 
@@ -47,7 +52,8 @@ CDialogPolyDir::~CDialogPolyDir() = default;
 
 void CDialogPolyDir::BuildControls() {
     setWindowTitle(QLit("正在进行多音字目录处理"));
-    setFont(TemplateFont({QLit("隶书"), QStringLiteral("Noto Serif CJK SC")}, 12));
+    setFont(FitOnScreen(TemplateFont({QLit("隶书"), QStringLiteral("Noto Serif CJK SC")}, 12),
+                        kTemplateWidth, kTemplateHeight + kListHeight, this));
     const TemplateLayout du(this);
 
     // The template's frame line runs through the middle of its (empty) title.
@@ -91,7 +97,13 @@ void CDialogPolyDir::BuildControls() {
     du.Place(m_ok, 230, 148, 83, 16);
     connect(m_interrupt, &QPushButton::clicked, this, &CDialogPolyDir::reject);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    du.Fit(335, 179);
+    m_skippedList = new QPlainTextEdit(this);
+    m_skippedList->setObjectName(QStringLiteral("skippedList"));
+    m_skippedList->setReadOnly(true);
+    m_skippedList->setLineWrapMode(QPlainTextEdit::NoWrap);
+    du.Place(m_skippedList, 7, kTemplateHeight - 4, 321, kListHeight - 3);
+    m_skippedList->hide();
+    du.Fit(kTemplateWidth, kTemplateHeight);
     m_interrupt->setFocus();
 }
 
@@ -138,6 +150,10 @@ void CDialogPolyDir::ShowFinalState() {
         QStringList listed = m_skipped.mid(0, kSkippedListed);
         if (m_skipped.size() > kSkippedListed) listed << QStringLiteral("…");
         m_status->setToolTip(listed.join(QLatin1Char('\n')));
+        // Every one, with its reason, where the user sees it without looking for it.
+        m_skippedList->setPlainText(QLit("跳过的文件:\n") + m_skipped.join(QLatin1Char('\n')));
+        m_skippedList->show();
+        TemplateLayout(this).Fit(kTemplateWidth, kTemplateHeight + kListHeight);
     }
     m_status->setText(status);
     m_interrupt->setEnabled(false);

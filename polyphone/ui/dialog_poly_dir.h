@@ -6,7 +6,7 @@
 // directory, the file in hand relative to it, the entry applied last, the words replaced, the
 // files done and their share. Files that cannot be processed (unreadable, unwritable, not a
 // text because they hold a NUL byte) are left as they are and counted; the final status says
-// how many, and its tooltip names them with the reason.
+// how many, and a list below names each with the reason (the tooltip too).
 //
 // The interrupt button (or Escape) stops the walker, waits for it to end, drops the file in
 // hand unwritten and closes the dialog with Cancel. In the final state only OK is enabled;
@@ -22,6 +22,7 @@
 #include "polyphone/ui/poly_prompt.h"
 
 class QLineEdit;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -75,6 +76,7 @@ class CDialogPolyDir : public QDialog {
     QLineEdit* m_wordsReplaced = nullptr;
     QPushButton* m_interrupt = nullptr;
     QPushButton* m_ok = nullptr;
+    QPlainTextEdit* m_skippedList = nullptr;  // shown in the final state when files were skipped
 };
 
 }  // namespace qdm::ui

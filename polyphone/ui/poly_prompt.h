@@ -29,4 +29,10 @@ using PolyStyleChooser = std::function<std::optional<PolyStyle>(QWidget* owner)>
 // A real modal question with the buttons 同音字, 拼音 and 取消.
 std::optional<PolyStyle> AskStarterStyle(QWidget* owner);
 
+// A yes-or-no question: true for `yes`; `no`, Escape and the close box give false.
+using PolyQuestion = std::function<bool(QWidget* owner, const QString& text, const QString& caption,
+                                        const QString& yes, const QString& no)>;
+bool AskPolyQuestion(QWidget* owner, const QString& text, const QString& caption,
+                     const QString& yes, const QString& no);
+
 }  // namespace qdm::ui

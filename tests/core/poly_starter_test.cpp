@@ -196,3 +196,24 @@ TEST(PolyList, ProposalTakesTheStarterEntryFirstThenTheRule) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShadowedPolyRows, FindsTheImportedWordsThatAShorterWordOfTheUserChangesFirst) {
+    const std::string have1 = gbk::Lit("行"), have2 = gbk::Lit("长大"), have3 = gbk::Lit("A");
+    const std::vector<std::string_view> have{have1, have2, have3};
+    const std::vector<std::string> added{
+        gbk::Lit("银行======>>yin2hang2"),      // holds 行
+        gbk::Lit("重要======>>zhong4yao4"),     // holds nothing of the user's
+        gbk::Lit("长大成人======>>zhang3da4"),  // holds 长大
+        std::string("\xB0"
+                    "A======>>x"),  // "A" only as a second byte: not a character
+        gbk::Lit("坏行"),           // no entry: never counted
+    };
+    std::vector<std::string> by;
+    EXPECT_EQ(qdm::ShadowedPolyRows(have, added, &by), (std::vector<size_t>{0, 2}));
+    EXPECT_EQ(by, (std::vector<std::string>{have1, have2}));
+    EXPECT_TRUE(qdm::ShadowedPolyRows({}, added).empty());
+}
+
+}  // namespace

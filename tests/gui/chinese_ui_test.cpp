@@ -2,11 +2,14 @@
 // adapters, the overwrite question and the edit area's context menu.
 #include <QAbstractButton>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QTreeView>
 #include <memory>
 
 #include "app/appearance_dialogs.h"
@@ -53,6 +56,9 @@ TEST(FontDialog, OpensOnSongtiInChineseAndOkWithoutChangesKeepsIt) {
         if (!dialog) return false;
         opened = dialog->currentFont().family();
         ExpectChinese(dialog, "font dialog");
+        // The sample is Chinese: Qt has no translation of its Latin one.
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
+            EXPECT_NE(edit->text(), QStringLiteral("AaBbYyZz"));
         dialog->accept();
         return true;
     });
@@ -111,6 +117,44 @@ TEST(FileDialog, SpeaksChineseAndAsksInChineseBeforeReplacingAFile) {
               std::optional<QString>(dir.filePath(QStringLiteral("a.qdm"))));
     EXPECT_TRUE(question.contains(QStringLiteral("a.qdm")));
     EXPECT_TRUE(HasHan(question)) << question.toStdString();
+}
+
+TEST(FileDialog, WritesSizesTypesAndDatesInChinese) {
+    QTemporaryDir dir;
+    guitest::WriteFile(dir.filePath(QStringLiteral("a.qdm")), "abc");
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    qdm::ui::QtFileDialogs dialogs(nullptr);
+    qdm::ui::FileDialogRequest request;
+    request.directory = dir.path();
+    request.filters = qdm::ui::BookFileFilters();
+    QMap<QString, QStringList> rows;
+    ModalUser user([&](QDialog* d) {
+        auto* view = d->findChild<QTreeView*>(QStringLiteral("treeView"));
+        if (!view) return false;
+        const QAbstractItemModel* model = view->model();
+        rows.clear();
+        for (int r = 0; r < model->rowCount(view->rootIndex()); ++r) {
+            QStringList columns;
+            for (int c = 0; c < 4; ++c)
+                columns << model->index(r, c, view->rootIndex()).data().toString();
+            rows[columns.first()] = columns;
+        }
+        if (rows.size() < 2) return false;  // the folder is read in the background
+        d->reject();
+        return true;
+    });
+    EXPECT_EQ(dialogs.Choose(request), std::nullopt);
+    ASSERT_EQ(rows.size(), 2) << rows.keys().join(u' ').toStdString();
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    const QDateTime modified = QFileInfo(dir.filePath(QStringLiteral("a.qdm"))).lastModified();
+    EXPECT_EQ(
+        rows[QStringLiteral("a.qdm")],
+        (QStringList{QStringLiteral("a.qdm"), QStringLiteral("3 字节"), QStringLiteral("qdm 文件"),
+                     chinese.toString(modified, QLocale::ShortFormat)}));
+    EXPECT_EQ(rows[QStringLiteral("sub")].value(2), QStringLiteral("文件夹"));
+    EXPECT_FALSE(std::any_of(rows[QStringLiteral("sub")][3].begin(),
+                             rows[QStringLiteral("sub")][3].end(),
+                             [](QChar c) { return c.isLetter() && c.unicode() < 0x80; }));
 }
 
 TEST(EditAreaContextMenu, IsChineseAndPromisesNoKeysThatDoNothing) {

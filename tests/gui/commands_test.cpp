@@ -157,6 +157,26 @@ TEST(Toolbar, EighteenButtonsInTheirGroupsWithPromptsAndTooltips) {
     }
 }
 
+// A window too narrow for the bar (three quarters of a screen at QT_SCALE_FACTOR=2) is
+// widened: no button hides behind the overflow.
+TEST(Toolbar, EveryButtonIsInSightInAWindowWidenedForIt) {
+    Editor ed;
+    QToolBar* bar = ed.frame().ToolBar();
+    auto hidden = [&] {
+        QStringList out;
+        for (QAction* a : bar->actions())
+            if (!a->isSeparator() && !bar->widgetForAction(a)->isVisible()) out << a->toolTip();
+        return out;
+    };
+    EXPECT_EQ(hidden(), QStringList());  // as it opened
+    ed.frame().resize(bar->sizeHint().width() / 2, ed.frame().height());
+    QApplication::processEvents();
+    ASSERT_NE(hidden(), QStringList());
+    ed.frame().WidenForToolBar();
+    QApplication::processEvents();
+    EXPECT_EQ(hidden(), QStringList());
+}
+
 TEST(Keys, MarkupKeysRunTheirCommandsAndShowTheEnginesMessage) {
     struct Case {
         Qt::Key key;

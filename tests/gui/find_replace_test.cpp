@@ -140,7 +140,8 @@ TEST(FindDialog, InTheSelectedRangeOnlyThatRangeChanges) {
     ASSERT_NE(d, nullptr);
     // A selection over several lines becomes the range.
     EXPECT_TRUE(Child<QCheckBox>(d, "inSelection")->isChecked());
-    EXPECT_TRUE(Child<QLineEdit>(d, "replaceText")->hasFocus());
+    // The search text comes first, for 替换 too.
+    EXPECT_TRUE(Child<QLineEdit>(d, "findText")->hasFocus());
     Child<QLineEdit>(d, "findText")->setText(QStringLiteral("a"));
     Child<QLineEdit>(d, "replaceText")->setText(QStringLiteral("bb"));
     Click(d, "replaceAll");
@@ -208,6 +209,20 @@ TEST(GoTo, PutsTheCaretAtALineOrASectionAndRefusesANumberTooLarge) {
     ASSERT_EQ(ed.prompter.boxes.size(), 1u);
     EXPECT_EQ(ed.prompter.boxes[0].text, QStringLiteral("没有第 3 个段落"));
     EXPECT_EQ(ed.prompter.boxes[0].caption, QStringLiteral("转到"));
+}
+
+TEST(GoTo, BringsTheLineOrSectionNearTheTopOfTheEditArea) {
+    Editor ed;
+    ed.SetText(SectionLines(400), 0, 0);
+    for (const auto& [section, n] : {std::pair{false, 300}, std::pair{true, 150}, {false, 200}}) {
+        ed.Key(Qt::Key_G, Qt::ControlModifier);
+        Child<QRadioButton>(ed.view().GoTo(), section ? "section" : "line")->setChecked(true);
+        Child<QSpinBox>(ed.view().GoTo(), "number")->setValue(n);
+        ed.view().GoTo()->accept();
+        QApplication::processEvents();
+        EXPECT_GE(CaretLineShown(ed.widget()), 1) << n;  // a line of what comes before
+        EXPECT_LE(CaretLineShown(ed.widget()), 3) << n;
+    }
 }
 
 }  // namespace

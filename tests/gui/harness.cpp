@@ -147,6 +147,19 @@ QString Editor::Status() {
     return frame().statusBar()->currentMessage();
 }
 
+int CaretLineShown(qdm::ui::EditWidget& widget) {
+    return widget.cursorRect().top() / widget.fontMetrics().lineSpacing();
+}
+
+std::string SectionLines(int lines) {
+    std::string text;
+    for (int i = 1; i <= lines; ++i) {
+        const std::string n = std::to_string(i);
+        text += "<vsection=" + n + ">" + gbk::Lit("行") + n + "</vsection>\r\n";
+    }
+    return text;
+}
+
 std::string G(const char* utf8) {
     return gbk::Lit(utf8);
 }

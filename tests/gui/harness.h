@@ -130,6 +130,11 @@ class Editor {
     qdm::ui::CmkedApp m_app;
 };
 
+// The line of the edit area's window the caret is on (0: the top line shown).
+int CaretLineShown(qdm::ui::EditWidget& widget);
+// A text of `lines` short lines, each the content of a numbered section: "<vsection=N>行N".
+std::string SectionLines(int lines);
+
 // GBK bytes of a UTF-8 literal, and back.
 std::string G(const char* utf8);
 QString U(const std::string& gbk);

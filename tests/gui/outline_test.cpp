@@ -127,6 +127,45 @@ TEST(Outline, FollowsTypingOnceTheTypistPauses) {
     EXPECT_EQ(Rows(dock.Model()), (QStringList{"1|abc甲", "重点|x"}));
 }
 
+TEST(Outline, ShowsEveryNameWholeAndAClickBringsTheRegionNearTheTop) {
+    ForgetViews();
+    Editor ed;
+    OutlineDock& dock = ShownOutline(ed);
+    const std::string text =
+        SectionLines(300) +
+        G("<vsection=10000>长<vreadernote>注<vemph>重</vemph></vreadernote></vsection>\r\n"
+          "<vsection=\r\n<vauthornote>作</vauthornote><vtrans>译</vtrans></vsection>\r\n") +
+        SectionLines(100);
+    ed.SetText(text);
+    QApplication::processEvents();
+    QTreeView& tree = dock.Tree();
+    tree.expandAll();
+    const QModelIndex numbered = dock.Model().index(300, 0);
+    const QModelIndex unnumbered = dock.Model().index(301, 0);
+    const QModelIndex note = dock.Model().index(0, 0, numbered);
+    const QFontMetrics fm = tree.fontMetrics();
+    for (const QModelIndex& i :
+         {numbered, unnumbered, note, dock.Model().index(0, 0, note),
+          dock.Model().index(0, 0, unnumbered), dock.Model().index(1, 0, unnumbered)}) {
+        const QString name = i.data().toString();
+        EXPECT_FALSE(name.isEmpty());
+        tree.scrollTo(i);
+        // The text is drawn inside the cell less a margin on each side.
+        EXPECT_GT(tree.visualRect(i).width(), fm.horizontalAdvance(name) + 4) << name.toStdString();
+    }
+    EXPECT_EQ(numbered.data().toString(), QStringLiteral("10000"));
+    EXPECT_EQ(unnumbered.data().toString(), QStringLiteral("未编号"));
+    EXPECT_EQ(note.data().toString(), QStringLiteral("读者注"));
+
+    ed.Select(0, 0);
+    QApplication::processEvents();
+    tree.scrollTo(numbered);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(numbered).center());
+    EXPECT_EQ(ed.Caret(), static_cast<int32_t>(text.find("<vsection=10000>") + 16));
+    EXPECT_GE(CaretLineShown(ed.widget()), 1);
+    EXPECT_LE(CaretLineShown(ed.widget()), 3);
+}
+
 QList<QTextLayout::FormatRange> Colours(EditWidget& w, int block) {
     return w.document()->findBlockByNumber(block).layout()->formats();
 }

@@ -4,7 +4,9 @@
 #include <QTreeWidget>
 
 #include "app/command_ids.h"
+#include "app/view.h"
 #include "editor/edit_box.h"
+#include "editor/ui/edit_widget.h"
 #include "polyphone/poly_dict.h"
 #include "polyphone_test_util.h"
 
@@ -127,6 +129,16 @@ namespace {
 using namespace polytest;
 using guitest::G;
 
+TEST_F(PolyCommands, TheFileAndFolderChoosersStartInTheFolderOfTheBookOpen) {
+    Write(Path("books/a.txt"), G("行"));
+    ASSERT_TRUE(m_editor.view().OpenPath(qdm::ui::QFromPath(Path("books/a.txt"))));
+    ASSERT_TRUE(m_editor.Run(qdm::ui::ID_POLYPHONE_FILE));  // both dismissed
+    ASSERT_TRUE(m_editor.Run(qdm::ui::ID_POLYPHONE_DIR));
+    ASSERT_EQ(m_editor.files.requests.size(), 2u);
+    for (const qdm::ui::FileDialogRequest& r : m_editor.files.requests)
+        EXPECT_EQ(r.directory, qdm::ui::QFromPath(Path("books")));
+}
+
 class PolyAuditCommand : public ScratchDir {
   protected:
     void SetUp() override { qdm::CPolyDict::SetDefaultPath(Path("kolb_polyphone.ini")); }
@@ -191,6 +203,30 @@ TEST_F(PolyAuditCommand, ListsWhatTheDictionaryMissesJumpsToAContextAndAddsItToT
         Read(Path("kolb_polyphone.ini")).substr(0, G("银行======>>银航\n行动======>>").size()),
         G("银行======>>银航\n行动======>>"));
     EXPECT_EQ(afterRow, QString());  // every polyphonic character is now taken care of
+}
+
+TEST_F(PolyAuditCommand, TheDialogLeavesTheOccurrenceItSelectsInSight) {
+    WriteDict({{"银行", "银航"}});
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += G("银行\r\n");
+    m_editor.SetText(text + G("行动\r\n") + text, 0, 0);
+    QRect dialog, occurrence;
+    ModalUser user([&](QDialog* d) {
+        QTreeWidgetItem* context = ContextItem(d, QStringLiteral("行动"));
+        if (!context) return true;
+        Child<QTreeWidget>(*d, "chars")->setCurrentItem(context);
+        qdm::ui::EditWidget& w = m_editor.widget();
+        const QRect r = w.cursorRect();  // the caret ends the selected occurrence
+        occurrence = QRect(w.viewport()->mapToGlobal(r.topLeft()), r.size());
+        occurrence.setLeft(w.viewport()->mapToGlobal(QPoint(0, 0)).x());
+        dialog = d->frameGeometry();
+        EXPECT_TRUE(w.viewport()->rect().contains(r)) << "not scrolled into view";
+        Child<QPushButton>(*d, "close")->click();
+        return true;
+    });
+    ASSERT_TRUE(m_editor.Run(qdm::ui::ID_POLYPHONE_AUDIT));
+    ASSERT_FALSE(occurrence.isNull());
+    EXPECT_FALSE(dialog.intersects(occurrence));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The directory batch dialog over scratch trees.
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTest>
 #include <cerrno>
 
@@ -50,6 +52,18 @@ TEST_F(PolyDir, ProcessesTheTreeAndCountsTheFilesItLeftAlone) {
     EXPECT_EQ(Read(Path("books/empty.txt")), "");
     EXPECT_EQ(Field(dialog, "status"), qdm::ui::QLit("处理完成，跳过3个文件"));
     EXPECT_TRUE(Child<QLineEdit>(dialog, "status")->toolTip().contains("cover.bin"));
+    // Each skipped file is named below, with the reason, in sight.
+    auto* skipped = Child<QPlainTextEdit>(dialog, "skippedList");
+    EXPECT_TRUE(skipped->isVisibleTo(&dialog));
+    const QStringList listed = skipped->toPlainText().split(u'\n');
+    ASSERT_EQ(listed.size(), 4);
+    EXPECT_EQ(listed[0], qdm::ui::QLit("跳过的文件:"));
+    for (const char* name : {"cover.bin: ", "dangling.txt: ", "empty.txt: "})
+        EXPECT_EQ(listed.filter(QLatin1String(name)).size(), 1) << name;
+    for (const QString& line : listed.mid(1))
+        EXPECT_GT(line.size(), line.indexOf(QStringLiteral(": ")) + 2) << line.toStdString();
+    EXPECT_GE(skipped->geometry().top(), Child<QPushButton>(dialog, "ok")->geometry().bottom());
+    EXPECT_LE(skipped->geometry().bottom(), dialog.height());
     EXPECT_EQ(Field(dialog, "currentFile"), "sub/deeper/b.qdm");
     EXPECT_EQ(Field(dialog, "filesDone"), "2");
     EXPECT_EQ(Field(dialog, "wordsReplaced"), "9");
@@ -61,6 +75,21 @@ TEST_F(PolyDir, ProcessesTheTreeAndCountsTheFilesItLeftAlone) {
     QTest::keyClick(&dialog, Qt::Key_Escape);  // closes at once in the final state
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST_F(PolyDir, FitsOnASmallScreenWithTheListOfSkippedFiles) {
+    Write(Path("books/cover.bin"), std::string("\0", 1));
+    CDialogPolyDir dialog(*m_dict, Path("books"));
+    const QRect screen = dialog.screen()->availableGeometry();
+    ASSERT_LE(screen.width(), 1024) << "the test screen is no small screen";
+    dialog.show();
+    EXPECT_FALSE(Child<QPlainTextEdit>(dialog, "skippedList")->isVisible());
+    EXPECT_TRUE(screen.contains(dialog.frameGeometry()))
+        << dialog.width() << "x" << dialog.height();
+    RunToEnd(dialog);
+    EXPECT_TRUE(Child<QPlainTextEdit>(dialog, "skippedList")->isVisible());
+    EXPECT_LE(dialog.frameGeometry().width(), screen.width());
+    EXPECT_LE(dialog.frameGeometry().height(), screen.height());
 }
 
 TEST_F(PolyDir, InterruptDropsTheFileInHandAndLeavesTheRestUntouched) {

@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QTest>
 
+#include "polyphone/poly_merge.h"
 #include "polyphone/ui/dialog_duoyinzi_set.h"
 #include "polyphone_test_util.h"
 
@@ -23,6 +24,11 @@ class PolySettingsScale : public ScratchDir {
         };
         auto choose = [this](QWidget*) { return m_style; };
         auto d = std::make_unique<qdm::ui::CDialogDuoyinziSet>(*m_dict, box, nullptr, choose);
+        d->SetQuestion([this](QWidget*, const QString& text, const QString& caption, const QString&,
+                              const QString&) {
+            m_boxes.push_back(caption + QStringLiteral("? ") + text);
+            return false;
+        });
         d->show();
         return d;
     }
@@ -124,7 +130,10 @@ TEST_F(PolySettingsScale, StarterImportAsksTheStyleAddsNewWordsOnceAndSavesOnlyO
     EXPECT_TRUE(m_boxes.empty());
     m_style = qdm::PolyStyle::Pinyin;
     Child<QPushButton>(*d, "importStarter")->click();
-    EXPECT_EQ(m_boxes.back(), QStringLiteral("导入常用词: 已添加 5999 条，跳过 1 条"));
+    // Words holding 银行 come after it: asked whether they go first (no: left as they are).
+    EXPECT_TRUE(m_boxes.back().startsWith(
+        QStringLiteral("导入常用词? 已添加 5999 条，跳过 1 条\n其中 44 条不会生效")))
+        << m_boxes.back().toStdString();
     EXPECT_EQ(d->Rows().size(), 6000u);
     EXPECT_EQ(Label(*d, "count"), QStringLiteral("共 6000 条，显示 6000 条"));
     EXPECT_EQ(Read(Path("kolb_polyphone.ini")), gbk::Lit("银行======>>yin2hang2\n"));
@@ -132,6 +141,47 @@ TEST_F(PolySettingsScale, StarterImportAsksTheStyleAddsNewWordsOnceAndSavesOnlyO
     EXPECT_EQ(m_boxes.back(), QStringLiteral("导入常用词: 已添加 0 条，跳过 6000 条"));
     d->close();
     EXPECT_EQ(qdm::CPolyDict(Path("kolb_polyphone.ini")).CountEntries(), 6000);
+}
+
+TEST_F(PolySettingsScale, StarterImportSaysWhichWordsTheUsersShorterOnesShadowAndPutsThemFirst) {
+    auto d = Open(gbk::Lit("行======>>航\n长======>>常\n"));
+    QString asked;
+    bool putFirst = false;
+    d->SetQuestion([&](QWidget* owner, const QString& text, const QString& caption,
+                       const QString& yes, const QString& no) {
+        EXPECT_EQ(owner, d.get());
+        EXPECT_EQ(caption, QStringLiteral("导入常用词"));
+        EXPECT_EQ(yes + u'/' + no, QStringLiteral("移到最前面/保持原样"));
+        asked = text;
+        return putFirst;
+    });
+    Child<QPushButton>(*d, "importStarter")->click();
+    const std::vector<std::string> kept = d->Rows();
+    const std::string mine1 = gbk::Lit("行"), mine2 = gbk::Lit("长");
+    const std::vector<std::string> imported(kept.begin() + 2, kept.end());
+    const std::vector<size_t> shadowed = qdm::ShadowedPolyRows({mine1, mine2}, imported);
+    ASSERT_FALSE(shadowed.empty());
+    EXPECT_TRUE(m_boxes.empty());  // the question says it all
+    EXPECT_TRUE(asked.startsWith(QStringLiteral("已添加 %1 条，跳过 ").arg(imported.size())))
+        << asked.toStdString();
+    EXPECT_TRUE(asked.contains(QStringLiteral("其中 %1 条不会生效").arg(shadowed.size())))
+        << asked.toStdString();
+    EXPECT_EQ(kept[0], gbk::Lit("行======>>航"));  // left as they were
+    d.reset();
+
+    auto again = Open(gbk::Lit("行======>>航\n长======>>常\n"));
+    again->SetQuestion([&](QWidget*, const QString&, const QString&, const QString&,
+                           const QString&) { return true; });
+    Child<QPushButton>(*again, "importStarter")->click();
+    const std::vector<std::string>& rows = again->Rows();
+    ASSERT_EQ(rows.size(), kept.size());
+    for (size_t k = 0; k < shadowed.size(); ++k) EXPECT_EQ(rows[k], imported[shadowed[k]]) << k;
+    EXPECT_EQ(rows[shadowed.size()], gbk::Lit("行======>>航"));
+    again->close();
+    // Saved in that order.
+    const std::string saved = Read(Path("kolb_polyphone.ini"));
+    EXPECT_EQ(saved.substr(0, imported[shadowed[0]].size() + 1), imported[shadowed[0]] + "\n");
+    EXPECT_TRUE(qdm::ShadowedPolyRows({}, rows).empty());
 }
 
 TEST_F(PolySettingsScale, TheLintLineFollowsTheRowsAsTheyChange) {

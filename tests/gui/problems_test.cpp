@@ -63,4 +63,18 @@ TEST(CheckAll, ListsEveryFaultAndAClickSelectsItsTag) {
     EXPECT_EQ(ed.Status(), QStringLiteral("QDM文件检查正确"));
 }
 
+TEST(CheckAll, AClickBringsTheFaultNearTheTopOfTheEditArea) {
+    Editor ed;
+    ed.SetText(SectionLines(300) + G("<vsection=301>甲<vemph>乙</vsection>\r\n") +
+               SectionLines(50));
+    ASSERT_TRUE(ed.Run(ID_CHECK_ALL));
+    QTreeWidget& list = ed.frame().Problems().List();
+    ASSERT_EQ(list.topLevelItemCount(), 1);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.topLevelItem(0)).center());
+    EXPECT_EQ(list.topLevelItem(0)->text(0), QStringLiteral("301"));
+    EXPECT_GE(CaretLineShown(ed.widget()), 1);
+    EXPECT_LE(CaretLineShown(ed.widget()), 3);
+}
+
 }  // namespace

@@ -1,12 +1,15 @@
 // The status-bar prompts of menu items, disabled ones included, and the owner of every box.
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/polyphone_commands.h"
+#include "app/recent_files.h"
 #include "polyphone/ui/dialog_duoyinzi_set.h"
 #include "polyphone_test_util.h"
 #include "uikit/prompter.h"
@@ -59,6 +62,24 @@ TEST(MenuPrompts, ADisabledItemShowsItsPromptWhileHighlightedAsAnEnabledOneDoes)
     EXPECT_EQ(ed.Status(), QString());
 }
 
+TEST(MenuPrompts, TheGreyRecentFilesEntryPromptsAsARecentFileWould) {
+    guitest::Editor ed;
+    RecentFiles& recent = ed.app().Recent();
+    while (!recent.Files().isEmpty()) recent.Remove(recent.Files().first());
+    QAction* placeholder = nullptr;
+    QMenu* file = MenuOf(ed.frame().menuBar(), ed.frame().Action(ID_FILE_OPEN));
+    ASSERT_TRUE(file);
+    for (QAction* a : file->actions())
+        if (a->text() == QStringLiteral("最近的文件")) placeholder = a;
+    ASSERT_TRUE(placeholder);
+    ASSERT_FALSE(placeholder->isEnabled());
+    file->popup(ed.frame().mapToGlobal(QPoint(10, 10)));
+    QApplication::processEvents();
+    Hover(file, placeholder);
+    EXPECT_EQ(ed.Status(), QStringLiteral("打开此文档"));
+    file->hide();
+}
+
 class BoxOwners : public polytest::ScratchDir {};
 
 TEST_F(BoxOwners, TheSettingsDialogsBoxesBelongToTheDialog) {
@@ -92,6 +113,40 @@ TEST(BoxOwnersOnScreen, ABoxForADialogIsItsChildWithAChineseButton) {
     prompter.MessageFor(&owner, QStringLiteral("内容"), QStringLiteral("警告"));
     EXPECT_EQ(parent, &owner);
     EXPECT_EQ(button, QStringLiteral("确定"));
+}
+
+// Where a box lands: centred on the window it belongs to once that is shown, on the screen
+// while none is (start-up, a dialog still being set up).
+TEST(BoxOwnersOnScreen, ABoxIsCentredOnAShownOwnerOrElseOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget shown;
+    shown.setGeometry(screen.left() + 40, screen.top() + 30, 360, 300);
+    shown.show();
+    QDialog hidden(&shown);  // a dialog set up, not shown yet, at the screen's corner
+    QWidget alone;
+    struct Case {
+        QWidget* owner;
+        QPoint centre;
+    };
+    for (const Case& c : {Case{&shown, shown.frameGeometry().center()},
+                          Case{&hidden, shown.frameGeometry().center()},
+                          Case{&alone, screen.center()}, Case{nullptr, screen.center()}}) {
+        QtPrompter prompter(nullptr);
+        QPoint centre;
+        polytest::ModalUser user([&](QDialog* d) {
+            centre = d->frameGeometry().center();
+            d->reject();
+            return true;
+        });
+        if (c.owner == &alone) {
+            prompter.SetOwner(&alone);
+            prompter.Ask(QStringLiteral("问题"), QStringLiteral("mked"), {QStringLiteral("是")}, 0);
+        } else {
+            prompter.MessageFor(c.owner, QStringLiteral("内容"), QStringLiteral("警告"));
+        }
+        EXPECT_LE((centre - c.centre).manhattanLength(), 40)
+            << centre.x() << "," << centre.y() << " not " << c.centre.x() << "," << c.centre.y();
+    }
 }
 
 }  // namespace
