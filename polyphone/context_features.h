@@ -28,6 +28,17 @@ inline uint64_t Fnv(uint64_t h, char byte) {
     return (h ^ static_cast<unsigned char>(byte)) * kFnvPrime;
 }
 
+// The weight a key hashes to: FNV-1a's last bytes barely reach its top bits, so the hash is
+// mixed first (the finalizer of MurmurHash3).
+inline size_t Slot(uint64_t h, int bits) {
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ull;
+    h ^= h >> 33;
+    return static_cast<size_t>(h >> (64 - bits));
+}
+
 // A token: up to two bytes.
 struct Token {
     char bytes[2] = {kBegin, 0};

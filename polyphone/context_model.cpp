@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "editor/file_io.h"
 #include "editor/gbk.h"
@@ -92,16 +93,38 @@ struct PolyContextModel::Impl {
     int bits = 0;
     float scale = 1;        // weights are stored times this
     float temperature = 1;  // the softmax of the confidence works on score / scale * this
+    // Characters no sentence labelled are read by the lexicon; how often that is right when a
+    // word covers the character and when none does (the first reading then).
+    float lexiconRight = 0.5f, firstRight = 0.5f;
+    std::vector<uint64_t> trained;  // 65536 bits: the characters the weights know
     std::vector<int16_t> weights;
     Lexicon lexicon;
 
-    int32_t W(uint64_t h) const { return weights[h >> (64 - bits)]; }
+    int32_t W(uint64_t h) const { return weights[context::Slot(h, bits)]; }
+    // The marks of the lexicon word of `len` characters from ctx[first], or null.
+    const char* WordAt(std::string_view text, const std::array<Token, 7>& ctx,
+                       const std::array<size_t, 7>& at, int first, int len) const {
+        for (int k = first; k < first + len; ++k)
+            if (at[static_cast<size_t>(k)] == gbk::npos || ctx[static_cast<size_t>(k)].len != 2)
+                return nullptr;
+        return lexicon.Find(Fnv(kFnvOffset, text.substr(at[static_cast<size_t>(first)], 2 * len)));
+    }
     void Score(std::string_view text, size_t pos, const std::array<Token, 7>& ctx,
                const std::array<size_t, 7>& at, size_t count, std::array<int32_t, 8>& out) const;
     void LexiconScores(std::string_view text, const std::array<Token, 7>& ctx,
                        const std::array<size_t, 7>& at, size_t count, std::array<int32_t, 8>& out,
                        uint64_t self) const;
     bool ParseModel(std::string_view bytes, std::string& error);
+    bool ParseTrained(std::string_view& rest);
+    bool ParseBackoff(std::string_view& rest);
+    bool IsTrained(uint16_t code) const { return (trained[code >> 6] >> (code & 63)) & 1; }
+    // The lexicon's reading (-1: no word covers the character).
+    int LexiconReading(std::string_view text, const std::array<Token, 7>& ctx,
+                       const std::array<size_t, 7>& at, size_t count) const;
+    // The reading (index) and confidence of the character at ctx[3].
+    std::pair<size_t, float> Read(std::string_view text, uint16_t code,
+                                  const std::array<Token, 7>& ctx, const std::array<size_t, 7>& at,
+                                  size_t count) const;
 };
 
 PolyContextModel::PolyContextModel() : m(std::make_unique<Impl>()) {}
@@ -157,7 +180,8 @@ bool PolyContextModel::Impl::ParseModel(std::string_view rest, std::string& erro
     size_t words = 0;
     if (!ReadLine(rest, line) || line != "MKED-READINGS 1" || !HeaderNumber(rest, "bits", bits) ||
         bits < 8 || bits > 26 || !HeaderNumber(rest, "scale", scale) || !(scale > 0) ||
-        !HeaderNumber(rest, "temperature", temperature) || !HeaderNumber(rest, "words", words)) {
+        !HeaderNumber(rest, "temperature", temperature) || !ParseBackoff(rest) ||
+        !ParseTrained(rest) || !HeaderNumber(rest, "words", words)) {
         error = "not a reading model (bad header)";
         return false;
     }
@@ -165,7 +189,8 @@ bool PolyContextModel::Impl::ParseModel(std::string_view rest, std::string& erro
     for (size_t i = 0; i < words; ++i) {
         const size_t blank = rest.find(' ');
         const size_t lf = rest.find('\n');
-        if (!ReadLine(rest, line) || blank >= lf || (lf - blank - 1) * 2 != blank) {
+        if (!ReadLine(rest, line) || blank >= lf || lf < blank + 3 ||
+            (lf - blank - 2) * 2 != blank) {
             error = "bad lexicon line " + std::to_string(i + 1);
             return false;
         }
@@ -181,6 +206,30 @@ bool PolyContextModel::Impl::ParseModel(std::string_view rest, std::string& erro
     for (size_t i = 0; i < count; ++i)
         weights[i] = static_cast<int16_t>(static_cast<uint16_t>(p[2 * i] | p[2 * i + 1] << 8));
     hasModel = true;
+    return true;
+}
+
+bool PolyContextModel::Impl::ParseBackoff(std::string_view& rest) {
+    std::string_view v;
+    if (!HeaderValue(rest, "backoff", v)) return false;
+    const std::string both(v);
+    char* end = nullptr;
+    lexiconRight = std::strtof(both.c_str(), &end);
+    firstRight = std::strtof(end, nullptr);
+    return true;
+}
+
+bool PolyContextModel::Impl::ParseTrained(std::string_view& rest) {
+    size_t count = 0;
+    std::string_view line;
+    if (!HeaderNumber(rest, "trained", count) || !ReadLine(rest, line) || line.size() != 2 * count)
+        return false;
+    trained.assign(1024, 0);
+    for (size_t i = 0; i < line.size(); i += 2) {
+        const uint16_t code = PolyReadingTable::Code(static_cast<unsigned char>(line[i]),
+                                                     static_cast<unsigned char>(line[i + 1]));
+        trained[code >> 6] |= uint64_t{1} << (code & 63);
+    }
     return true;
 }
 
@@ -220,14 +269,7 @@ void PolyContextModel::Impl::LexiconScores(std::string_view text, const std::arr
     for (int len = 2; len <= context::kMaxWord; ++len) {
         uint32_t gives = 0;  // bit r: some word of this length reads the character as r
         for (int first = 3 - (len - 1); first <= 3; ++first) {
-            const int last = first + len - 1;
-            bool whole = true;
-            for (int k = first; k <= last && whole; ++k)
-                whole =
-                    at[static_cast<size_t>(k)] != gbk::npos && ctx[static_cast<size_t>(k)].len == 2;
-            if (!whole) continue;
-            const size_t begin = at[static_cast<size_t>(first)];
-            const char* marks = lexicon.Find(Fnv(kFnvOffset, text.substr(begin, 2 * len)));
+            const char* marks = WordAt(text, ctx, at, first, len);
             if (!marks) continue;
             const int r = marks[3 - first] - '1';
             if (r < 0 || r >= static_cast<int>(count)) continue;
@@ -247,6 +289,43 @@ void PolyContextModel::Impl::LexiconScores(std::string_view text, const std::arr
         out[r] += W(Fnv(Fnv(self, 'w'), static_cast<char>('0' + r)));
         out[r] += W(Fnv(Fnv(kFnvOffset, '#'), {tags, 2}));
     }
+}
+
+int PolyContextModel::Impl::LexiconReading(std::string_view text, const std::array<Token, 7>& ctx,
+                                           const std::array<size_t, 7>& at, size_t count) const {
+    int reading = -1, bestLen = 0, bestCommon = -1;
+    for (int len = 2; len <= context::kMaxWord; ++len) {
+        for (int first = 3 - (len - 1); first <= 3; ++first) {
+            const char* marks = WordAt(text, ctx, at, first, len);
+            if (!marks) continue;
+            const int r = marks[3 - first] - '1';
+            const int common = marks[len] - '0';
+            if (r < 0 || r >= static_cast<int>(count)) continue;
+            if (len > bestLen || (len == bestLen && common > bestCommon))
+                reading = r, bestLen = len, bestCommon = common;
+        }
+    }
+    return reading;
+}
+
+std::pair<size_t, float> PolyContextModel::Impl::Read(std::string_view text, uint16_t code,
+                                                      const std::array<Token, 7>& ctx,
+                                                      const std::array<size_t, 7>& at,
+                                                      size_t count) const {
+    if (!IsTrained(code)) {
+        const int r = LexiconReading(text, ctx, at, count);
+        if (r < 0) return {0, firstRight};
+        return {static_cast<size_t>(r), lexiconRight};
+    }
+    std::array<int32_t, 8> scores{};
+    Score(text, at[3], ctx, at, count, scores);
+    size_t best = 0;
+    for (size_t r = 1; r < count; ++r)
+        if (scores[r] > scores[best]) best = r;
+    double sum = 0;
+    const double k = temperature / scale;
+    for (size_t r = 0; r < count; ++r) sum += std::exp((scores[r] - scores[best]) * k);
+    return {best, static_cast<float>(1.0 / sum)};
 }
 
 std::vector<PolyPrediction> PolyContextModel::Predict(std::string_view text) const {
@@ -296,14 +375,7 @@ std::vector<PolyPrediction> PolyContextModel::Predict(std::string_view text) con
                     at[k] = ahead;
                     ahead += l;
                 }
-                std::array<int32_t, 8> scores{};
-                m->Score(text, pos, ctx, at, count, scores);
-                for (size_t r = 1; r < count; ++r)
-                    if (scores[r] > scores[best]) best = r;
-                double sum = 0;
-                const double k = m->temperature / m->scale;
-                for (size_t r = 0; r < count; ++r) sum += std::exp((scores[r] - scores[best]) * k);
-                confidence = static_cast<float>(1.0 / sum);
+                std::tie(best, confidence) = m->Read(text, code, ctx, at, count);
             } else {
                 confidence = 1.0f / static_cast<float>(count);
             }
