@@ -8,9 +8,12 @@ namespace qdm {
 namespace {
 
 // How far (in characters of each text) the alignment looks for the point where the two texts
-// agree again, and how many characters must agree there.
+// agree again, and how many characters must agree there: a few, so that a character the
+// replacement happens to share with what follows does not pass for the point; one when no
+// such point is near, since a dictionary's replacements may stand a single comma apart.
 constexpr size_t kWindow = 48;
-constexpr size_t kAgree = 4;
+constexpr size_t kAgreeFirst = 4;
+constexpr size_t kAgreeThen = 1;
 
 // Character starts of `text` from `pos`, at most `count` of them plus the end reached.
 std::vector<size_t> Starts(std::string_view text, size_t pos, size_t count) {
@@ -23,10 +26,12 @@ std::vector<size_t> Starts(std::string_view text, size_t pos, size_t count) {
     return out;
 }
 
-// Whether the kAgree characters (or what is left of both texts) from a and b are equal.
-bool Agree(std::string_view a, size_t i, std::string_view b, size_t j) {
-    for (size_t k = 0; k < kAgree; ++k) {
-        if (i == a.size() || j == b.size()) return i == a.size() && j == b.size();
+// Whether the `count` characters (or what is left of both texts, when some is) from a and b
+// are equal; the two ends agree only in the last resort (count 1).
+bool Agree(std::string_view a, size_t i, std::string_view b, size_t j, size_t count) {
+    for (size_t k = 0; k < count; ++k) {
+        if (i == a.size() || j == b.size())
+            return i == a.size() && j == b.size() && (k > 0 || count == 1);
         const size_t la = gbk::CharLen(a, i), lb = gbk::CharLen(b, j);
         if (a.substr(i, la) != b.substr(j, lb)) return false;
         i += la;
@@ -54,13 +59,15 @@ std::vector<PolyByteRange> DictionaryChangedRanges(std::string_view before,
         const std::vector<size_t> a = Starts(before, i, kWindow), b = Starts(after, j, kWindow);
         size_t ni = a.back(), nj = b.back();
         bool found = false;
-        for (size_t d = 1; d < a.size() + b.size() && !found; ++d) {
-            for (size_t x = 0; x <= d && !found; ++x) {
-                if (x >= a.size() || d - x >= b.size()) continue;
-                if (Agree(before, a[x], after, b[d - x])) {
-                    ni = a[x];
-                    nj = b[d - x];
-                    found = true;
+        for (size_t agree : {kAgreeFirst, kAgreeThen}) {
+            for (size_t d = 1; d < a.size() + b.size() && !found; ++d) {
+                for (size_t x = 0; x <= d && !found; ++x) {
+                    if (x >= a.size() || d - x >= b.size()) continue;
+                    if (Agree(before, a[x], after, b[d - x], agree)) {
+                        ni = a[x];
+                        nj = b[d - x];
+                        found = true;
+                    }
                 }
             }
         }
