@@ -54,8 +54,9 @@ bool ReadingsOf(const PolyContextModel& model, const std::string& path, const Fr
     if (conversion.report.from != Encoding::Gbk)
         PrintConversion(std::cerr, path, conversion.report);
     LineCursor cursor(text);
-    for (const PolyPrediction& p : model.Predict(text))
+    model.PredictEach(text, [&](const PolyPrediction& p) {
         if (!changedOnly || p.Changed()) Print(path, text, cursor, p, json);
+    });
     return true;
 }
 

@@ -5,8 +5,8 @@
 // A character's context is the tokens of its line: a GBK character is its two bytes, an
 // ASCII digit is '0', an ASCII letter 'a', any other byte itself; beyond the line's ends stand
 // kBegin and kEnd. A key is the FNV-1a hash of the target's bytes (or '#' for a feature
-// every character shares), a tag byte, the tokens it names, and the candidate reading's index
-// ('0' + index) for a key that depends on it.
+// every character shares), a tag byte and the tokens it names; the weight of candidate r for
+// a key is r places after the key's slot, so that one key's weights share a cache line.
 #include <cstdint>
 #include <string_view>
 

@@ -9,6 +9,7 @@
 // the character is never produced.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,8 +52,14 @@ class PolyContextModel {
 
     // Every polyphonic character of the GBK text, in text order. Linear in the text.
     std::vector<PolyPrediction> Predict(std::string_view gbkText) const;
+    // The same handed over one by one, in text order, without holding them all: a long text
+    // is read in pieces by two threads (`sink` is called on the caller's thread).
+    void PredictEach(std::string_view gbkText,
+                     const std::function<void(const PolyPrediction&)>& sink) const;
 
   private:
+    void PredictPiece(std::string_view piece, size_t base, std::vector<PolyPrediction>& out) const;
+
     struct Impl;
     std::unique_ptr<Impl> m;
 };

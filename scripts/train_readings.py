@@ -172,7 +172,9 @@ def context_tokens(tokens, i):
 
 
 def candidate_keys(tokens, i, readings, lexicon):
-    """Per candidate reading, the hashes of its features (the C++ Score, key for key)."""
+    """Per candidate reading, its features (the C++ Score, key for key): the hash of a key and
+    the candidate's index, whose weight is that many places after the key's slot (so that the
+    weights of one key lie side by side), or 0 for a key of that one candidate."""
     count = min(len(readings), MAX_READINGS)
     ctx = context_tokens(tokens, i)
     keys = [[] for _ in range(count)]
@@ -182,8 +184,8 @@ def candidate_keys(tokens, i, readings, lexicon):
         for p in parts:
             h = fnv(h, ctx[p])
         for r in range(count):
-            keys[r].append(fnv(h, str(r).encode()))
-    keys[0].append(fnv(FNV_OFFSET, b"#0"))
+            keys[r].append((h, r))
+    keys[0].append((fnv(FNV_OFFSET, b"#0"), 0))
     if lexicon:
         lexicon_keys(ctx, count, lexicon, self_h, keys)
     return keys
@@ -208,12 +210,12 @@ def lexicon_keys(ctx, count, lexicon, self_h, keys):
                 longest, longest_reading = length, r
         tag = b"y" + str(length).encode()
         for r in sorted(gives):
-            keys[r].append(fnv(fnv(self_h, tag), str(r).encode()))
-            keys[r].append(fnv(FNV_OFFSET, b"#" + tag))
+            keys[r].append((fnv(self_h, tag), r))
+            keys[r].append((fnv(FNV_OFFSET, b"#" + tag), 0))
     if longest_reading >= 0:
         r = longest_reading
-        keys[r].append(fnv(fnv(self_h, b"w"), str(r).encode()))
-        keys[r].append(fnv(FNV_OFFSET, b"#w" + str(longest).encode()))
+        keys[r].append((fnv(self_h, b"w"), r))
+        keys[r].append((fnv(FNV_OFFSET, b"#w" + str(longest).encode()), 0))
 
 
 def covering_words(ctx, count, lexicon):
@@ -271,7 +273,8 @@ def examples(data, table, lexicon, bits, trained=None):
             e.rule = lexicon_reading(context_tokens(tokens, at), count, lexicon)
         else:
             keys = candidate_keys(tokens, at, readings, lexicon)
-            e.feats = [[slot(h, bits) for h in ks] for ks in keys]
+            mask = (1 << bits) - 1
+            e.feats = [[(slot(h, bits) + r) & mask for h, r in ks] for ks in keys]
         out.append(e)
     return out, (others, others_right)
 
@@ -390,7 +393,7 @@ def main():
     ap.add_argument("--train", required=True)
     ap.add_argument("--dev", action="append", default=[])
     ap.add_argument("--out", required=True)
-    ap.add_argument("--bits", type=int, default=22)
+    ap.add_argument("--bits", type=int, default=20)
     ap.add_argument("--epochs", type=int, default=8)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--limit", type=int, default=0, help="train on the first N sentences")

@@ -18,23 +18,23 @@ TEST(QdmReadings, PrintsALinePerPolyphonicCharacterAndAnObjectPerCharacterInJson
     const std::string book = dir.Write("book.txt", kBook);
     auto run = RunQdm({"readings", book});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, book + ":1:4: 行 hang2 (default xing2) 0.93\n" + book +
-                           ":1:5: 的 de (default de) 0.96\n" + book +
-                           ":1:6: 行 hang2 (default xing2) 0.96\n" + book +
-                           ":1:7: 长 zhang3 (default chang2) 0.99\n");
+    EXPECT_EQ(run.out, book + ":1:4: 行 hang2 (default xing2) 1.00\n" + book +
+                           ":1:5: 的 de (default de) 0.99\n" + book +
+                           ":1:6: 行 hang2 (default xing2) 0.98\n" + book +
+                           ":1:7: 长 zhang3 (default chang2) 1.00\n");
     run = RunQdm({"readings", "--json", "--changed", book});
     EXPECT_EQ(run.exitCode, 0);
     const std::string head = "{\"file\":\"" + book + "\",";
     EXPECT_EQ(run.out,
               head +
                   "\"offset\":6,\"line\":1,\"column\":4,\"char\":\"行\",\"reading\":\"hang2\","
-                  "\"default\":\"xing2\",\"confidence\":0.93}\n" +
+                  "\"default\":\"xing2\",\"confidence\":1.00}\n" +
                   head +
                   "\"offset\":10,\"line\":1,\"column\":6,\"char\":\"行\",\"reading\":\"hang2\","
-                  "\"default\":\"xing2\",\"confidence\":0.96}\n" +
+                  "\"default\":\"xing2\",\"confidence\":0.98}\n" +
                   head +
                   "\"offset\":12,\"line\":1,\"column\":7,\"char\":\"长\",\"reading\":\"zhang3\","
-                  "\"default\":\"chang2\",\"confidence\":0.99}\n");
+                  "\"default\":\"chang2\",\"confidence\":1.00}\n");
 }
 
 TEST(QdmReadings, ConvertsAnotherEncodingFirstAndOffsetsCountItsGbkBytes) {
