@@ -40,6 +40,26 @@ bool Agree(std::string_view a, size_t i, std::string_view b, size_t j, size_t co
     return true;
 }
 
+// Where `after` (from j) takes up the characters of `before` at one of the starts `a` again,
+// further than the window: a long replacement, or a run of replacements with nothing kept
+// between them. The first start whose next characters occur within kFar bytes wins.
+constexpr size_t kFar = 64 * 1024;
+
+bool FarResync(std::string_view before, std::string_view after, const std::vector<size_t>& a,
+               size_t j, size_t& ni, size_t& nj) {
+    const std::string_view near = after.substr(0, std::min(after.size(), j + kFar));
+    for (size_t x = 0; x + 1 < a.size(); ++x) {
+        const size_t end = a[std::min(x + kAgreeFirst, a.size() - 1)];
+        const size_t at = gbk::Find(near, before.substr(a[x], end - a[x]), j, true);
+        if (at != gbk::npos) {
+            ni = a[x];
+            nj = at;
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::vector<PolyByteRange> DictionaryChangedRanges(std::string_view before,
@@ -71,6 +91,7 @@ std::vector<PolyByteRange> DictionaryChangedRanges(std::string_view before,
                 }
             }
         }
+        if (!found) FarResync(before, after, a, j, ni, nj);
         if (nj > j) {
             if (!out.empty() && out.back().end == j)
                 out.back().end = nj;

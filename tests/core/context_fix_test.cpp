@@ -7,6 +7,7 @@
 #include "editor/codec.h"
 #include "editor/gbk.h"
 #include "polyphone/context_model.h"
+#include "polyphone/poly_engine.h"
 
 namespace {
 
@@ -128,6 +129,12 @@ TEST(SmartFix, LeavesWhatTheDictionaryWroteAlone) {
               Lit("银行航掌"));
 }
 
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
 struct RangesCase {
     const char* name;
     std::string before, after;
@@ -146,6 +153,14 @@ TEST(DictionaryChangedRanges, FindTheBytesTheDictionaryWrote) {
          Lit("是银行的行长"),
          "\xCA\xC7yin2hang2" + Lit("的行长"),
          {{2, 11}}},
+        {"a replacement longer than the window",
+         Lit("在银行里"),
+         Lit("在") + std::string(100, 'x') + Lit("里"),
+         {{2, 102}}},
+        {"replacements side by side, longer than the window",
+         Lit("甲") + Repeat(Lit("银行"), 30) + Lit("乙丙丁"),
+         Lit("甲") + Repeat("yin2hang2", 30) + Lit("乙丙丁"),
+         {{2, 272}}},
         {"ascii around", "ab" + Lit("行长") + "cd", "ab" + Lit("航掌") + "cd", {{2, 6}}},
     };
     for (const RangesCase& c : cases) {
@@ -153,6 +168,29 @@ TEST(DictionaryChangedRanges, FindTheBytesTheDictionaryWrote) {
         for (const qdm::PolyByteRange& r : qdm::DictionaryChangedRanges(c.before, c.after))
             got.emplace_back(r.begin, r.end);
         EXPECT_EQ(got, c.ranges) << c.name;
+    }
+}
+
+TEST(DictionaryChangedRanges, LeaveTheOriginalTextInOrderAfterARealRun) {
+    for (qdm::PolyStyle style : {qdm::PolyStyle::Homophone, qdm::PolyStyle::Pinyin}) {
+        const std::string book = SampleBook();
+        const qdm::CPolyDict dict(qdm::FindPolyResource(qdm::StarterFileName(style)));
+        std::string after = book;
+        ASSERT_GT(qdm::ApplyDictionary(dict, after), 100);
+        size_t from = 0, kept = 0, pos = 0;
+        for (const qdm::PolyByteRange& r : qdm::DictionaryChangedRanges(book, after)) {
+            // What lies between two written stretches is text the run kept, so it follows
+            // on in the original.
+            const std::string_view between = std::string_view(after).substr(from, r.begin - from);
+            pos = book.find(between, pos);
+            ASSERT_NE(pos, std::string::npos) << r.begin;
+            pos += between.size();
+            kept += between.size();
+            from = r.end;
+        }
+        EXPECT_EQ(book.compare(book.size() - (after.size() - from), std::string::npos, after, from),
+                  0);
+        EXPECT_GT(kept, book.size() * 9 / 10);
     }
 }
 
