@@ -15,6 +15,7 @@
 #include "cli/poly_common.h"
 #include "cli/target.h"
 #include "editor/gbk.h"
+#include "polyphone/context_model.h"
 #include "polyphone/poly_dir.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_file.h"
@@ -32,11 +33,40 @@ struct Options {
     bool hasOutput = false;
     std::string output;
     std::vector<std::string> paths;
+    bool smart = false;
+    PolyStyle style = PolyStyle::Homophone;
+};
+
+// --smart: after the dictionary, the characters the context model reads otherwise than by
+// default are respelled, except in what the dictionary wrote.
+class SmartPass {
+  public:
+    SmartPass(const PolyContextModel* model, PolyStyle style) : m_model(model), m_style(style) {}
+    bool On() const { return m_model != nullptr; }
+
+    void Apply(std::string_view before, std::string& text) {
+        if (!m_model) return;
+        PolySmartResult r =
+            SmartFix(*m_model, text, DictionaryChangedRanges(before, text), m_style);
+        text = std::move(r.text);
+        m_predicted += r.predicted;
+        m_fixed += r.fixed;
+        m_unfixable += r.unfixable;
+    }
+    int64_t Predicted() const { return m_predicted; }
+    int64_t Fixed() const { return m_fixed; }
+    int64_t Unfixable() const { return m_unfixable; }
+
+  private:
+    const PolyContextModel* m_model;
+    PolyStyle m_style;
+    int64_t m_predicted = 0, m_fixed = 0, m_unfixable = 0;
 };
 
 class Report {
   public:
-    Report(const Options& o, int total) : m_opt(o), m_total(total) {
+    Report(const Options& o, int total, const SmartPass& smart)
+        : m_opt(o), m_total(total), m_smart(smart) {
         m_bar = ::isatty(2) && total > 0;
     }
 
@@ -100,17 +130,23 @@ class Report {
     void Summary(std::ostream& out) {
         ClearBar();
         if (m_opt.json) {
-            out << JsonLine()
-                       .Int("files", m_files)
-                       .Int("done", m_done)
-                       .Int("skipped", m_skipped)
-                       .Int("replacements", m_replacements)
-                       .Text()
-                << "\n";
+            JsonLine line;
+            line.Int("files", m_files)
+                .Int("done", m_done)
+                .Int("skipped", m_skipped)
+                .Int("replacements", m_replacements);
+            if (m_smart.On())
+                line.Int("predicted", m_smart.Predicted())
+                    .Int("fixed", m_smart.Fixed())
+                    .Int("unfixable", m_smart.Unfixable());
+            out << line.Text() << "\n";
         } else {
             out << "共 " << m_files << " 个文件: 处理 " << m_done << " 个，跳过 " << m_skipped
-                << " 个，替换多音字 " << m_replacements << " 个"
-                << (m_opt.dryRun ? " (试运行，没有写入任何文件)" : "") << "\n";
+                << " 个，替换多音字 " << m_replacements << " 个";
+            if (m_smart.On())
+                out << "，按上下文修正 " << m_smart.Fixed() << " 个 (预测 " << m_smart.Predicted()
+                    << " 个多音字，" << m_smart.Unfixable() << " 个没有同音字)";
+            out << (m_opt.dryRun ? " (试运行，没有写入任何文件)" : "") << "\n";
         }
     }
 
@@ -127,6 +163,7 @@ class Report {
   private:
     const Options& m_opt;
     int m_total;
+    const SmartPass& m_smart;
     bool m_bar = false, m_barShown = false, m_failed = false, m_tooLarge = false;
     std::chrono::steady_clock::time_point m_lastBar{};
     int m_files = 0, m_done = 0, m_skipped = 0;
@@ -147,8 +184,9 @@ bool Exists(const std::string& path) {
 // writers flushes the results to the disk several at a time; reported in the order given.
 class InPlaceFiles {
   public:
-    InPlaceFiles(const CPolyDict& dict, const Options& o, Report& report, PolySeenFiles& seen)
-        : m_dict(dict), m_opt(o), m_report(report), m_seen(seen) {}
+    InPlaceFiles(const CPolyDict& dict, const Options& o, Report& report, PolySeenFiles& seen,
+                 SmartPass& smart)
+        : m_dict(dict), m_opt(o), m_report(report), m_seen(seen), m_smart(smart) {}
 
     // False when the dictionary could not be read any more: the file is left as it was.
     bool Add(const std::string& path) {
@@ -161,10 +199,12 @@ class InPlaceFiles {
             r.reason = poly_reason::SameFile(first);
         } else if (LoadFileForPolyphone(path, text, r.reason)) {
             bool lost = false;
+            const std::string before = m_smart.On() ? text : std::string();
             r.replacements = ApplyDictionary(m_dict, text, &lost, [&](double share, int64_t n) {
                 m_report.Bar(m_report.Handled(), share, n);
             });
             if (lost) return false;
+            m_smart.Apply(before, text);
             if (static_cast<int64_t>(text.size()) >= kMaxFileSize) {
                 r.reason = poly_reason::TooLarge();
             } else if (m_opt.dryRun) {
@@ -211,6 +251,7 @@ class InPlaceFiles {
     const Options& m_opt;
     Report& m_report;
     PolySeenFiles& m_seen;
+    SmartPass& m_smart;
     PolyWriter m_writer;
     uint64_t m_seq = 0;
     std::map<uint64_t, PolyFileResult> m_writing;
@@ -219,8 +260,13 @@ class InPlaceFiles {
 
 // False when the run stopped because the dictionary could not be read any more.
 bool RunTree(const CPolyDict& dict, const std::string& dir, const Options& o, Report& report,
-             PolySeenFiles& seen) {
-    CPolyDirBatch batch(dict, dir, CPolyDirBatch::Options{o.dryRun, &seen});
+             PolySeenFiles& seen, SmartPass& smart) {
+    CPolyDirBatch::Options options{o.dryRun, &seen, {}};
+    if (smart.On())
+        options.afterDictionary = [&smart](std::string_view before, std::string& text) {
+            smart.Apply(before, text);
+        };
+    CPolyDirBatch batch(dict, dir, std::move(options));
     batch.Start();
     const int before = report.Handled();
     bool running = true;
@@ -244,11 +290,11 @@ int DictionaryLost(const CPolyDict& dict, Report& report, std::ostream& out) {
 
 // IN ("-": standard input) processed into OUT ("-": standard output); the report goes to
 // standard error then.
-int RunToOutput(const CPolyDict& dict, const Options& o) {
+int RunToOutput(const CPolyDict& dict, const Options& o, SmartPass& smart) {
     const std::string& in = o.paths[0];
     const Target target{o.output};
     std::ostream& log = ReportStream(target);
-    Report report(o, 1);
+    Report report(o, 1, smart);
     PolyFileResult r;
     r.path = r.relative = in;
     FileText file;
@@ -263,10 +309,12 @@ int RunToOutput(const CPolyDict& dict, const Options& o) {
         return kExitFault;
     }
     bool lost = false;
+    const std::string before = smart.On() ? file.text : std::string();
     r.replacements = ApplyDictionary(dict, file.text, &lost,
                                      [&](double share, int64_t n) { report.Bar(0, share, n); });
     report.ClearBar();
     if (lost) return DictionaryLost(dict, report, log);
+    smart.Apply(before, file.text);
     if (!ResultFits(in, static_cast<int64_t>(file.text.size()))) return kExitUsage;
     r.status = PolyFileStatus::Done;
     if (!o.dryRun) {
@@ -283,8 +331,8 @@ int RunToOutput(const CPolyDict& dict, const Options& o) {
 }
 
 bool Parse(const Args& words, Options& o, ParsedArgs& args, std::string& error) {
-    ArgSpec spec{{"--json", "--dry-run"},
-                 {"-o"},
+    ArgSpec spec{{"--json", "--dry-run", "--smart"},
+                 {"-o", "--style"},
                  {{"-n", "--dry-run"}, {"--output", "-o"}},
                  {{"-o", "-o 后面要有输出文件 (或 - 表示标准输出)"}}};
     AddDictOption(spec);
@@ -294,6 +342,14 @@ bool Parse(const Args& words, Options& o, ParsedArgs& args, std::string& error) 
     o.hasOutput = args.Has("-o");
     o.output = args.Value("-o");
     o.paths = args.operands;
+    o.smart = args.Has("--smart");
+    if (args.Has("--style")) {
+        const std::string style = args.Value("--style");
+        if (!o.smart) return error = "--style 只能和 --smart 一起用", false;
+        if (style != "homophone" && style != "pinyin")
+            return error = "--style 只能是 homophone (同音字) 或 pinyin (拼音)", false;
+        o.style = style == "pinyin" ? PolyStyle::Pinyin : PolyStyle::Homophone;
+    }
     if (o.paths.empty()) return error = "缺少要处理的文件或目录", false;
     if (!o.hasOutput && std::find(o.paths.begin(), o.paths.end(), "-") != o.paths.end())
         return error = "标准输入 (-) 只能和 -o 一起用", false;
@@ -325,14 +381,20 @@ int Run(const Args& words) {
         return kExitUsage;
     }
     NoteDictionary(*dict.Snapshot());
-    if (o.hasOutput) return RunToOutput(dict, o);
+    PolyContextModel model;
+    if (o.smart && !model.LoadDefault(error)) {
+        std::cerr << "qdm: 无法读取读音模型 " << error << "\n";
+        return kExitUsage;
+    }
+    SmartPass smart(o.smart ? &model : nullptr, o.style);
+    if (o.hasOutput) return RunToOutput(dict, o, smart);
 
     int total = 0;
     bool missing = false;
     for (const std::string& p : o.paths) total += IsDir(p) ? CountFilesInTree(p) : 1;
-    Report report(o, total);
+    Report report(o, total, smart);
     PolySeenFiles seen;
-    InPlaceFiles files(dict, o, report, seen);
+    InPlaceFiles files(dict, o, report, seen, smart);
     for (const std::string& p : o.paths) {
         bool dictionaryReadable = true;
         if (!Exists(p)) {
@@ -341,7 +403,7 @@ int Run(const Args& words) {
             missing = true;
         } else if (IsDir(p)) {
             files.Flush();
-            dictionaryReadable = RunTree(dict, p, o, report, seen);
+            dictionaryReadable = RunTree(dict, p, o, report, seen, smart);
         } else {
             dictionaryReadable = files.Add(p);
         }
@@ -357,23 +419,29 @@ int Run(const Args& words) {
 }
 
 const Registrar reg(
-    kName, {"用多音字词典替换文件或整个目录中的多音字",
-            "用法: qdm polyphone [--dict 词典] [--json] [--dry-run] 路径...\n"
-            "      qdm polyphone [--dict 词典] [--json] -o 输出 输入\n" +
-                std::string(kAuditUsage) +
-                "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
-                "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
-                "  --dry-run 不写入任何文件，只报告会替换多少\n"
-                "  --json    每个文件一行 JSON，最后一行是汇总\n"
-                "  输入为 - 时读标准输入 (只能和 -o 一起用)。\n"
-                "  含 NUL 字节的文件(不是文本)、无法读写的文件和目录会被跳过并报告，不会被改动;\n"
-                "  同一个文件 (例如经过链接) 在一次运行中只处理一次。\n"
-                "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在、词典无法读取\n"
-                "  或结果超过 2 GiB; 被 Ctrl-C 或 kill 中断时为 130 或 143，正在写的\n"
-                "  临时文件会被删除，每本书要么是原样，要么已处理完。\n"
-                "例: qdm polyphone ~/books\n"
-                "    qdm polyphone book.txt -o out.txt\n",
-            Run});
+    kName,
+    {"用多音字词典替换文件或整个目录中的多音字",
+     "用法: qdm polyphone [--dict 词典] [--json] [--dry-run] [--smart [--style 风格]] 路径...\n"
+     "      qdm polyphone [--dict 词典] [--json] [--smart [--style 风格]] -o 输出 输入\n" +
+         std::string(kAuditUsage) +
+         "  路径可以是文件或目录(递归处理其中每个文件)，结果原地写回。\n"
+         "  -o 输出   把一个文件的处理结果写到别处 (- 表示标准输出)\n"
+         "  --dry-run 不写入任何文件，只报告会替换多少\n"
+         "  --json    每个文件一行 JSON，最后一行是汇总\n"
+         "  --smart   词典处理之后，再按上下文预测其余多音字的读音，把读音和默认读音\n"
+         "            不同的字换掉 (词典替换过的文字不再改动); 没有同音字的字不换，\n"
+         "            只计数。汇总 JSON 增加 \"predicted\" (预测的多音字)、\"fixed\"\n"
+         "            (换掉的) 和 \"unfixable\" (没有同音字的)\n"
+         "  --style   homophone: 换成读这个音的常用单音字 (默认); pinyin: 换成拼音\n"
+         "  输入为 - 时读标准输入 (只能和 -o 一起用)。\n"
+         "  含 NUL 字节的文件(不是文本)、无法读写的文件和目录会被跳过并报告，不会被改动;\n"
+         "  同一个文件 (例如经过链接) 在一次运行中只处理一次。\n"
+         "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在、词典无法读取\n"
+         "  或结果超过 2 GiB; 被 Ctrl-C 或 kill 中断时为 130 或 143，正在写的\n"
+         "  临时文件会被删除，每本书要么是原样，要么已处理完。\n"
+         "例: qdm polyphone ~/books\n"
+         "    qdm polyphone book.txt -o out.txt\n",
+     Run});
 
 }  // namespace
 }  // namespace qdm::cli

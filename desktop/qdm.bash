@@ -18,8 +18,7 @@ _qdm() {
         cur="${COMP_WORDS[COMP_CWORD]}" prev="${COMP_WORDS[COMP_CWORD-1]}"
         words=("${COMP_WORDS[@]}") cword=$COMP_CWORD
     fi
-    # READINGS: the lead adds `readings` and `polyphone --smart` here when they land.
-    local commands="auto check dict enclosing find help import insert number polyphone"
+    local commands="auto check dict enclosing find help import insert number polyphone readings"
     if ((cword == 1)); then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         return
@@ -48,7 +47,8 @@ _qdm() {
         enclosing) opts="--json" ;;
         find) opts="--json --count -i -w" ;;
         import) opts="--from --substitute --keep-newlines --t2s --json -o -i" ;;
-        polyphone) opts="--dict --json --dry-run -o --audit" ;;
+        polyphone) opts="--dict --json --dry-run -o --audit --smart --style" ;;
+        readings) opts="--json --changed --from" ;;
         insert)
             opts="--sel -o -i --json"
             if ((cword == 2)) && [[ $cur != -* ]]; then

@@ -240,6 +240,7 @@ void CPolyDirBatch::OpenFile() {
     if (!seen.Claim(m_currentPath, first)) return Skip(poly_reason::SameFile(first));
     std::string text, reason;
     if (!LoadFileForPolyphone(m_currentPath, text, reason)) return Skip(std::move(reason));
+    if (m_options.afterDictionary) m_original = text;
     m_stepper.Begin(std::move(text));
     m_fileReplacements = 0;
     m_inHand = true;
@@ -252,6 +253,10 @@ bool CPolyDirBatch::FinishFile(PolyWriter::Clock::time_point deadline) {
     if (!m_processed) {
         m_processed = true;
         m_job = {m_currentSeq, m_currentPath, m_stepper.TakeText()};
+        if (m_options.afterDictionary) {
+            m_options.afterDictionary(m_original, m_job.text);
+            std::string().swap(m_original);
+        }
         if (static_cast<int64_t>(m_job.text.size()) >= kMaxFileSize) {
             m_job = {};
             m_progress.wordsReplaced -= m_fileReplacements;

@@ -28,6 +28,7 @@
 // write-back replaces the target, not the link. Entries of each directory are taken in byte order
 // of their names.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -88,6 +89,9 @@ class CPolyDirBatch {
         bool dryRun = false;  // process but write nothing; results say what would change
         // Files already processed by the run this batch belongs to; null: the batch alone.
         PolySeenFiles* seen = nullptr;
+        // When set, called with a file's text as read and as the dictionary left it, before
+        // it is written: a further pass over the text (the context fix of qdm polyphone).
+        std::function<void(std::string_view before, std::string& text)> afterDictionary = {};
     };
 
     // Counts the files of `directory` before returning.
@@ -144,6 +148,7 @@ class CPolyDirBatch {
     bool m_inHand = false;
     bool m_processed = false;  // the file in hand waits only for a free writer
     PolyWriter::Job m_job;     // its processed text, then
+    std::string m_original;    // its text as read, kept for Options::afterDictionary
     CPolyStepper m_stepper;
     int64_t m_fileReplacements = 0;
     PolyDirProgress m_progress;
