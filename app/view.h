@@ -98,7 +98,7 @@ class CmkedView : public QWidget {
     void RegisterCommands();
     void RegisterFindCommands();
     void GoTo(bool section, int number);
-    void InsertMarkup(qdm::TagNumber kind, const char* failureCaption);
+    void InsertMarkup(qdm::TagNumber kind);  // refusals shown under the kind's caption
     bool CheckBeforeSave();
     bool SaveTo(const QString& path);
     void SetCurrentFile(const QString& path);
