@@ -188,7 +188,7 @@ void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompt
     const auto host = [&view, prompter, files] {
         PolyCommandHost h;
         h.owner = &view;
-        h.edit = &view.m_edit;
+        h.edit = &view.Edit();
         h.prompter = prompter;
         h.files = files;
         return h;
