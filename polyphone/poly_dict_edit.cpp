@@ -132,7 +132,7 @@ bool IsPolyLockName(std::string_view name) {
 IoStatus EditPolyDict(const std::string& path, bool missingIsEmpty,
                       const std::function<bool(PolyDictText&)>& edit,
                       PolyDictEditFailure* failure) {
-    PolyDictEditFailure ignored;
+    PolyDictEditFailure ignored = PolyDictEditFailure::None;
     PolyDictEditFailure& failed = failure ? *failure : ignored;
     failed = PolyDictEditFailure::None;
     PolyDictLock lock(path);
