@@ -42,7 +42,6 @@ class CmkedApp : public QObject {
 
     CMainFrame& MainFrame() { return *m_frame; }
     CmkedView& View();
-    const CommandRouter& Router() const { return m_router; }
     RecentFiles& Recent() { return *m_recent; }
     RecoveryKeeper& Recovery() { return *m_recovery; }
 

@@ -16,7 +16,6 @@ class LockIndicators : public QObject {
   public:
     explicit LockIndicators(QStatusBar& bar);
     ~LockIndicators() override;
-    bool Available() const { return m_probe != nullptr; }
 
   private:
     struct Probe;

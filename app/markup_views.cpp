@@ -65,7 +65,7 @@ void CMainFrame::CreateMarkupViews() {
 // Lists every fault without touching the text: unlike QDM检查 it neither renumbers nor moves
 // the caret, so it can be run at any moment.
 void CMainFrame::OnCheckAll() {
-    std::vector<MarkupFault> faults = CheckMarkupAll(m_view->m_edit.Text());
+    std::vector<MarkupFault> faults = CheckMarkupAll(m_view->Edit().Text());
     const size_t found = faults.size();
     const bool wasHidden = m_problems->isHidden();
     m_problems->ShowFaults(std::move(faults));

@@ -37,11 +37,10 @@ void ShowResult(const PolyCommandHost& host, int64_t count) {
 }
 
 // A file the command could not process is named with the reason; it keeps its content.
-void ShowFileRefused(const PolyCommandHost& host, const std::string& path,
-                     const std::string& reason) {
+void ShowFileRefused(const PolyCommandHost& host, const PolyFileResult& refused) {
     BoxesOf(host.prompter)(host.owner,
-                           QLit("文件未处理:") + QLatin1Char('\n') + QFromPath(path) +
-                               QStringLiteral(": ") + QString::fromStdString(reason),
+                           QLit("文件未处理:") + QLatin1Char('\n') + QFromPath(refused.path) +
+                               QStringLiteral(": ") + QString::fromStdString(refused.Reason()),
                            QLit("多音字处理结果"));
 }
 
@@ -147,17 +146,23 @@ void OnPolyphoneFile(const PolyCommandHost& host) {
     if (chosen.isEmpty()) return;
     const std::string path = PathFromQ(chosen);
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
-    std::string text, reason;
-    if (IsDictionaryFile(*dict, path))
-        return ShowFileRefused(host, path, poly_reason::IsDictionary());
+    std::string text;
+    PolyFileResult r;
+    r.path = r.relative = path;
+    if (IsDictionaryFile(*dict, path)) {
+        r.Skip(PolyOutcome::Dictionary);
+        return ShowFileRefused(host, r);
+    }
     // An empty file is a text too: it runs (to no effect) like any other.
-    if (!LoadFileForPolyphone(path, text, reason) && reason != poly_reason::Empty())
-        return ShowFileRefused(host, path, reason);
+    if (!LoadFileForPolyphone(path, text, r) && r.outcome != PolyOutcome::Empty)
+        return ShowFileRefused(host, r);
 
     CDialogPOLYP_PROCING dialog(&text, *dict, BoxesOf(host.prompter), host.owner);
     if (dialog.exec() != QDialog::Accepted) return;
-    if (const IoStatus io = WriteFileAtomic(path, text); !io)
-        return ShowFileRefused(host, path, poly_reason::CannotWrite(io));
+    if (const IoStatus io = WriteFileAtomic(path, text); !io) {
+        r.Skip(PolyOutcome::WriteFailed, io.reason);
+        return ShowFileRefused(host, r);
+    }
     ShowResult(host, dialog.Count());
 }
 
@@ -203,7 +208,7 @@ void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompt
     const auto host = [&view, prompter, files] {
         PolyCommandHost h;
         h.owner = &view;
-        h.edit = &view.m_edit;
+        h.edit = &view.Edit();
         h.widget = &view.Editor();
         h.prompter = prompter;
         h.files = files;

@@ -86,17 +86,17 @@ bool RecoveryKeeper::Offer(qdm::LeftRecovery& left) {
     // The files already hold this text: they become this editor's own.
     m_file = qdm::RecoveryFile::Adopt(std::move(left));
     m_kept = true;
-    m_keptState = m_view.m_edit.TextState();
+    m_keptState = m_view.Edit().TextState();
     return true;
 }
 
 qdm::RecoveryOrigin RecoveryKeeper::Origin() const {
-    return {m_view.m_edit.GetFilePath(), m_view.m_strFileName};
+    return {m_view.Edit().GetFilePath(), m_view.m_strFileName};
 }
 
 void RecoveryKeeper::Tick() {
     if (!m_file) return;
-    const qdm::CEditBox& edit = m_view.m_edit;
+    const qdm::CEditBox& edit = m_view.Edit();
     if (!edit.IsModified()) {
         OnModifiedChanged(false);
         return;
@@ -120,7 +120,7 @@ void RecoveryKeeper::Tick() {
 
 void RecoveryKeeper::WriteNow() {
     if (!m_file) return;
-    const qdm::CEditBox& edit = m_view.m_edit;
+    const qdm::CEditBox& edit = m_view.Edit();
     if (!edit.IsModified() || (m_kept && m_keptState == edit.TextState() && !m_failing)) {
         m_file->Wait();
         return;

@@ -1,6 +1,6 @@
 #pragma once
-// CmkedView: the main window's only view. It holds the text model m_edit (shown and edited
-// through the edit area that covers the whole view) and the name of the current file, and it
+// CmkedView: the main window's only view. It holds the text model (shown and edited through
+// the edit area that covers the whole view) and the name of the current file, and it
 // serves the editor's own commands.
 #include <QWidget>
 #include <memory>
@@ -34,6 +34,8 @@ class CmkedView : public QWidget {
     ~CmkedView() override;
 
     qdm::ui::EditWidget& Editor() { return *m_editor; }
+    // The text model the edit area shows.
+    qdm::CEditBox& Edit() { return m_edit; }
     const CommandTarget& Commands() const { return m_commands; }
     // The main window's caption: the current file's name, or the default caption, with "*"
     // after it while the text is modified.
@@ -104,7 +106,7 @@ class CmkedView : public QWidget {
     void RegisterCommands();
     void RegisterFindCommands();
     void GoTo(bool section, int number);
-    void InsertMarkup(qdm::TagNumber kind, const char* failureCaption);
+    void InsertMarkup(qdm::TagNumber kind);  // refusals shown under the kind's caption
     bool CheckBeforeSave();
     bool SaveTo(const QString& path);
     void SetCurrentFile(const QString& path);
@@ -121,8 +123,9 @@ class CmkedView : public QWidget {
     CommandTarget m_commands;
     qdm::ui::SystemClipboard m_clipboard;
 
-  public:
     qdm::CEditBox m_edit;
+
+  public:
     // Name of the current file without its directory, in the file system's own bytes; empty
     // until Open, Save As, or a Save that asked for a name succeeds.
     std::string m_strFileName;

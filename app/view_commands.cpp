@@ -46,32 +46,34 @@ void CmkedView::RegisterCommands() {
     RegisterPolyphoneCommands(m_commands, *this, m_services.prompter, m_services.files);
 }
 
-void CmkedView::InsertMarkup(qdm::TagNumber kind, const char* failureCaption) {
+void CmkedView::InsertMarkup(qdm::TagNumber kind) {
     std::string message;
     const bool ok = m_editor->RunCommand([&] {
         return kind == qdm::TAG_SECTION ? qdm::InsertSection(m_edit, message)
                                         : qdm::InsertTag(kind, m_edit, message);
     });
-    if (!ok) Box(message, failureCaption);
+    // A reverse section cuts a section in two: its refusals are the section command's.
+    const int32_t named = kind == qdm::TAG_REVERSE_SECTION ? qdm::TAG_SECTION : kind;
+    if (!ok) Box(QFromGbk(message), QFromGbk(qdm::KindByNumber(named)->name) + QLit("插入错误"));
 }
 
 void CmkedView::OnInsertSection() {
-    InsertMarkup(qdm::TAG_SECTION, "section插入错误");
+    InsertMarkup(qdm::TAG_SECTION);
 }
 void CmkedView::OnReverseSection() {
-    InsertMarkup(qdm::TAG_REVERSE_SECTION, "section插入错误");
+    InsertMarkup(qdm::TAG_REVERSE_SECTION);
 }
 void CmkedView::OnInsertReaderNote() {
-    InsertMarkup(qdm::TAG_READERNOTE, "读者注插入错误");
+    InsertMarkup(qdm::TAG_READERNOTE);
 }
 void CmkedView::OnInsertAuthorNote() {
-    InsertMarkup(qdm::TAG_AUTHORNOTE, "作者注插入错误");
+    InsertMarkup(qdm::TAG_AUTHORNOTE);
 }
 void CmkedView::OnInsertTrans() {
-    InsertMarkup(qdm::TAG_TRANS, "译文插入错误");
+    InsertMarkup(qdm::TAG_TRANS);
 }
 void CmkedView::OnInsertEmph() {
-    InsertMarkup(qdm::TAG_EMPH, "重点插入错误");
+    InsertMarkup(qdm::TAG_EMPH);
 }
 
 void CmkedView::OnCheckMarkup() {

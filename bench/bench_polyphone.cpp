@@ -58,9 +58,10 @@ void BM_PolyphoneFileToFile(benchmark::State& state) {
     int64_t replacements = 0;
     for (auto _ : state) {
         qdm::CPolyDict dict(dictPath.string());
-        std::string text, reason;
-        if (!qdm::LoadFileForPolyphone(in.string(), text, reason))
-            state.SkipWithError(reason.c_str());
+        std::string text;
+        qdm::PolyFileResult refused;
+        if (!qdm::LoadFileForPolyphone(in.string(), text, refused))
+            state.SkipWithError(refused.Reason().c_str());
         replacements = qdm::ApplyDictionary(dict, text);
         if (!qdm::WriteFileAtomic(out.string(), text)) state.SkipWithError("write failed");
     }

@@ -76,10 +76,13 @@ int Run(const Args& words) {
     if (!LoadConverting(doc, in, target, from, ConvertOptions{}, converted)) return kExitUsage;
     if (converted) PrintConversion(std::cerr, in, *converted);
     std::string message;
-    if (!AutoSection(doc.Edit(), message)) {
-        if (message == AutoSectionTooLargeMessage())
+    switch (AutoSection(doc.Edit(), message)) {
+        case AutoSectionOutcome::Done:
+            break;
+        case AutoSectionOutcome::TooLarge:
             return ResultFits(in, kMaxFileSize), kExitUsage;
-        return Refuse(in, json, message, doc, target, converted);
+        case AutoSectionOutcome::Refused:
+            return Refuse(in, json, message, doc, target, converted);
     }
     if (!CheckDocument(doc.Edit(), message))
         return Refuse(in, json, message, doc, target, converted);

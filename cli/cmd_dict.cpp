@@ -56,13 +56,11 @@ int Count(const CPolyDict& dict) {
 }
 
 // Reports a failed edit: a read, a refused rewrite (a NUL byte) or a write.
-int EditFailed(const IoStatus& io, bool writeFailed) {
-    if (writeFailed)
-        std::cerr << "qdm: 无法写入多音字词典 " << io.Describe() << "\n";
-    else if (io.reason == PolyDictNulReason())
-        std::cerr << "qdm: 不能改写多音字词典 " << io.Describe() << "\n";
-    else
-        std::cerr << "qdm: 无法读取多音字词典 " << io.Describe() << "\n";
+int EditFailed(const IoStatus& io, PolyDictEditFailure failure) {
+    const char* what = failure == PolyDictEditFailure::Write    ? "无法写入"
+                       : failure == PolyDictEditFailure::HasNul ? "不能改写"
+                                                                : "无法读取";
+    std::cerr << "qdm: " << what << "多音字词典 " << io.Describe() << "\n";
     return kExitUsage;
 }
 
@@ -73,7 +71,7 @@ int Add(const CPolyDict& dict, const std::string& wordUtf8, const std::string& r
     PolyRowCheck check = PolyRowCheck::Ok;
     std::string row;
     size_t lineNumber = 0;
-    bool writeFailed = false;
+    PolyDictEditFailure failure;
     const IoStatus io = EditPolyDict(
         dict.GetPath(), true,
         [&](PolyDictText& text) {
@@ -86,8 +84,8 @@ int Add(const CPolyDict& dict, const std::string& wordUtf8, const std::string& r
             lineNumber = rows.size() + 1;
             return true;
         },
-        &writeFailed);
-    if (!io) return EditFailed(io, writeFailed);
+        &failure);
+    if (!io) return EditFailed(io, failure);
     if (check != PolyRowCheck::Ok) {
         std::cerr << "qdm: " << ToTerminal(PolyRowMessage(check)) << "\n";
         return kExitFault;
@@ -107,7 +105,8 @@ int Remove(const CPolyDict& dict, const std::string& indexText) {
     uint64_t index = 0;
     const bool plain = ParseLineNumber(indexText, index);
     size_t lines = 0;
-    bool found = false, writeFailed = false;
+    bool found = false;
+    PolyDictEditFailure failure;
     std::string removed;
     const IoStatus io = EditPolyDict(
         dict.GetPath(), false,
@@ -119,8 +118,8 @@ int Remove(const CPolyDict& dict, const std::string& indexText) {
             removed = rows[index - 1];
             return text.Remove(index - 1);
         },
-        &writeFailed);
-    if (!io) return EditFailed(io, writeFailed);
+        &failure);
+    if (!io) return EditFailed(io, failure);
     if (!found)
         return UsageError(kName,
                           "没有第 " + indexText + " 行 (词典共 " + std::to_string(lines) + " 行)");

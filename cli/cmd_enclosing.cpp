@@ -10,11 +10,6 @@
 namespace qdm::cli {
 namespace {
 
-const char* KindName(int32_t number) {
-    static const char* const names[] = {"section", "readernote", "authornote", "trans", "emph"};
-    return names[number - 1];
-}
-
 int Run(const Args& words) {
     ParsedArgs args;
     std::string error;
@@ -37,16 +32,15 @@ int Run(const Args& words) {
     if (args.Has("--json")) {
         JsonLine line;
         if (tag.kind)
-            line.Str("kind", KindName(tag.kind->number))
+            line.Str("kind", tag.kind->ascii)
                 .Int("content_start", tag.contentStart)
                 .Int("end", tag.end);
         else
             line.Null("kind");
         std::cout << line.Text() << "\n";
     } else if (tag.kind) {
-        std::cout << KindName(tag.kind->number) << " (" << ToTerminal(tag.kind->name)
-                  << "): 内容从 byte " << tag.contentStart << " 到结束标志 byte " << tag.end
-                  << "\n";
+        std::cout << tag.kind->ascii << " (" << ToTerminal(tag.kind->name) << "): 内容从 byte "
+                  << tag.contentStart << " 到结束标志 byte " << tag.end << "\n";
     } else {
         std::cout << "不在任何标志区域中\n";
     }

@@ -20,25 +20,20 @@ struct Kind {
 
 // A kind word: an English name, the display name, or a number passed to InsertTag as it is.
 bool ParseKind(const std::string& word, Kind& kind, std::string& error) {
-    static const std::pair<const char*, int32_t> names[] = {
-        {"reverse", TAG_REVERSE_SECTION},
-        {"readernote", TAG_READERNOTE},
-        {"authornote", TAG_AUTHORNOTE},
-        {"trans", TAG_TRANS},
-        {"emph", TAG_EMPH},
+    const auto chosen = [&](const TagSpelling& s) {
+        kind.section = s.number == TAG_SECTION;
+        kind.number = kind.section ? 0 : s.number;
+        return true;
     };
-    if (word == "section") return kind.section = true, true;
-    for (const auto& [name, number] : names)
-        if (word == name) return kind.number = number, true;
+    for (const TagSpelling& s : kTagSpellings)
+        if (word == s.ascii) return chosen(s);
     if (ParseInt32(word, kind.number)) return true;
-    const std::optional<std::string> gbkWord = ToGbk(word);
-    if (!gbkWord) {
+    if (!ToGbk(word)) {
         error = "种类 \"" + word + "\" 含有 GBK 无法表示的字符";
         return false;
     }
-    for (int32_t number = TAG_READERNOTE; number <= TAG_REVERSE_SECTION; ++number)
-        if (*gbkWord == KindByNumber(number)->name) return kind.number = number, true;
-    if (*gbkWord == KindByNumber(TAG_SECTION)->name) return kind.section = true, true;
+    for (const TagSpelling& s : kTagSpellings)
+        if (word == s.utf8Name) return chosen(s);
     error = "不认识的种类: " + word;
     return false;
 }

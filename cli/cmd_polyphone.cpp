@@ -73,30 +73,30 @@ class Report {
     void File(const PolyFileResult& r, std::ostream& out) {
         ClearBar();
         ++m_files;
-        if (r.status == PolyFileStatus::Done) {
+        if (r.Done()) {
             ++m_done;
             m_replacements += r.replacements;
         } else {
             ++m_skipped;
-            if (!poly_reason::IsBenign(r.reason)) m_failed = true;
-            if (r.reason == poly_reason::TooLarge()) m_tooLarge = true;
+            if (IsFault(r.outcome)) m_failed = true;
+            if (r.outcome == PolyOutcome::TooLarge) m_tooLarge = true;
         }
         if (m_opt.json) {
             JsonLine line;
             line.Path("file", r.path).Int("replacements", r.replacements);
-            line.Str("status", r.status == PolyFileStatus::Done ? "done" : "skipped");
-            if (r.reason.empty())
+            line.Str("status", r.Done() ? "done" : "skipped");
+            if (r.Done())
                 line.Null("reason");
             else
-                line.Str("reason", r.reason);
+                line.Str("reason", r.Reason());
             out << line.Text() << "\n";
-        } else if (r.status == PolyFileStatus::Done) {
+        } else if (r.Done()) {
             const std::string msg =
                 gbk::Format(gbk::Lit("处理多音字%d个!"), std::to_string(r.replacements));
             out << r.path << ": " << ToTerminal(msg) << (m_opt.dryRun ? " (试运行，未写入)" : "")
                 << "\n";
         } else {
-            out << r.path << ": 跳过，" << r.reason << "\n";
+            out << r.path << ": 跳过，" << r.Reason() << "\n";
         }
         out.flush();
     }
@@ -194,10 +194,10 @@ class InPlaceFiles {
         r.path = r.relative = path;
         std::string text, first;
         if (IsDictionaryFile(m_dict, path)) {
-            r.reason = poly_reason::IsDictionary();
+            r.Skip(PolyOutcome::Dictionary);
         } else if (!m_seen.Claim(path, first)) {
-            r.reason = poly_reason::SameFile(first);
-        } else if (LoadFileForPolyphone(path, text, r.reason)) {
+            r.Skip(PolyOutcome::SameFile, first);
+        } else if (LoadFileForPolyphone(path, text, r)) {
             bool lost = false;
             const std::string before = m_smart.On() ? text : std::string();
             r.replacements = ApplyDictionary(m_dict, text, &lost, [&](double share, int64_t n) {
@@ -206,9 +206,10 @@ class InPlaceFiles {
             if (lost) return false;
             m_smart.Apply(before, text);
             if (static_cast<int64_t>(text.size()) >= kMaxFileSize) {
-                r.reason = poly_reason::TooLarge();
+                r.Skip(PolyOutcome::TooLarge);
             } else if (m_opt.dryRun) {
-                r.reason = WriteProblem(path);
+                if (std::string problem = WriteProblem(path); !problem.empty())
+                    r.Skip(PolyOutcome::WriteFailed, std::move(problem));
             } else {
                 const uint64_t seq = m_seq++;
                 PolyWriter::Job job{seq, path, std::move(text)};
@@ -230,8 +231,7 @@ class InPlaceFiles {
 
   private:
     void Finish(uint64_t seq, PolyFileResult r) {
-        r.status = r.reason.empty() ? PolyFileStatus::Done : PolyFileStatus::Skipped;
-        if (!r.reason.empty()) r.replacements = 0;
+        if (!r.Done()) r.replacements = 0;
         m_ready.Put(seq, std::move(r), [&](const PolyFileResult& ready) {
             m_report.File(ready, std::cout);
             m_report.Bar(m_report.Handled());
@@ -242,7 +242,7 @@ class InPlaceFiles {
             auto it = m_writing.find(done.seq);
             PolyFileResult r = std::move(it->second);
             m_writing.erase(it);
-            if (!done.status) r.reason = poly_reason::CannotWrite(done.status);
+            if (!done.status) r.Skip(PolyOutcome::WriteFailed, done.status.reason);
             Finish(done.seq, std::move(r));
         }
     }
@@ -274,7 +274,7 @@ bool RunTree(const CPolyDict& dict, const std::string& dir, const Options& o, Re
         running = batch.Tick(std::chrono::milliseconds(50));
         for (const PolyFileResult& r : batch.TakeResults()) report.File(r, std::cout);
         for (const std::string& t : batch.TakeStaleTemporaries())
-            report.Note("注意: " + t + " " + poly_reason::StaleTemporary());
+            report.Note("注意: " + t + " " + PolyStaleTemporaryNote());
         report.Bar(before + batch.Progress().filesDone + batch.Progress().filesSkipped);
     }
     return batch.Progress().state != PolyDirState::DictionaryLost;
@@ -299,11 +299,11 @@ int RunToOutput(const CPolyDict& dict, const Options& o, SmartPass& smart) {
     r.path = r.relative = in;
     FileText file;
     if (IoStatus io = ReadInputText(in, file); !io) {
-        r.reason = poly_reason::CannotRead(io);
+        r.Skip(PolyOutcome::Unreadable, io.reason);
     } else if (file.hadNul) {
-        r.reason = poly_reason::HasNul();
+        r.Skip(PolyOutcome::HasNul);
     }
-    if (!r.reason.empty()) {
+    if (!r.Done()) {
         report.File(r, log);
         report.Summary(log);
         return kExitFault;
@@ -316,7 +316,6 @@ int RunToOutput(const CPolyDict& dict, const Options& o, SmartPass& smart) {
     if (lost) return DictionaryLost(dict, report, log);
     smart.Apply(before, file.text);
     if (!ResultFits(in, static_cast<int64_t>(file.text.size()))) return kExitUsage;
-    r.status = PolyFileStatus::Done;
     if (!o.dryRun) {
         if (target.ToStdout()) {
             if (!WriteTarget(target, file.text)) return kExitUsage;

@@ -1,41 +1,20 @@
 #include "cli/encoded_input.h"
 
-#include <cstdio>
 #include <iostream>
 
 #include "cli/output.h"
 #include "editor/encoding_detect.h"
 #include "editor/file_io.h"
 #include "editor/text_buffer.h"
+#include "editor/utf8.h"
 
 namespace qdm::cli {
 namespace {
 
-std::string CodepointName(char32_t cp) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
-    return buf;
-}
-
 // The character itself in UTF-8; a lone surrogate, which UTF-8 cannot carry, as U+FFFD.
 std::string CharUtf8(char32_t cp) {
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;
     std::string out;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    AppendUtf8(out, cp);
     return out;
 }
 

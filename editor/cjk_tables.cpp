@@ -122,8 +122,4 @@ const uint16_t* GbkCodeTable() {
     return codes.data();
 }
 
-uint16_t GbkCode(char16_t cp) {
-    return GbkCodeTable()[cp];
-}
-
 }  // namespace qdm::cjk

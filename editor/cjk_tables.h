@@ -26,11 +26,10 @@ bool IsCommon(char32_t cp);
 // controls.
 bool IsOdd(char32_t cp);
 
-// The GBK bytes of a Unicode character of the basic plane, as one value: 0 when GBK cannot
-// hold it (or for U+0000), below 0x100 a single byte, otherwise lead << 8 | trail. Built with
-// the strict codec, so a character ICU would silently drop counts as not held.
-uint16_t GbkCode(char16_t cp);
-// The same values for the whole basic plane, indexed by character, for a conversion loop.
+// The GBK bytes of every Unicode character of the basic plane, indexed by character, each as
+// one value: 0 when GBK cannot hold it (or for U+0000), below 0x100 a single byte, otherwise
+// lead << 8 | trail. Built with the strict codec, so a character ICU would silently drop counts
+// as not held.
 const uint16_t* GbkCodeTable();
 
 }  // namespace qdm::cjk

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "editor/gbk.h"
+#include "editor/utf8.h"
 
 namespace qdm::gbk {
 namespace {
@@ -60,19 +61,6 @@ const DecodeTables& Tables() {
         return t;
     }();
     return tables;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 }  // namespace

@@ -57,14 +57,6 @@ int32_t CEditBox::GetSelectedText(std::string& out) const {
     return m_selEnd - m_selStart;
 }
 
-void CEditBox::GetTextAndSelection(std::string& text, int32_t& start, std::string& selected,
-                                   int32_t& length) const {
-    text = m_text;
-    start = m_selStart;
-    length = m_selEnd - m_selStart;
-    selected.assign(std::string_view(m_text).substr(start, length));
-}
-
 void CEditBox::ReplaceSelection(std::string_view newText) {
     const int32_t start = m_selStart, length = m_selEnd - m_selStart;
     if (m_historyEnabled)

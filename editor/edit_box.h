@@ -73,8 +73,6 @@ class CEditBox {
     void SetSelection(int32_t start, int32_t end);
     void ScrollToCaret();
     int32_t GetSelectedText(std::string& out) const;
-    void GetTextAndSelection(std::string& text, int32_t& start, std::string& selected,
-                             int32_t& length) const;
     void ReplaceSelection(std::string_view newText);
     // Bytes [pos, pos + length) become `inserted`, recorded as one ReplaceSelection step (so
     // one Undo restores them); the caret goes after the inserted bytes.
@@ -104,7 +102,6 @@ class CEditBox {
     // Batch front-ends have no one to undo for and can spare the memory of huge records.
     void SetHistoryEnabled(bool enabled) { m_historyEnabled = enabled; }
     bool HistoryEnabled() const { return m_historyEnabled; }
-    bool SkipNextChar() const { return m_skipNextChar; }
 
     // Key handlers, called by the widget around its own processing of the key:
     //   Delete:    OnKeyDown(kVkDelete), then the widget deletes;

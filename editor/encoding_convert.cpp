@@ -12,6 +12,7 @@
 #include "editor/t2s.h"
 #include "editor/text_buffer.h"
 #include "editor/text_decoders.h"
+#include "editor/utf8.h"
 
 namespace qdm {
 namespace {
@@ -154,23 +155,7 @@ class GbkWriter {
 class Utf8Writer {
   public:
     explicit Utf8Writer(std::string& out) : m_out(out) {}
-    void Put(char32_t cp) {
-        if (cp < 0x80) {
-            m_out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            m_out += static_cast<char>(0xC0 | (cp >> 6));
-            m_out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            m_out += static_cast<char>(0xE0 | (cp >> 12));
-            m_out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            m_out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            m_out += static_cast<char>(0xF0 | (cp >> 18));
-            m_out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            m_out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            m_out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    void Put(char32_t cp) { AppendUtf8(m_out, cp); }
     void Malformed(char32_t, int64_t) { Put(U'\uFFFD'); }
 
   private:

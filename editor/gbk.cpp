@@ -55,10 +55,6 @@ size_t Find(std::string_view text, std::string_view needle, size_t from, bool fr
     return npos;
 }
 
-size_t FindByte(std::string_view text, char byte, size_t from, bool fromIsBoundary) {
-    return Find(text, std::string_view(&byte, 1), from, fromIsBoundary);
-}
-
 std::string Lit(std::string_view utf8) {
     auto bytes = FromUtf8(utf8);
     if (!bytes) std::abort();

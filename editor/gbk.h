@@ -53,9 +53,6 @@ size_t PrevUnitStart(std::string_view text, size_t pos);
 size_t Find(std::string_view text, std::string_view needle, size_t from,
             bool fromIsBoundary = false);
 
-// Same for a single byte.
-size_t FindByte(std::string_view text, char byte, size_t from, bool fromIsBoundary = false);
-
 // GBK bytes of a UTF-8 literal in the source: every message and caption of the system is
 // written once, in UTF-8, and turned into its exact GBK bytes here. Aborts on a character
 // GBK cannot hold, which is a programming error.

@@ -61,12 +61,10 @@ class UndoHistory {
     void Restore(UndoRecord record);
 
     bool HasRedo() const { return !m_redo.empty(); }
-    int32_t RedoCount() const { return static_cast<int32_t>(m_redo.size()); }
     const RedoStep& NewestRedo() const { return m_redo.back(); }
     void PushRedo(RedoStep step) { m_redo.push_back(std::move(step)); }
     RedoStep TakeRedo();
 
-    int32_t Head() const { return m_head; }
     int32_t Tail() const { return m_tail; }
 
   private:

@@ -119,10 +119,6 @@ void SectionText(std::string& text) {
 
 }  // namespace
 
-std::string AutoSectionTooLargeMessage() {
-    return gbk::Lit("结果超过 2 GiB");
-}
-
 int64_t AutoSectionSize(std::string_view text) {
     size_t cuts = 0;
     ForEachBoundaryLineFeed(text, [&](size_t) { ++cuts; });
@@ -133,7 +129,7 @@ std::string AutoSectionText(std::string_view text) {
     return Build(Layout{text, BoundaryLineFeeds(text)});
 }
 
-bool AutoSection(CEditBox& edit, std::string& message) {
+AutoSectionOutcome AutoSection(CEditBox& edit, std::string& message) {
     edit.SetSelection(0, -1);
     edit.ScrollToCaret();
     const std::string_view x = edit.Text();
@@ -141,11 +137,11 @@ bool AutoSection(CEditBox& edit, std::string& message) {
     if (p >= 0) {
         edit.SetSelection(p, p + 10);
         edit.ScrollToCaret();
-        return false;
+        return AutoSectionOutcome::Refused;
     }
     if (AutoSectionSize(x) >= kMaxFileSize) {
-        message = AutoSectionTooLargeMessage();
-        return false;
+        message = gbk::Lit("结果超过 2 GiB");
+        return AutoSectionOutcome::TooLarge;
     }
     // What wrapping the whole text in one section leaves behind: its two records and the
     // text on the clipboard. The boundaries and numbers that follow are not recorded.
@@ -160,7 +156,7 @@ bool AutoSection(CEditBox& edit, std::string& message) {
     edit.RewriteText(SectionText);
     edit.SetSelection(0, 0);
     edit.ScrollToCaret();
-    return true;
+    return AutoSectionOutcome::Done;
 }
 
 void AutoSection(CEditBox& edit) {

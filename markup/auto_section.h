@@ -11,16 +11,14 @@ class CEditBox;
 // stay with the next), then numbers the sections. A text that already holds a section is
 // left unchanged, with the fault's 10 bytes selected.
 void AutoSection(CEditBox& edit);
-// The same, for callers that report why a text was left unchanged: false with the message of
-// the refused section insertion.
-bool AutoSection(CEditBox& edit, std::string& message);
+// The same, for callers that report why a text was left unchanged: Refused with the message
+// of the refused section insertion, TooLarge with "结果超过 2 GiB" (GBK).
+enum class AutoSectionOutcome { Done, Refused, TooLarge };
+AutoSectionOutcome AutoSection(CEditBox& edit, std::string& message);
 
 // The size of AutoSectionText(text), counted without building it (a text whose result would
 // reach 2 GiB is refused: positions are 32-bit).
 int64_t AutoSectionSize(std::string_view text);
-
-// AutoSection's refusal of a text whose result would reach 2 GiB: "结果超过 2 GiB" (GBK).
-std::string AutoSectionTooLargeMessage();
 
 // The sectioned and numbered form of a text that holds no section begin tag.
 std::string AutoSectionText(std::string_view text);

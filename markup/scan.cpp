@@ -1,6 +1,7 @@
 #include "markup/scan.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "markup/tags.h"
@@ -8,11 +9,24 @@
 namespace qdm::scan {
 namespace {
 
-// The strings of kinds 1 to 5, as in the tag table, for the hot loops.
-constexpr std::string_view kBegins[] = {kSectionBegin, "<vreadernote>", "<vauthornote>", "<vtrans>",
-                                        "<vemph>"};
-constexpr std::string_view kEnds[] = {kSectionEnd, "</vreadernote>", "</vauthornote>", "</vtrans>",
-                                      "</vemph>"};
+// The scanned kinds (1 to 5) by the letter after "<v" (or "</v"): their names differ in it.
+constexpr std::array<int8_t, 256> kKindByLetter = [] {
+    std::array<int8_t, 256> byLetter{};
+    for (int32_t kind = TAG_SECTION; kind <= TAG_EMPH; ++kind)
+        byLetter[static_cast<unsigned char>(kTagSpellings[kind - 1].begin[2])] =
+            static_cast<int8_t>(kind);
+    return byLetter;
+}();
+static_assert([] {
+    int found = 0;
+    for (int8_t kind : kKindByLetter) found += kind != 0;
+    return found == TAG_EMPH;
+}());
+
+std::string_view Spelling(int32_t kind, bool isEnd) {
+    const TagSpelling& s = kTagSpellings[kind - 1];
+    return isEnd ? s.end : s.begin;
+}
 
 // A token is at most 20 bytes long: a section begin tag with a 9-byte number field and ">".
 constexpr size_t kLongestToken = 20;
@@ -53,32 +67,13 @@ TagString TagAt(std::string_view text, size_t pos) {
     const bool isEnd = text[pos + 1] == '/';
     const size_t v = pos + (isEnd ? 2 : 1);  // the "v" of the tag name
     if (v + 1 >= text.size() || text[v] != 'v') return {};
-    int32_t kind = 0;
-    switch (text[v + 1]) {  // the tag names differ in their second letter
-        case 's':
-            kind = TAG_SECTION;
-            break;
-        case 'r':
-            kind = TAG_READERNOTE;
-            break;
-        case 'a':
-            kind = TAG_AUTHORNOTE;
-            break;
-        case 't':
-            kind = TAG_TRANS;
-            break;
-        case 'e':
-            kind = TAG_EMPH;
-            break;
-        default:
-            return {};
-    }
-    if (!StartsWith(text, pos, isEnd ? kEnds[kind - 1] : kBegins[kind - 1])) return {};
+    const int32_t kind = kKindByLetter[static_cast<unsigned char>(text[v + 1])];
+    if (!kind || !StartsWith(text, pos, Spelling(kind, isEnd))) return {};
     return {kind, isEnd};
 }
 
 size_t TagString::Length() const {
-    return kind == 0 ? 0 : (isEnd ? kEnds : kBegins)[kind - 1].size();
+    return kind == 0 ? 0 : Spelling(kind, isEnd).size();
 }
 
 size_t FindTagString(std::string_view text, size_t from, TagString& found) {

@@ -9,17 +9,21 @@
 namespace qdm {
 namespace {
 
-// Kinds 1 to 5 in table order, then the reverse section, which has no strings of its own:
-// it closes the enclosing section and opens a new one.
+static_assert([] {
+    for (size_t i = 0; i < kTagSpellings.size(); ++i)
+        if (kTagSpellings[i].number != static_cast<int32_t>(i + 1)) return false;
+    return true;
+}());
+
 const std::array<TagKind, 6>& Table() {
-    static const std::array<TagKind, 6> table = {{
-        {TAG_SECTION, "section", kSectionBegin, kSectionEnd},
-        {TAG_READERNOTE, gbk::Lit("读者注"), "<vreadernote>", "</vreadernote>"},
-        {TAG_AUTHORNOTE, gbk::Lit("作者注"), "<vauthornote>", "</vauthornote>"},
-        {TAG_TRANS, gbk::Lit("译文"), "<vtrans>", "</vtrans>"},
-        {TAG_EMPH, gbk::Lit("重点"), "<vemph>", "</vemph>"},
-        {TAG_REVERSE_SECTION, gbk::Lit("反向section"), kSectionEnd, kSectionBegin},
-    }};
+    static const std::array<TagKind, 6> table = [] {
+        std::array<TagKind, 6> kinds;
+        for (size_t i = 0; i < kinds.size(); ++i) {
+            const TagSpelling& s = kTagSpellings[i];
+            kinds[i] = {s.number, gbk::Lit(s.utf8Name), s.begin, s.end, s.ascii, s.rgb};
+        }
+        return kinds;
+    }();
     return table;
 }
 

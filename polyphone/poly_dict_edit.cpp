@@ -129,25 +129,25 @@ bool IsPolyLockName(std::string_view name) {
            name.substr(name.size() - kLockSuffix.size()) == kLockSuffix;
 }
 
-std::string PolyDictNulReason() {
-    return "含有 NUL 字节，改写会丢掉它后面的内容，未改动";
-}
-
 IoStatus EditPolyDict(const std::string& path, bool missingIsEmpty,
-                      const std::function<bool(PolyDictText&)>& edit, bool* writeFailed) {
-    if (writeFailed) *writeFailed = false;
+                      const std::function<bool(PolyDictText&)>& edit,
+                      PolyDictEditFailure* failure) {
+    PolyDictEditFailure ignored = PolyDictEditFailure::None;
+    PolyDictEditFailure& failed = failure ? *failure : ignored;
+    failed = PolyDictEditFailure::None;
     PolyDictLock lock(path);
     FileText file;
     if (IoStatus io = ReadTextFile(path, file); !io) {
         const bool missing = ::access(path.c_str(), F_OK) != 0 && errno == ENOENT;
-        if (!(missingIsEmpty && missing)) return io;
+        if (!(missingIsEmpty && missing)) return failed = PolyDictEditFailure::Read, io;
     } else if (file.hadNul) {
-        return IoStatus::Fail(path, PolyDictNulReason());
+        failed = PolyDictEditFailure::HasNul;
+        return IoStatus::Fail(path, "含有 NUL 字节，改写会丢掉它后面的内容，未改动");
     }
     PolyDictText text(std::move(file.text));
     if (!edit(text)) return {};
     IoStatus io = WriteFileAtomic(path, text.Bytes());
-    if (writeFailed) *writeFailed = !io;
+    if (!io) failed = PolyDictEditFailure::Write;
     return io;
 }
 

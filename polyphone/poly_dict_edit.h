@@ -91,14 +91,15 @@ std::vector<std::string> PolyDictNotes(const std::string& path);
 // Whether a file name is a dictionary's lock file (walks pass over them).
 bool IsPolyLockName(std::string_view fileName);
 
-// The reason a dictionary holding a NUL byte is never rewritten.
-std::string PolyDictNulReason();
+// Which step of an edit failed.
+enum class PolyDictEditFailure { None, Read, HasNul, Write };
 
 // Under the lock: reads the file (a missing one is empty when `missingIsEmpty`), lets `edit`
 // change it and writes it back atomically when `edit` returns true. A file holding a NUL byte
 // is refused before `edit` runs: writing back only the text before it would lose the rest.
-// `writeFailed` tells a failed write from a failed read.
+// `failure` tells which step failed.
 IoStatus EditPolyDict(const std::string& path, bool missingIsEmpty,
-                      const std::function<bool(PolyDictText&)>& edit, bool* writeFailed = nullptr);
+                      const std::function<bool(PolyDictText&)>& edit,
+                      PolyDictEditFailure* failure = nullptr);
 
 }  // namespace qdm

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "editor/error_text.h"
 #include "polyphone/poly_dict_edit.h"
@@ -37,7 +38,7 @@ int64_t WallNowNs() {
 
 struct Listing {
     std::vector<DirEntry> entries;
-    std::string problem;                      // why the directory could not be read
+    std::optional<std::string> unreadable;    // why the directory could not be read
     std::vector<std::string> oldTemporaries;  // modified before `startNs`
 };
 
@@ -48,7 +49,7 @@ Listing ListDir(const std::string& dir, int64_t startNs) {
     Listing out;
     DIR* d = ::opendir(dir.c_str());
     if (!d) {
-        out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, ErrorText(errno)));
+        out.unreadable = ErrorText(errno);
         return out;
     }
     errno = 0;
@@ -72,7 +73,7 @@ Listing ListDir(const std::string& dir, int64_t startNs) {
         out.entries.push_back({name, type == DT_DIR});
         errno = 0;
     }
-    if (errno != 0) out.problem = poly_reason::CannotRead(IoStatus::Fail(dir, ErrorText(errno)));
+    if (errno != 0) out.unreadable = ErrorText(errno);
     ::closedir(d);
     std::sort(out.entries.begin(), out.entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
@@ -80,12 +81,12 @@ Listing ListDir(const std::string& dir, int64_t startNs) {
 }
 
 // Puts `path` into the slot once it is free; false when the stop flag came first.
-bool HandOver(PolyDirShared& shared, std::string path, std::string skip = {}) {
+bool HandOver(PolyDirShared& shared, std::string path, std::optional<std::string> unreadable = {}) {
     std::unique_lock<std::mutex> lock(shared.lock);
     shared.changed.wait(lock, [&] { return shared.pending.empty() || shared.stop; });
     if (shared.stop) return false;
     shared.pending = std::move(path);
-    shared.pendingSkip = std::move(skip);
+    shared.pendingUnreadable = std::move(unreadable);
     shared.changed.notify_all();
     return true;
 }
@@ -105,7 +106,7 @@ bool ListForWalk(PolyDirShared& shared, const std::string& dir, std::vector<DirE
             shared.staleTemporaries.push_back(std::move(t));
     }
     entries = std::move(listing.entries);
-    return listing.problem.empty() || HandOver(shared, dir, std::move(listing.problem));
+    return !listing.unreadable || HandOver(shared, dir, std::move(listing.unreadable));
 }
 
 }  // namespace
@@ -117,7 +118,7 @@ int CountFilesInTree(const std::string& dir) {
         const std::string d = std::move(todo.back());
         todo.pop_back();
         Listing listing = ListDir(d, 0);
-        if (!listing.problem.empty()) ++count;
+        if (listing.unreadable) ++count;
         for (DirEntry& e : listing.entries) {
             if (e.isDir)
                 todo.push_back(Join(d, e.name));
@@ -204,19 +205,20 @@ std::string CPolyDirBatch::Relative(const std::string& path) const {
 }
 
 bool CPolyDirBatch::TakeFile() {
-    std::string path, skip;
+    std::string path;
+    std::optional<std::string> unreadable;
     {
         std::lock_guard<std::mutex> guard(m_shared->lock);
         if (m_shared->pending.empty()) return false;
         path.swap(m_shared->pending);
-        skip.swap(m_shared->pendingSkip);
+        unreadable.swap(m_shared->pendingUnreadable);
         m_shared->changed.notify_all();
     }
     m_currentPath = std::move(path);
     m_currentSeq = m_nextSeq++;
     m_progress.currentFile = Relative(m_currentPath);
-    if (skip.empty()) return true;
-    Skip(std::move(skip));
+    if (!unreadable) return true;
+    Skip(PolyOutcome::Unreadable, std::move(*unreadable));
     return false;
 }
 
@@ -225,21 +227,25 @@ void CPolyDirBatch::Record(uint64_t seq, PolyFileResult result) {
                    [&](PolyFileResult& r) { m_results.push_back(std::move(r)); });
 }
 
-void CPolyDirBatch::Skip(std::string reason) {
+void CPolyDirBatch::Skip(PolyOutcome why, std::string detail) {
     m_inHand = m_processed = false;
     ++m_progress.filesSkipped;
-    Record(m_currentSeq,
-           {m_currentPath, m_progress.currentFile, PolyFileStatus::Skipped, 0, std::move(reason)});
+    Record(m_currentSeq, {m_currentPath, m_progress.currentFile, why, 0, std::move(detail)});
+}
+
+void CPolyDirBatch::Skip(PolyFileResult refused) {
+    Skip(refused.outcome, std::move(refused.detail));
 }
 
 void CPolyDirBatch::OpenFile() {
     if (!m_dict.Snapshot()->Readable()) return StopForLostDictionary();
-    if (IsDictionaryFile(m_dict, m_currentPath)) return Skip(poly_reason::IsDictionary());
+    if (IsDictionaryFile(m_dict, m_currentPath)) return Skip(PolyOutcome::Dictionary);
     std::string first;
     PolySeenFiles& seen = m_options.seen ? *m_options.seen : m_ownSeen;
-    if (!seen.Claim(m_currentPath, first)) return Skip(poly_reason::SameFile(first));
-    std::string text, reason;
-    if (!LoadFileForPolyphone(m_currentPath, text, reason)) return Skip(std::move(reason));
+    if (!seen.Claim(m_currentPath, first)) return Skip(PolyOutcome::SameFile, std::move(first));
+    std::string text;
+    PolyFileResult refused;
+    if (!LoadFileForPolyphone(m_currentPath, text, refused)) return Skip(std::move(refused));
     if (m_options.afterDictionary) m_original = text;
     m_stepper.Begin(std::move(text));
     m_fileReplacements = 0;
@@ -248,7 +254,7 @@ void CPolyDirBatch::OpenFile() {
 }
 
 bool CPolyDirBatch::FinishFile(PolyWriter::Clock::time_point deadline) {
-    PolyFileResult result{m_currentPath, m_progress.currentFile, PolyFileStatus::Done,
+    PolyFileResult result{m_currentPath, m_progress.currentFile, PolyOutcome::Written,
                           m_fileReplacements, std::string()};
     if (!m_processed) {
         m_processed = true;
@@ -260,7 +266,7 @@ bool CPolyDirBatch::FinishFile(PolyWriter::Clock::time_point deadline) {
         if (static_cast<int64_t>(m_job.text.size()) >= kMaxFileSize) {
             m_job = {};
             m_progress.wordsReplaced -= m_fileReplacements;
-            Skip(poly_reason::TooLarge());
+            Skip(PolyOutcome::TooLarge);
             return true;
         }
     }
@@ -269,7 +275,7 @@ bool CPolyDirBatch::FinishFile(PolyWriter::Clock::time_point deadline) {
         m_job = {};
         if (!problem.empty()) {
             m_progress.wordsReplaced -= m_fileReplacements;
-            Skip(std::move(problem));
+            Skip(PolyOutcome::WriteFailed, std::move(problem));
             return true;
         }
         m_inHand = m_processed = false;
@@ -297,8 +303,7 @@ void CPolyDirBatch::CollectWrites() {
             // The file keeps its old content, so its replacements did not happen.
             --m_progress.filesDone;
             m_progress.wordsReplaced -= result.replacements;
-            result.status = PolyFileStatus::Skipped;
-            result.reason = poly_reason::CannotWrite(done.status);
+            result.Skip(PolyOutcome::WriteFailed, done.status.reason);
             result.replacements = 0;
             ++m_progress.filesSkipped;
         }

@@ -78,7 +78,7 @@ struct PolyDirProgress {
     int64_t wordsReplaced = 0;
     int totalFiles = 0;    // CountFilesInTree at construction
     int filesDone = 0;     // files processed and written back (or being written)
-    int filesSkipped = 0;  // files refused (see PolyFileResult::reason), empty files included
+    int filesSkipped = 0;  // files refused (see PolyFileResult::outcome), empty files included
     int percent = 0;       // filesDone * 100 / totalFiles; 100 in the final state
     PolyDirState state = PolyDirState::Ready;
 };
@@ -123,7 +123,8 @@ class CPolyDirBatch {
     bool TakeFile();  // moves the pending path into hand; false when the slot is empty
     void OpenFile();  // reads the file in hand and starts the stepper on it
     bool FinishFile(PolyWriter::Clock::time_point deadline);  // hands the file to the writers
-    void Skip(std::string reason);
+    void Skip(PolyOutcome why, std::string detail = {});
+    void Skip(PolyFileResult refused);                 // as LoadFileForPolyphone left it
     void Record(uint64_t seq, PolyFileResult result);  // a file's final record
     void CollectWrites();
     void UpdatePercent();

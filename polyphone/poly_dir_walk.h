@@ -3,19 +3,20 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace qdm {
 
-// The one lock and what it guards: the pending path (empty: the slot is free) with the reason
-// it is to be skipped (a directory that cannot be read), the two flags and the temporaries
+// The one lock and what it guards: the pending path (empty: the slot is free) with, for a
+// directory that cannot be read, why, the two flags and the temporaries
 // found that are older than the walk. Never held across file access or enumeration.
 struct PolyDirShared {
     std::mutex lock;
     std::condition_variable changed;  // the slot was filled or emptied, or a flag was set
     std::string pending;
-    std::string pendingSkip;
+    std::optional<std::string> pendingUnreadable;  // the system's reason
     bool walkFinished = false;
     bool stop = false;
     int64_t startNs = 0;  // wall clock; set before the walker starts

@@ -13,69 +13,62 @@
 
 namespace qdm {
 
-namespace poly_reason {
-std::string NotRegular() {
-    return "不是普通文件";
+bool IsFault(PolyOutcome outcome) {
+    switch (outcome) {
+        case PolyOutcome::Written:
+        case PolyOutcome::Dictionary:
+        case PolyOutcome::SameFile:
+        case PolyOutcome::Empty:
+            return false;
+        case PolyOutcome::NotRegular:
+        case PolyOutcome::Unreadable:
+        case PolyOutcome::HasNul:
+        case PolyOutcome::TooLarge:
+        case PolyOutcome::WriteFailed:
+            break;
+    }
+    return true;
 }
-std::string HasNul() {
-    return "含有 NUL 字节，不是文本文件，未改动";
+
+std::string PolyFileResult::Reason() const {
+    switch (outcome) {
+        case PolyOutcome::Written:
+            return {};
+        case PolyOutcome::Dictionary:
+            return "是多音字词典文件本身，未处理";
+        case PolyOutcome::SameFile:
+            return "与 " + detail + " 是同一文件";
+        case PolyOutcome::Empty:
+            return "空文件";
+        case PolyOutcome::NotRegular:
+            return "不是普通文件";
+        case PolyOutcome::Unreadable:
+            return "无法读取: " + detail;
+        case PolyOutcome::HasNul:
+            return "含有 NUL 字节，不是文本文件，未改动";
+        case PolyOutcome::TooLarge:
+            return "结果超过 2 GiB";
+        case PolyOutcome::WriteFailed:
+            break;
+    }
+    return "无法写入: " + detail;
 }
-std::string Empty() {
-    return "空文件";
-}
-std::string IsDictionary() {
-    return "是多音字词典文件本身，未处理";
-}
-std::string SameFile(const std::string& firstPath) {
-    return "与 " + firstPath + " 是同一文件";
-}
-std::string TooLarge() {
-    return "结果超过 2 GiB";
-}
-std::string StaleTemporary() {
+
+std::string PolyStaleTemporaryNote() {
     return "是较早留下的临时文件 (可能来自被中断的运行)，未处理也未删除";
 }
-bool IsBenign(const std::string& reason) {
-    constexpr std::string_view before = "与 ", after = " 是同一文件";
-    const std::string_view r = reason;
-    const bool sameFile = r.size() > before.size() + after.size() &&
-                          r.substr(0, before.size()) == before &&
-                          r.substr(r.size() - after.size()) == after;
-    return sameFile || reason == Empty() || reason == IsDictionary();
-}
-std::string CannotRead(const IoStatus& status) {
-    return "无法读取: " + status.reason;
-}
-std::string CannotWrite(const IoStatus& status) {
-    return "无法写入: " + status.reason;
-}
-}  // namespace poly_reason
 
-bool LoadFileForPolyphone(const std::string& path, std::string& text, std::string& reason) {
+bool LoadFileForPolyphone(const std::string& path, std::string& text, PolyFileResult& result) {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
-        reason = poly_reason::CannotRead(IoStatus::Fail(path, ErrorText(errno)));
-        return false;
-    }
+    if (::stat(path.c_str(), &st) != 0)
+        return result.Skip(PolyOutcome::Unreadable, ErrorText(errno)), false;
     // Opening a FIFO or a device could block or never end.
-    if (!S_ISREG(st.st_mode)) {
-        reason = poly_reason::NotRegular();
-        return false;
-    }
+    if (!S_ISREG(st.st_mode)) return result.Skip(PolyOutcome::NotRegular), false;
     FileText file;
-    IoStatus io = ReadTextFile(path, file);
-    if (!io) {
-        reason = poly_reason::CannotRead(io);
-        return false;
-    }
-    if (file.hadNul) {
-        reason = poly_reason::HasNul();
-        return false;
-    }
-    if (file.text.empty()) {
-        reason = poly_reason::Empty();
-        return false;
-    }
+    if (IoStatus io = ReadTextFile(path, file); !io)
+        return result.Skip(PolyOutcome::Unreadable, io.reason), false;
+    if (file.hadNul) return result.Skip(PolyOutcome::HasNul), false;
+    if (file.text.empty()) return result.Skip(PolyOutcome::Empty), false;
     text = std::move(file.text);
     return true;
 }
@@ -88,7 +81,7 @@ std::string WriteProblem(const std::string& path) {
                             : slash == 0               ? "/"
                                                        : target.substr(0, slash);
     if (::access(target.c_str(), W_OK) != 0 || ::access(dir.c_str(), W_OK | X_OK) != 0)
-        return poly_reason::CannotWrite(IoStatus::Fail(path, ErrorText(errno)));
+        return ErrorText(errno);
     return {};
 }
 

@@ -77,7 +77,6 @@ PolyMatchIndex::PolyMatchIndex(const PolyDictSnapshot& snap) {
         if (i == 0 || all[i].first != all[i - 1].first) {
             m_entryStart.push_back(static_cast<uint32_t>(m_entries.size()));
             m_words.push_back({all[i].first.data(), static_cast<uint32_t>(all[i].first.size())});
-            m_maxWordLen = std::max(m_maxWordLen, all[i].first.size());
         }
         m_entries.push_back(all[i].second);
     }

@@ -45,7 +45,6 @@ class PolyMatchIndex {
                 m_entries.data() + m_entryStart[wordId + 1]};
     }
     size_t WordCount() const { return m_words.size(); }
-    size_t MaxWordLen() const { return m_maxWordLen; }
     size_t WordLen(uint32_t wordId) const { return m_words[wordId].len; }
     bool Empty() const { return m_words.empty(); }
 
@@ -99,7 +98,6 @@ class PolyMatchIndex {
     void BuildQuiet(const PolyDictSnapshot& snap);
 
     std::vector<Word> m_words;  // distinct words
-    size_t m_maxWordLen = 0;
     std::vector<uint32_t> m_entryStart, m_entries;
 
     std::array<bool, 256> m_firstByte{};  // some word begins with this byte

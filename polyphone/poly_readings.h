@@ -30,7 +30,6 @@ class PolyReadingTable {
     const std::vector<std::string>& Readings(uint16_t code) const;
     bool Known(uint16_t code) const { return m_index[code] != 0; }
     bool IsPolyphonic(uint16_t code) const { return (m_poly[code >> 6] >> (code & 63)) & 1; }
-    size_t CharCount() const { return m_chars.size(); }
     size_t PolyphonicCount() const { return m_polyCount; }
     // "xing2/hang2"
     std::string JoinedReadings(uint16_t code) const;

@@ -1,22 +1,18 @@
 #!/usr/bin/env bash
 # scripts/check-includes must pass on the tree as it is and fail on each way an include can go
-# against the layers. Each case plants one line (or one file) in a fresh scratch copy and
-# expects the check to fail and to name the planted file.
+# against the layers. Each case plants one line (or one file) in a scratch copy, expects the
+# check to fail and to name the planted file, and takes the plant out again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-mkdir "$scratch/clean"
+tree="$scratch/tree"
+mkdir "$tree"
 tar -C "$root" --exclude=./tests/data --exclude=./fuzz/corpus --exclude='./build*' \
-    --exclude='./.*' -cf - . | tar -C "$scratch/clean" -xf -
+    --exclude='./.*' -cf - . | tar -C "$tree" -xf -
 
 failed=0
-fresh() {  # a new copy of the clean tree in $tree
-    tree="$scratch/case"
-    rm -rf "$tree"
-    cp -a "$scratch/clean" "$tree"
-}
 expect_caught() {  # NAME FILE: the check fails and names FILE
     local out
     if out=$("$tree/scripts/check-includes" 2>&1); then
@@ -29,19 +25,22 @@ expect_caught() {  # NAME FILE: the check fails and names FILE
     fi
 }
 plant() {  # NAME FILE LINE: appends LINE to FILE
-    fresh
+    cp "$tree/$2" "$scratch/kept"
     printf '%s\n' "$3" >>"$tree/$2"
     expect_caught "$1" "$2"
+    mv "$scratch/kept" "$tree/$2"
 }
 plant_file() {  # NAME NEWFILE CONTENT INCLUDER: a new file, included by INCLUDER
-    fresh
+    cp "$tree/$4" "$scratch/kept"
     mkdir -p "$(dirname "$tree/$2")"
     printf '%s\n' "$3" >"$tree/$2"
     printf '#include "%s"\n' "$2" >>"$tree/$4"
     expect_caught "$1" "$2"
+    mv "$scratch/kept" "$tree/$4"
+    rm -f "$tree/$2"
+    rmdir -p --ignore-fail-on-non-empty "$(dirname "$tree/$2")"
 }
 
-fresh
 if ! out=$("$tree/scripts/check-includes" 2>&1); then
     echo "the clean tree fails:" >&2
     echo "$out" >&2
@@ -84,4 +83,10 @@ plant_file "a new folder beside the core" core2/qt_bridge.h '#include <QString>'
 plant_file "an .inl file" editor/gbk_qt.inl '#include <QString>' editor/gbk.cpp
 plant_file "an .hpp file" markup/tags_qt.hpp '#include <QString>' markup/tags.cpp
 
+# The plants are all taken out: the copy passes again.
+if ! out=$("$tree/scripts/check-includes" 2>&1); then
+    echo "the tree fails after the plants were taken out:" >&2
+    echo "$out" >&2
+    failed=1
+fi
 exit $failed

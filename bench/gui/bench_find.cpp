@@ -100,7 +100,7 @@ void ReplaceAll20MB(benchmark::State& state) {
     // The one Undo that restores the text, shown.
     bool ok = false;
     const auto wall = Clock::now();
-    ok = app.View().m_edit.Undo().ok;
+    ok = app.View().Edit().Undo().ok;
     QApplication::processEvents();
     app.MainFrame().repaint();
     state.counters["undo_ms"] =

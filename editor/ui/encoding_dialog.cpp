@@ -15,6 +15,7 @@
 
 #include "editor/gbk.h"
 #include "editor/t2s.h"
+#include "editor/utf8.h"
 #include "uikit/qt_text.h"
 #include "uikit/window_place.h"
 
@@ -45,9 +46,7 @@ QString FirstLines(std::string_view gbkText) {
 }
 
 QString Listed(const qdm::LostChar& lost) {
-    const QString code =
-        QStringLiteral("U+") +
-        QString::number(static_cast<uint>(lost.codepoint), 16).toUpper().rightJustified(4, '0');
+    const QString code = QString::fromStdString(qdm::CodepointName(lost.codepoint));
     const bool surrogate = lost.codepoint >= 0xD800 && lost.codepoint <= 0xDFFF;
     const QString shown = lost.malformed || surrogate ? QStringLiteral("无效字节")
                                                       : QString::fromUcs4(&lost.codepoint, 1);

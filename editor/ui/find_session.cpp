@@ -6,6 +6,7 @@
 #include "editor/replace.h"
 #include "editor/ui/edit_widget.h"
 #include "editor/ui/unit_text.h"
+#include "editor/utf8.h"
 #include "uikit/prompter.h"
 
 namespace qdm::ui {
@@ -17,9 +18,8 @@ const QString kCaption = QStringLiteral("查找和替换");
 QString Refusal(const QString& field, const QString& text, qsizetype at) {
     const char32_t cp = text.toUcs4().value(QStringView(text).left(at).toUcs4().size());
     const QString shown = QString::fromUcs4(&cp, 1);
-    const QString hex =
-        QString::number(static_cast<uint>(cp), 16).toUpper().rightJustified(4, u'0');
-    return QStringLiteral("%1中的字符“%2”（U+%3）不能用 GBK 表示").arg(field, shown, hex);
+    const QString name = QString::fromStdString(CodepointName(cp));
+    return QStringLiteral("%1中的字符“%2”（%3）不能用 GBK 表示").arg(field, shown, name);
 }
 
 }  // namespace

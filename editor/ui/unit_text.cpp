@@ -4,6 +4,7 @@
 
 #include "editor/codec.h"
 #include "editor/gbk.h"
+#include "editor/utf8.h"
 
 namespace qdm::ui {
 
@@ -98,9 +99,8 @@ QString RefusalMessage(QStringView chars, qsizetype at) {
         cp = QChar::surrogateToUcs4(chars[at], chars[at + 1]);
         shown = chars.mid(at, 2).toString();
     }
-    const QString hex = QString::number(static_cast<uint>(cp), 16).toUpper();
-    return QStringLiteral("GBK 编码中没有字符“%1”（U+%2），文本没有改动")
-        .arg(shown, hex.rightJustified(4, u'0'));
+    return QStringLiteral("GBK 编码中没有字符“%1”（%2），文本没有改动")
+        .arg(shown, QString::fromStdString(qdm::CodepointName(cp)));
 }
 
 }  // namespace qdm::ui

@@ -42,18 +42,8 @@ TagHighlighter::TagHighlighter(EditWidget& editor) : QObject(&editor), m_editor(
 }
 
 QColor TagHighlighter::KindColor(int32_t kind) {
-    switch (kind) {
-        case TAG_SECTION:
-            return QColor(0x1F, 0x4E, 0xB4);
-        case TAG_READERNOTE:
-            return QColor(0x0A, 0x7F, 0x3F);
-        case TAG_AUTHORNOTE:
-            return QColor(0x8E, 0x24, 0xAA);
-        case TAG_TRANS:
-            return QColor(0x00, 0x7C, 0x91);
-        default:
-            return QColor(0xC6, 0x28, 0x28);
-    }
+    const TagKind* k = KindByNumber(kind);
+    return QColor::fromRgb(k ? k->rgb : KindByNumber(TAG_EMPH)->rgb);
 }
 
 void TagHighlighter::SetEnabled(bool enabled) {

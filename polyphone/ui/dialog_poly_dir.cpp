@@ -119,9 +119,9 @@ void CDialogPolyDir::OnTimer() {
     if (Progress().state == PolyDirState::Interrupted || IsOver()) return;
     m_batch.Tick(m_budget);
     for (const PolyFileResult& r : m_batch.TakeResults()) {
-        if (r.status == PolyFileStatus::Skipped)
+        if (!r.Done())
             m_skipped << QFromPath(r.relative) + QStringLiteral(": ") +
-                             QString::fromStdString(r.reason);
+                             QString::fromStdString(r.Reason());
     }
     Refresh();
     if (IsFinished()) ShowFinalState();

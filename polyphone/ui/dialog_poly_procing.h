@@ -37,7 +37,6 @@ class CDialogPOLYP_PROCING : public QDialog {
     int64_t Count() const { return m_count; }       // replacements made
     bool IsFinished() const { return m_finished; }  // the dictionary is exhausted
     bool DictionaryLost() const { return m_dictLost; }
-    int EntryTotal() const { return m_entryTotal; }  // entries counted at construction
 
     // How long one tick may work; set before the first tick. Zero makes each tick apply
     // exactly one entry over the whole text, the slow step-by-step run whose results the

@@ -21,7 +21,6 @@ class PolyRowsModel : public QAbstractListModel {
 
     // Shows the rows whose word or replacement contains `text`; all rows when it is empty.
     void SetFilter(const QString& text);
-    const QString& Filter() const { return m_filter; }
     // The rows changed underneath: shows them again through the same filter.
     void Refresh();
 

@@ -115,6 +115,27 @@ TEST(QdmInsert, WrapsTheRangeOrReportsTheRefusalAndWritesNothing) {
     EXPECT_EQ(Slurp(in), text);
 }
 
+TEST(QdmInsert, EachKindIsNamedInEnglishOrByItsDisplayName) {
+    TempDir dir;
+    const std::string in = dir.Write("a.qdm", "<vsection=1>abc</vsection>");
+    struct Case {
+        const char* english;
+        const char* display;
+        const char* opened;  // the tag string the selection now follows
+    };
+    for (const Case& c :
+         {Case{"readernote", "读者注", "\r\n<vreadernote>\r\nabc"},
+          Case{"authornote", "作者注", "\r\n<vauthornote>\r\nabc"},
+          Case{"trans", "译文", "\r\n<vtrans>\r\nabc"}, Case{"emph", "重点", "\r\n<vemph>\r\nabc"},
+          Case{"reverse", "反向section", "\r\n</vsection>\r\nabc"}}) {
+        const QdmRun english = RunQdm({"insert", c.english, "--sel", "12:15", "-o", "-", in});
+        const QdmRun display = RunQdm({"insert", c.display, "--sel", "12:15", "-o", "-", in});
+        EXPECT_EQ(english.exitCode, 0) << c.english;
+        EXPECT_NE(english.out.find(c.opened), std::string::npos) << english.out;
+        EXPECT_EQ(display.out, english.out) << c.display;
+    }
+}
+
 TEST(QdmInsert, RefusesWordsItCannotUse) {
     TempDir dir;
     const std::string in = dir.Write("a.qdm", "x");

@@ -67,7 +67,7 @@ TEST(AutoSection, LeavesATextWithASectionAloneAndSelectsTheFault) {
     CEditBox edit;
     edit.SetText(text);
     std::string message;
-    EXPECT_FALSE(qdm::AutoSection(edit, message));
+    EXPECT_EQ(qdm::AutoSection(edit, message), qdm::AutoSectionOutcome::Refused);
     EXPECT_EQ(edit.Text(), text);
     EXPECT_EQ(message, gbk::Lit("section之间不能相交;"));
     int32_t s = 0, e = 0;

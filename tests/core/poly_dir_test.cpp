@@ -67,31 +67,30 @@ TEST_F(PolyDir, EveryFileOfTheTreeIsProcessedOrSkippedWithAReason) {
     std::vector<qdm::PolyFileResult> results;
     RunToEnd(batch, results);
 
+    using enum qdm::PolyOutcome;
     struct Expect {
         const char* relative;
-        qdm::PolyFileStatus status;
+        qdm::PolyOutcome outcome;
         int64_t replacements;
+        const char* reason;
     };
-    const auto done = qdm::PolyFileStatus::Done, skipped = qdm::PolyFileStatus::Skipped;
     const std::vector<Expect> expected = {
-        {"bin.dat", skipped, 0},
-        {"empty.txt", skipped, 0},
-        {"fifo", skipped, 0},
-        {"kolb_polyphone.ini", skipped, 0},
-        {"link-to-file", done, 1},
-        {"one.txt", done, 2},
-        {"sub/deeper/three.txt", done, 0},
-        {"sub/two.txt", done, 1},
+        {"bin.dat", HasNul, 0, "含有 NUL 字节，不是文本文件，未改动"},
+        {"empty.txt", Empty, 0, "空文件"},
+        {"fifo", NotRegular, 0, "不是普通文件"},
+        {"kolb_polyphone.ini", Dictionary, 0, "是多音字词典文件本身，未处理"},
+        {"link-to-file", Written, 1, ""},
+        {"one.txt", Written, 2, ""},
+        {"sub/deeper/three.txt", Written, 0, ""},
+        {"sub/two.txt", Written, 1, ""},
     };
     ASSERT_EQ(results.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(results[i].relative, expected[i].relative);
-        EXPECT_EQ(results[i].status, expected[i].status) << results[i].relative;
+        EXPECT_EQ(results[i].outcome, expected[i].outcome) << results[i].relative;
         EXPECT_EQ(results[i].replacements, expected[i].replacements) << results[i].relative;
-        EXPECT_EQ(results[i].reason.empty(), expected[i].status == done) << results[i].relative;
+        EXPECT_EQ(results[i].Reason(), expected[i].reason) << results[i].relative;
     }
-    EXPECT_EQ(results[0].reason, qdm::poly_reason::HasNul());
-    EXPECT_EQ(results[2].reason, qdm::poly_reason::NotRegular());
 
     const qdm::PolyDirProgress& p = batch.Progress();
     EXPECT_EQ(p.state, qdm::PolyDirState::Finished);
@@ -137,7 +136,7 @@ TEST_F(PolyDir, AnEmptyDirectoryFinishesAtOnceAndAMissingOneIsSkippedWithItsReas
         std::vector<qdm::PolyFileResult> results;
         RunToEnd(batch, results);
         ASSERT_EQ(results.size(), c.reason.empty() ? 0u : 1u);
-        EXPECT_EQ(results.empty() ? "" : results[0].reason, c.reason);
+        EXPECT_EQ(results.empty() ? "" : results[0].Reason(), c.reason);
         EXPECT_EQ(batch.Progress().totalFiles, c.total);
         EXPECT_EQ(batch.Progress().percent, 100);
         EXPECT_EQ(batch.Progress().state, qdm::PolyDirState::Finished);

@@ -78,7 +78,7 @@ qdm::ui::EditWidget& Editor::widget() {
     return view().Editor();
 }
 qdm::CEditBox& Editor::model() {
-    return view().m_edit;
+    return view().Edit();
 }
 
 void Editor::SetText(const std::string& gbk, int32_t start, int32_t end) {

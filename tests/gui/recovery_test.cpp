@@ -255,7 +255,7 @@ TEST_F(Recovery, EscapeOrTheCloseBoxOnTheRealQuestionKeepsTheTextForTheNextStart
             CmkedApp app(Services{nullptr, &files, &appearance, nullptr, &encoding},
                          StateDir().toStdString());
             app.InitInstance({});
-            EXPECT_FALSE(app.View().m_edit.IsModified());
+            EXPECT_FALSE(app.View().Edit().IsModified());
         }
         EXPECT_EQ(tries, 1);
         EXPECT_TRUE(asked.endsWith(QStringLiteral("\n原文件：") + QString::fromStdString(book)))
