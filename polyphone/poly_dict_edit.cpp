@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "polyphone/poly_dict.h"
+#include "polyphone/poly_dict_home.h"
 
 namespace qdm {
 namespace {
@@ -136,7 +137,16 @@ std::string PolyDictNulReason() {
 IoStatus EditPolyDict(const std::string& path, bool missingIsEmpty,
                       const std::function<bool(PolyDictText&)>& edit, bool* writeFailed) {
     if (writeFailed) *writeFailed = false;
+    const std::string seed = CurrentPolyDictPlaces().SeedFor(path);
+    if (IoStatus io = MakePolyDictFolder(path, seed); !io) {
+        if (writeFailed) *writeFailed = true;
+        return io;
+    }
     PolyDictLock lock(path);
+    if (IoStatus io = SeedPolyDict(path, seed); !io) {
+        if (writeFailed) *writeFailed = true;
+        return io;
+    }
     FileText file;
     if (IoStatus io = ReadTextFile(path, file); !io) {
         const bool missing = ::access(path.c_str(), F_OK) != 0 && errno == ENOENT;

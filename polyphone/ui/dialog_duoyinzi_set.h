@@ -70,6 +70,7 @@ class CDialogDuoyinziSet : public QDialog {
     void MoveSelected(int step);
     void RowsChanged();
     void ShowCount();
+    void ShowFile();
     void Warn(const QString& text);
     bool Save();
 
@@ -88,6 +89,7 @@ class CDialogDuoyinziSet : public QDialog {
     QLineEdit* m_search = nullptr;
     QLabel* m_count = nullptr;
     QLabel* m_lint = nullptr;
+    QLabel* m_file = nullptr;  // the file edited
     QPushButton* m_add = nullptr;
 };
 
