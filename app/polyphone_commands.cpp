@@ -66,7 +66,7 @@ const PolyReadingTable* ReadingTable(const PolyCommandHost& host) {
     static bool loaded = false;
     if (loaded) return &table;
     std::string error;
-    const std::string path = FindPolyResource(kPolyReadingsFile);
+    const std::string path = FindResource(kPolyReadingsFile);
     if (path.empty())
         error = std::string(kPolyReadingsFile) + ": not found";
     else
@@ -182,7 +182,7 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
         return AuditPolyphones({host.edit->Text()}, *dict->Snapshot(), *table);
     };
     FileText starter;  // proposals take the starter dictionary's own spelling first
-    if (const std::string path = FindPolyResource(StarterFileName(PolyStyle::Homophone));
+    if (const std::string path = FindResource(StarterFileName(PolyStyle::Homophone));
         !path.empty())
         ReadTextFile(path, starter);
     CDialogPolyAudit* shown = nullptr;

@@ -1,6 +1,5 @@
 #pragma once
-// Files of res/: in res/ next to the executable or ../share/mked from it (installed), else
-// in the source tree (a build tree).
+// Files of res/ for the Qt side, found by the core's FindResource (editor/resource_path.h).
 #include <QString>
 
 namespace qdm::ui {

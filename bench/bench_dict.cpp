@@ -20,7 +20,7 @@ const qdm::PolyReadingTable& Table() {
     static const qdm::PolyReadingTable table = [] {
         qdm::PolyReadingTable t;
         std::string error;
-        if (!t.Load(qdm::FindPolyResource(qdm::kPolyReadingsFile), error)) std::abort();
+        if (!t.Load(qdm::FindResource(qdm::kPolyReadingsFile), error)) std::abort();
         return t;
     }();
     return table;

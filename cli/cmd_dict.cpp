@@ -172,8 +172,12 @@ const Registrar reg(kName,
                      "含 NUL 字节的词典不会被改写. 同时运行的修改会依次进行, 不会丢失.\n"
                      "  count   处理时实际应用的条目数(遇到第一条格式不对的行为止)\n" +
                          std::string(kDictToolsUsage) +
-                         "词典默认在程序所在目录。\n"
-                         "例: qdm dict add 银行 yin2hang2\n    qdm dict import --starter\n",
+                         "词典默认在程序所在目录; 那个目录不能写入时 (安装的程序) 在\n"
+                         "$XDG_DATA_HOME/mked (默认 ~/.local/share/mked), 第一次写入时先把\n"
+                         "程序旁边的词典复制过去。\n"
+                         "例子:\n"
+                         "  qdm dict add 银行 yin2hang2\n"
+                         "  qdm dict import --starter\n",
                      Run});
 
 }  // namespace

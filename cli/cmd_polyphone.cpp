@@ -438,8 +438,9 @@ const Registrar reg(
          "退出码: 0 全部处理，1 有文件被跳过，2 用法错误、路径不存在、词典无法读取\n"
          "  或结果超过 2 GiB; 被 Ctrl-C 或 kill 中断时为 130 或 143，正在写的\n"
          "  临时文件会被删除，每本书要么是原样，要么已处理完。\n"
-         "例: qdm polyphone ~/books\n"
-         "    qdm polyphone book.txt -o out.txt\n",
+         "例子:\n"
+         "  qdm polyphone ~/books\n"
+         "  qdm polyphone book.txt -o out.txt\n",
      Run});
 
 }  // namespace

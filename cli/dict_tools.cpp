@@ -64,7 +64,7 @@ int DictImport(const Args& args) {
         else if (s != "homophone")
             return UsageError(kDict, "--style 只能是 homophone 或 pinyin: " + s);
     }
-    std::string source = starter ? FindPolyResource(StarterFileName(style)) : p.operands[0];
+    std::string source = starter ? FindResource(StarterFileName(style)) : p.operands[0];
     if (source.empty())
         return UsageError("", "找不到常用词词典 " + std::string(StarterFileName(style)));
     FileText incoming;
@@ -162,7 +162,7 @@ int PolyphoneAudit(const Args& args) {
     if (p.operands.empty()) return UsageError(kName, "--audit 需要至少一个文件");
     PolyReadingTable table;
     std::string error;
-    const std::string tablePath = FindPolyResource(kPolyReadingsFile);
+    const std::string tablePath = FindResource(kPolyReadingsFile);
     if (tablePath.empty())
         return UsageError("", "找不到多音字读音表 " + std::string(kPolyReadingsFile));
     if (!table.Load(tablePath, error)) return UsageError("", "无法读取读音表 " + error);

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "editor/file_io.h"
+#include "polyphone/poly_dict_home.h"
 
 namespace qdm::cli {
 
@@ -17,7 +18,7 @@ void AddDictOption(ArgSpec& spec) {
 
 std::string DictPath(const ParsedArgs& args) {
     const auto it = args.values.find("--dict");
-    return it == args.values.end() || it->second.empty() ? CPolyDict::ExecutableDictPath()
+    return it == args.values.end() || it->second.empty() ? CurrentPolyDictPlaces().Default()
                                                          : it->second;
 }
 

@@ -9,6 +9,7 @@
 
 #include "editor/error_text.h"
 #include "editor/gbk.h"
+#include "polyphone/poly_dict_home.h"
 #include "polyphone/poly_match.h"
 
 namespace qdm {
@@ -87,11 +88,20 @@ constexpr int64_t kRacyWindowNs = 100'000'000;
 }  // namespace
 
 CPolyDict::CPolyDict() {
-    std::lock_guard<std::mutex> guard(g_defaultMutex);
-    m_path = DefaultPathOverride().empty() ? ExecutableDictPath() : DefaultPathOverride();
+    const PolyDictPlaces places = CurrentPolyDictPlaces();
+    {
+        std::lock_guard<std::mutex> guard(g_defaultMutex);
+        m_path = DefaultPathOverride().empty() ? places.Default() : DefaultPathOverride();
+    }
+    m_seed = places.SeedFor(m_path);
 }
 
-CPolyDict::CPolyDict(std::string path) : m_path(std::move(path)) {}
+CPolyDict::CPolyDict(std::string path)
+    : m_path(std::move(path)), m_seed(CurrentPolyDictPlaces().SeedFor(m_path)) {}
+
+std::string CPolyDict::ReadPath() const {
+    return PolyDictReadPath(m_path, m_seed);
+}
 
 std::string CPolyDict::ExecutableDictPath() {
     std::string exe(4096, '\0');
@@ -109,9 +119,10 @@ void CPolyDict::SetDefaultPath(std::string path) {
 
 PolyDictRef CPolyDict::Snapshot() const {
     std::lock_guard<std::mutex> guard(m_mutex);
+    const std::string path = ReadPath();
     struct stat st;
     FileStamp stamp;
-    if (::stat(m_path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         stamp = {true,
                  static_cast<uint64_t>(st.st_dev),
                  static_cast<uint64_t>(st.st_ino),
@@ -123,7 +134,7 @@ PolyDictRef CPolyDict::Snapshot() const {
 
     const int64_t readStart = WallNowNs();
     FileText file;
-    const bool readable = stamp.valid && ReadTextFile(m_path, file);
+    const bool readable = stamp.valid && ReadTextFile(path, file);
     if (!readable) {
         if (!m_snapshot || m_snapshot->Readable())
             m_snapshot = std::make_shared<const PolyDictSnapshot>(std::string(), false);
@@ -167,17 +178,18 @@ IoStatus CPolyDict::SaveLines(const std::vector<std::string>& lines) const {
     for (const std::string& line : lines) total += line.size() + 1;
     content.reserve(total);
     for (const std::string& line : lines) content.append(line).push_back('\n');
+    if (IoStatus io = MakePolyDictFolder(m_path, m_seed); !io) return io;
     return WriteFileAtomic(m_path, content);
 }
 
 std::string PolyDictReadProblem(const CPolyDict& dict) {
     if (dict.Snapshot()->Readable()) return {};
+    const std::string path = dict.ReadPath();
     struct stat st;
-    if (::stat(dict.GetPath().c_str(), &st) != 0)
-        return IoStatus::Fail(dict.GetPath(), ErrorText(errno)).Describe();
-    if (!S_ISREG(st.st_mode)) return dict.GetPath() + ": 不是普通文件";
+    if (::stat(path.c_str(), &st) != 0) return IoStatus::Fail(path, ErrorText(errno)).Describe();
+    if (!S_ISREG(st.st_mode)) return path + ": 不是普通文件";
     FileText file;
-    IoStatus io = ReadTextFile(dict.GetPath(), file);
+    IoStatus io = ReadTextFile(path, file);
     return io ? std::string() : io.Describe();
 }
 

@@ -24,7 +24,8 @@ namespace qdm {
 
 // The separator between a word and its replacement.
 inline constexpr std::string_view kPolySeparator = "======>>";
-// The file's name; it lives in the directory of the running executable.
+// The file's name; it lives in the directory of the running executable, or for an installed
+// program in the user's data folder (poly_dict_home.h).
 inline constexpr std::string_view kPolyDictName = "kolb_polyphone.ini";
 
 // One entry as processing applies it: a non-empty word and its replacement (maybe empty).
@@ -96,7 +97,8 @@ using PolyDictRef = std::shared_ptr<const PolyDictSnapshot>;
 
 class CPolyDict {
   public:
-    // The file beside the running executable (or the path set by SetDefaultPath).
+    // The default dictionary (CurrentPolyDictPlaces().Default()), or the path set by
+    // SetDefaultPath.
     CPolyDict();
     // A dictionary file of the caller's choice (`qdm --dict`, tests).
     explicit CPolyDict(std::string path);
@@ -105,10 +107,16 @@ class CPolyDict {
     // directory of the executable counts, never the working directory.
     static std::string ExecutableDictPath();
     // Makes later default-constructed dictionaries use `path` (tests, `--dict`); an empty
-    // path restores the executable's directory.
+    // path restores the default.
     static void SetDefaultPath(std::string path);
 
+    // The file that is edited and written.
     const std::string& GetPath() const { return m_path; }
+    // The file read in its place while it does not exist (the one beside an installed
+    // program, for the user's copy); empty for any other dictionary.
+    const std::string& Seed() const { return m_seed; }
+    // The file a read takes now: GetPath(), or the seed while GetPath() does not exist.
+    std::string ReadPath() const;
 
     // The file as it is now (re-read only when it changed). Never null.
     PolyDictRef Snapshot() const;
@@ -134,6 +142,7 @@ class CPolyDict {
     };
 
     std::string m_path;
+    std::string m_seed;
     mutable std::mutex m_mutex;
     mutable PolyDictRef m_snapshot;
     mutable FileStamp m_stamp;

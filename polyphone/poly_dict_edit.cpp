@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "polyphone/poly_dict.h"
+#include "polyphone/poly_dict_home.h"
 
 namespace qdm {
 namespace {
@@ -135,7 +136,11 @@ IoStatus EditPolyDict(const std::string& path, bool missingIsEmpty,
     PolyDictEditFailure ignored = PolyDictEditFailure::None;
     PolyDictEditFailure& failed = failure ? *failure : ignored;
     failed = PolyDictEditFailure::None;
+    const std::string seed = CurrentPolyDictPlaces().SeedFor(path);
+    if (IoStatus io = MakePolyDictFolder(path, seed); !io)
+        return failed = PolyDictEditFailure::Write, io;
     PolyDictLock lock(path);
+    if (IoStatus io = SeedPolyDict(path, seed); !io) return failed = PolyDictEditFailure::Write, io;
     FileText file;
     if (IoStatus io = ReadTextFile(path, file); !io) {
         const bool missing = ::access(path.c_str(), F_OK) != 0 && errno == ENOENT;

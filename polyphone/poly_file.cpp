@@ -87,7 +87,7 @@ std::string WriteProblem(const std::string& path) {
 
 bool IsDictionaryFile(const CPolyDict& dict, const std::string& path) {
     struct stat a, b;
-    return ::stat(path.c_str(), &a) == 0 && ::stat(dict.GetPath().c_str(), &b) == 0 &&
+    return ::stat(path.c_str(), &a) == 0 && ::stat(dict.ReadPath().c_str(), &b) == 0 &&
            a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 

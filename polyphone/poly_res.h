@@ -1,9 +1,9 @@
 #pragma once
 // The data files the polyphone tools ship in res/: the reading table and the starter
-// dictionary in its two styles. Found beside the sources for a build tree, in res/ next to
-// the executable, or in ../share/mked for an installed program.
-#include <string>
+// dictionary in its two styles, found with FindResource.
 #include <string_view>
+
+#include "editor/resource_path.h"
 
 namespace qdm {
 
@@ -16,8 +16,5 @@ enum class PolyStyle {
 };
 
 std::string_view StarterFileName(PolyStyle style);
-
-// Full path of a file of res/, or an empty string when it is nowhere to be found.
-std::string FindPolyResource(std::string_view name);
 
 }  // namespace qdm

@@ -160,16 +160,31 @@ void CDialogDuoyinziSet::BuildExtras() {
     m_lint->setWordWrap(true);
     m_lint->setTextInteractionFlags(Qt::TextSelectableByMouse);
     du.Place(m_lint, 15, 222, 281, 22);
+    // An installed program edits the user's copy, not the file beside it: say which one.
+    m_file = new QLabel(this);
+    m_file->setObjectName(QStringLiteral("file"));
+    m_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    du.Place(m_file, 15, 246, 281, 10);
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
         const int selected = SelectedRow();
         m_model->SetFilter(text);
         SelectRow(selected);
         ShowCount();  // the rows themselves did not change: the lint line stands
     });
-    du.Fit(304, 250);
+    du.Fit(304, 260);
+}
+
+void CDialogDuoyinziSet::ShowFile() {
+    QString text = QLit("词典文件: ") + QFromPath(m_dict.GetPath());
+    const std::string from = m_dict.ReadPath();
+    if (from != m_dict.GetPath())
+        text += QLit(" (尚未创建，读的是 %1，第一次保存时复制过来)").arg(QFromPath(from));
+    m_file->setText(text);
+    m_file->setToolTip(text);
 }
 
 void CDialogDuoyinziSet::OnInitDialog() {
+    ShowFile();
     std::vector<std::string> lines;
     const bool loaded = m_dict.LoadLines(lines);
     m_rows = std::move(lines);
@@ -181,7 +196,7 @@ void CDialogDuoyinziSet::OnInitDialog() {
         return;
     }
     QStringList notes;
-    for (const std::string& note : PolyDictNotes(m_dict.GetPath()))
+    for (const std::string& note : PolyDictNotes(m_dict.ReadPath()))
         notes << QString::fromStdString(note);
     if (!notes.isEmpty()) Warn(notes.join(QLatin1Char('\n')));
 }
@@ -319,7 +334,7 @@ void CDialogDuoyinziSet::MoveRow(int from, int to) {
 void CDialogDuoyinziSet::OnImportStarter() {
     const std::optional<PolyStyle> style = m_chooseStyle(this);
     if (!style) return;
-    const std::string path = FindPolyResource(StarterFileName(*style));
+    const std::string path = FindResource(StarterFileName(*style));
     FileText starter;
     const IoStatus io = path.empty()
                             ? IoStatus::Fail(std::string(StarterFileName(*style)), "not found")

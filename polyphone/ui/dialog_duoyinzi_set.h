@@ -74,6 +74,7 @@ class CDialogDuoyinziSet : public QDialog {
     void MoveSelected(int step);
     void RowsChanged();
     void ShowCount();
+    void ShowFile();
     void Warn(const QString& text);
     // Imported rows [first, end) have been added; tells what came of it and offers to put
     // those that earlier, shorter words would shadow before every other row.
@@ -96,6 +97,7 @@ class CDialogDuoyinziSet : public QDialog {
     QLineEdit* m_search = nullptr;
     QLabel* m_count = nullptr;
     QLabel* m_lint = nullptr;
+    QLabel* m_file = nullptr;  // the file edited
     QPushButton* m_add = nullptr;
 };
 

@@ -22,7 +22,7 @@ namespace gbk = qdm::gbk;
 namespace {
 
 std::string Resource(std::string_view name) {
-    const std::string path = qdm::FindPolyResource(name);
+    const std::string path = qdm::FindResource(name);
     qdm::FileText file;
     EXPECT_TRUE(qdm::ReadTextFile(path, file)) << name;
     return file.text;
@@ -32,7 +32,7 @@ const qdm::PolyReadingTable& Table() {
     static const qdm::PolyReadingTable table = [] {
         qdm::PolyReadingTable t;
         std::string error;
-        EXPECT_TRUE(t.Load(qdm::FindPolyResource(qdm::kPolyReadingsFile), error)) << error;
+        EXPECT_TRUE(t.Load(qdm::FindResource(qdm::kPolyReadingsFile), error)) << error;
         return t;
     }();
     return table;
