@@ -105,14 +105,14 @@ void BM_QdmReadingsChanged(benchmark::State& state) {
 BENCHMARK(BM_QdmReadingsChanged)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 void BM_QdmPolyphoneSmart(benchmark::State& state) {
-    const std::string dict = qdm::FindPolyResource(qdm::StarterFileName(qdm::PolyStyle::Homophone));
+    const std::string dict = qdm::FindResource(qdm::StarterFileName(qdm::PolyStyle::Homophone));
     Child(state, {QDM_EXE, "polyphone", "--smart", "--dict", dict, BookFile(), "-o",
                   (Scratch() / "smart.txt").string()});
 }
 BENCHMARK(BM_QdmPolyphoneSmart)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 void BM_QdmPolyphonePlain(benchmark::State& state) {
-    const std::string dict = qdm::FindPolyResource(qdm::StarterFileName(qdm::PolyStyle::Homophone));
+    const std::string dict = qdm::FindResource(qdm::StarterFileName(qdm::PolyStyle::Homophone));
     Child(state, {QDM_EXE, "polyphone", "--dict", dict, BookFile(), "-o",
                   (Scratch() / "plain.txt").string()});
 }

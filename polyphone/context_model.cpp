@@ -184,12 +184,12 @@ bool PolyContextModel::HasModel() const {
 }
 
 bool PolyContextModel::LoadDefault(std::string& error) {
-    const std::string table = FindPolyResource(kPolyReadingsFile);
+    const std::string table = FindResource(kPolyReadingsFile);
     if (table.empty()) {
         error = std::string(kPolyReadingsFile) + ": not found";
         return false;
     }
-    return Load(table, FindPolyResource(kPolyContextModelFile), error);
+    return Load(table, FindResource(kPolyContextModelFile), error);
 }
 
 bool PolyContextModel::Load(const std::string& tablePath, const std::string& modelPath,

@@ -38,7 +38,7 @@ class PolyContextModel {
     PolyContextModel(PolyContextModel&&) noexcept;
     PolyContextModel& operator=(PolyContextModel&&) noexcept;
 
-    // The reading table and the model of res/ (FindPolyResource). A missing model file is
+    // The reading table and the model of res/ (FindResource). A missing model file is
     // no failure: the model then predicts the table's first reading. False with `error`
     // (UTF-8: file and reason) when the table cannot be loaded or the model file is damaged.
     bool LoadDefault(std::string& error);

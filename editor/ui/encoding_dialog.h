@@ -50,6 +50,7 @@ class EncodingDialog : public QDialog {
     QComboBox& EncodingBox() { return *m_encoding; }
     QLineEdit& SubstituteEdit() { return *m_substitute; }
     QCheckBox& CrLfBox() { return *m_crlf; }
+    QCheckBox& T2sBox() { return *m_t2s; }
     QPushButton& ConvertButton() { return *m_convert; }
     QString UnmappableText() const;
     QString PreviewText() const;

@@ -174,7 +174,7 @@ TEST(DictionaryChangedRanges, FindTheBytesTheDictionaryWrote) {
 TEST(DictionaryChangedRanges, LeaveTheOriginalTextInOrderAfterARealRun) {
     for (qdm::PolyStyle style : {qdm::PolyStyle::Homophone, qdm::PolyStyle::Pinyin}) {
         const std::string book = SampleBook();
-        const qdm::CPolyDict dict(qdm::FindPolyResource(qdm::StarterFileName(style)));
+        const qdm::CPolyDict dict(qdm::FindResource(qdm::StarterFileName(style)));
         std::string after = book;
         ASSERT_GT(qdm::ApplyDictionary(dict, after), 100);
         size_t from = 0, kept = 0, pos = 0;
