@@ -182,8 +182,7 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
         return AuditPolyphones({host.edit->Text()}, *dict->Snapshot(), *table);
     };
     FileText starter;  // proposals take the starter dictionary's own spelling first
-    if (const std::string path = FindResource(StarterFileName(PolyStyle::Homophone));
-        !path.empty())
+    if (const std::string path = FindResource(StarterFileName(PolyStyle::Homophone)); !path.empty())
         ReadTextFile(path, starter);
     CDialogPolyAudit* shown = nullptr;
     CDialogPolyAudit::Hooks hooks;
