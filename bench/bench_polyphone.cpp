@@ -12,6 +12,7 @@
 
 #include "bench/common/child_run.h"
 #include "bench/common/poly_corpus.h"
+#include "bench/common/scratch.h"
 #include "editor/file_io.h"
 #include "editor/gbk.h"
 #include "polyphone/poly_dir.h"
@@ -28,11 +29,7 @@ namespace {
 constexpr size_t kBookBytes = 20u << 20;
 
 fs::path Scratch() {
-    static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / ("qdm-bench-poly-" + std::to_string(::getpid()));
-        fs::create_directories(d);
-        return d;
-    }();
+    static const fs::path dir = qdmbench::ScratchDir("qdm-bench-poly-");
     return dir;
 }
 

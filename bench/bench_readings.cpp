@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "bench/common/child_run.h"
+#include "bench/common/scratch.h"
 #include "editor/codec.h"
 #include "polyphone/context_model.h"
 #include "polyphone/poly_res.h"
@@ -19,11 +20,7 @@ namespace {
 constexpr size_t kBookBytes = 20u << 20;
 
 fs::path Scratch() {
-    static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / ("qdm-bench-read-" + std::to_string(::getpid()));
-        fs::create_directories(d);
-        return d;
-    }();
+    static const fs::path dir = qdmbench::ScratchDir("qdm-bench-read-");
     return dir;
 }
 

@@ -192,28 +192,15 @@ def candidate_keys(tokens, i, readings, lexicon):
 
 
 def lexicon_keys(ctx, count, lexicon, self_h, keys):
-    longest, longest_reading = 0, -1
+    words = covering_words(ctx, count, lexicon)
     for length in range(2, MAX_WORD + 1):
-        gives = set()
-        for first in range(3 - (length - 1), 4):
-            window = ctx[first:first + length]
-            if any(len(t) != 2 for t in window):
-                continue
-            marks = lexicon.get(b"".join(window))
-            if marks is None:
-                continue
-            r = int(marks[3 - first]) - 1
-            if r < 0 or r >= count:
-                continue
-            gives.add(r)
-            if length > longest:
-                longest, longest_reading = length, r
         tag = b"y" + str(length).encode()
-        for r in sorted(gives):
+        for r in sorted({r for l, r, _ in words if l == length}):
             keys[r].append((fnv(self_h, tag), r))
             keys[r].append((fnv(FNV_OFFSET, b"#" + tag), 0))
-    if longest_reading >= 0:
-        r = longest_reading
+    if words:
+        longest = max(l for l, _, _ in words)
+        r = next(r for l, r, _ in words if l == longest)
         keys[r].append((fnv(self_h, b"w"), r))
         keys[r].append((fnv(FNV_OFFSET, b"#w" + str(longest).encode()), 0))
 
