@@ -12,11 +12,14 @@ void UnitIndex::ScanTo(std::string_view text, int32_t until, Scan& scan) {
     const int32_t size = static_cast<int32_t>(text.size());
     int32_t pos = scan.end;
     int32_t chunkStart = pos, chunkUnits = 0, units = 0;
+    int32_t chunkBreaks = 0, breaks = 0;
     // A short last chunk of the scan so far grows on; its units are counted already.
     if (!chunks.empty() && chunks.back().bytes < kChunkBytes) {
         chunkStart -= chunks.back().bytes;
         chunkUnits = chunks.back().units;
         units = -chunkUnits;
+        chunkBreaks = chunks.back().breaks;
+        breaks = -chunkBreaks;
         chunks.pop_back();
     }
     // gbk::UnitLen, spelled out: this loop walks whole books.
@@ -27,6 +30,9 @@ void UnitIndex::ScanTo(std::string_view text, int32_t until, Scan& scan) {
             int32_t len = 1;
             if (b == '\r') {
                 len = (pos + 1 < size && p[pos + 1] == '\n') ? 2 : 1;
+                ++chunkBreaks;
+            } else if (b == '\n') {
+                ++chunkBreaks;
             } else if (b >= 0x81 && b <= 0xFE && pos + 1 < size && p[pos + 1] >= 0x40 &&
                        p[pos + 1] <= 0xFE) {
                 len = 2;
@@ -35,17 +41,20 @@ void UnitIndex::ScanTo(std::string_view text, int32_t until, Scan& scan) {
             ++chunkUnits;
         }
         if (pos - chunkStart >= kChunkBytes) {
-            chunks.push_back({pos - chunkStart, chunkUnits});
+            chunks.push_back({pos - chunkStart, chunkUnits, chunkBreaks});
             units += chunkUnits;
+            breaks += chunkBreaks;
             chunkStart = pos;
-            chunkUnits = 0;
+            chunkUnits = chunkBreaks = 0;
         }
     }
     if (pos > chunkStart) {
-        chunks.push_back({pos - chunkStart, chunkUnits});
+        chunks.push_back({pos - chunkStart, chunkUnits, chunkBreaks});
         units += chunkUnits;
+        breaks += chunkBreaks;
     }
     scan.units += units;
+    scan.breaks += breaks;
     scan.end = pos;
 }
 
@@ -55,6 +64,7 @@ void UnitIndex::Reset(std::string_view text) {
     m_chunks = std::move(scan.chunks);
     m_units = scan.units;
     m_bytes = scan.end;
+    m_breaks = scan.breaks;
     m_validStarts = 0;
 }
 
@@ -62,13 +72,15 @@ void UnitIndex::EnsureStarts() const {
     const size_t n = m_chunks.size();
     m_byteStart.resize(n);
     m_unitStart.resize(n);
+    m_breakStart.resize(n);
     if (m_validStarts > n) m_validStarts = n;
     for (size_t i = m_validStarts; i < n; ++i) {
         if (i == 0) {
-            m_byteStart[0] = m_unitStart[0] = 0;
+            m_byteStart[0] = m_unitStart[0] = m_breakStart[0] = 0;
         } else {
             m_byteStart[i] = m_byteStart[i - 1] + m_chunks[i - 1].bytes;
             m_unitStart[i] = m_unitStart[i - 1] + m_chunks[i - 1].units;
+            m_breakStart[i] = m_breakStart[i - 1] + m_chunks[i - 1].breaks;
         }
     }
     m_validStarts = n;
@@ -105,6 +117,42 @@ int32_t UnitIndex::UnitOfByte(std::string_view text, int32_t byte) const {
     }
 }
 
+namespace {
+bool IsBreak(std::string_view text, size_t pos) {
+    return text[pos] == '\r' || text[pos] == '\n';
+}
+}  // namespace
+
+int32_t UnitIndex::LineStart(std::string_view text, int32_t line) const {
+    if (line <= 0) return 0;
+    if (line > m_breaks) return m_bytes;
+    EnsureStarts();
+    // The chunk that holds break number `line` (counting from 1).
+    auto it = std::upper_bound(m_breakStart.begin(), m_breakStart.end(), line - 1);
+    const size_t i = static_cast<size_t>(it - m_breakStart.begin()) - 1;
+    size_t pos = static_cast<size_t>(m_byteStart[i]);
+    for (int32_t seen = m_breakStart[i];;) {
+        const bool isBreak = IsBreak(text, pos);
+        pos += gbk::UnitLen(text, pos);
+        if (isBreak && ++seen == line) return static_cast<int32_t>(pos);
+    }
+}
+
+int32_t UnitIndex::LineOfByte(std::string_view text, int32_t byte) const {
+    if (byte <= 0) return 0;
+    if (byte >= m_bytes) return m_breaks;
+    EnsureStarts();
+    const size_t i = ChunkOfByte(byte);
+    size_t pos = static_cast<size_t>(m_byteStart[i]);
+    int32_t line = m_breakStart[i];
+    for (;;) {
+        const bool isBreak = IsBreak(text, pos);
+        pos += gbk::UnitLen(text, pos);
+        if (pos > static_cast<size_t>(byte)) return line;
+        if (isBreak) ++line;
+    }
+}
+
 UnitChange UnitIndex::Update(std::string_view text, int32_t pos, int32_t removed,
                              int32_t inserted) {
     if (m_chunks.empty()) {
@@ -120,6 +168,7 @@ UnitChange UnitIndex::Update(std::string_view text, int32_t pos, int32_t removed
     const int32_t from = m_byteStart[first];
     int32_t oldEnd = m_byteStart[last] + m_chunks[last].bytes;
     int32_t oldUnits = m_unitStart[last] + m_chunks[last].units - m_unitStart[first];
+    int32_t oldBreaks = m_breakStart[last] + m_chunks[last].breaks - m_breakStart[first];
     const int32_t delta = inserted - removed;
 
     Scan scan;
@@ -131,6 +180,7 @@ UnitChange UnitIndex::Update(std::string_view text, int32_t pos, int32_t removed
         ++last;
         oldEnd += m_chunks[last].bytes;
         oldUnits += m_chunks[last].units;
+        oldBreaks += m_chunks[last].breaks;
         ScanTo(text, oldEnd + delta, scan);
     }
 
@@ -157,6 +207,7 @@ UnitChange UnitIndex::Update(std::string_view text, int32_t pos, int32_t removed
     m_chunks.insert(m_chunks.begin() + static_cast<std::ptrdiff_t>(first), scan.chunks.begin(),
                     scan.chunks.end());
     m_units += scan.units - oldUnits;
+    m_breaks += scan.breaks - oldBreaks;
     m_bytes += delta;
     m_validStarts = std::min(m_validStarts, first);
     // The index covers the whole text, and the change lies inside it.

@@ -2,7 +2,8 @@
 // Where the display units of a GBK text start. The on-screen widget shows one character per
 // unit (a double-byte character, a single byte, or a line break: CR LF, lone CR, lone LF), so
 // a widget position is a unit number. The index keeps unit and byte counts per chunk of a few
-// kilobytes: a lookup walks one chunk, an edit rescans only the chunks it touches.
+// kilobytes: a lookup walks one chunk, an edit rescans only the chunks it touches. It counts
+// line breaks per chunk as well, so a view can find lines without a pass over the book.
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,16 @@ class UnitIndex {
     // Units() for byte >= Bytes().
     int32_t UnitOfByte(std::string_view text, int32_t byte) const;
 
+    // Lines of the text: line breaks + 1 (an empty text, or one ending in a break, has an
+    // empty last line).
+    int32_t Lines() const { return m_breaks + 1; }
+    // Byte at which line `line` starts (just after its preceding break); Bytes() for
+    // line >= Lines().
+    int32_t LineStart(std::string_view text, int32_t line) const;
+    // Line that holds byte `byte`; a line's break belongs to it (both bytes of a CR LF).
+    // Lines() - 1 for byte >= Bytes().
+    int32_t LineOfByte(std::string_view text, int32_t byte) const;
+
     // `text` is the new text, in which bytes [pos, pos + removed) of the old text became
     // `inserted` bytes. Units around the edit may pair differently now (a lone CR meeting an
     // LF, a lead byte meeting a trail byte); the returned range covers them.
@@ -43,11 +54,13 @@ class UnitIndex {
     struct Chunk {
         int32_t bytes;
         int32_t units;
+        int32_t breaks;
     };
     struct Scan {
         std::vector<Chunk> chunks;
-        int32_t end = 0;    // byte where the scan stopped, on a unit boundary
-        int32_t units = 0;  // units scanned
+        int32_t end = 0;     // byte where the scan stopped, on a unit boundary
+        int32_t units = 0;   // units scanned
+        int32_t breaks = 0;  // line breaks scanned
     };
 
     // Continues a scan from scan.end to the first unit boundary at or after `until`, cutting
@@ -60,9 +73,11 @@ class UnitIndex {
     std::vector<Chunk> m_chunks;
     int32_t m_units = 0;
     int32_t m_bytes = 0;
-    // Byte and unit offsets of each chunk's start, valid for chunks below m_validStarts.
+    int32_t m_breaks = 0;
+    // Byte, unit and break counts before each chunk, valid for chunks below m_validStarts.
     mutable std::vector<int32_t> m_byteStart;
     mutable std::vector<int32_t> m_unitStart;
+    mutable std::vector<int32_t> m_breakStart;
     mutable size_t m_validStarts = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -24,6 +25,43 @@ std::vector<int32_t> Starts(const std::string& text) {
     return starts;
 }
 
+// Line starts by a plain byte scan: a line starts after LF, and after a CR not followed by LF.
+std::vector<int32_t> LineStarts(const std::string& text) {
+    std::vector<int32_t> starts{0};
+    for (size_t p = 0; p < text.size(); ++p) {
+        const bool crAlone = text[p] == '\r' && (p + 1 == text.size() || text[p + 1] != '\n');
+        if (text[p] == '\n' || crAlone) starts.push_back(static_cast<int32_t>(p + 1));
+    }
+    return starts;
+}
+
+// Checks every `stride`-th line's start and the bytes around it, the last line, and the line of
+// every `stride`-th byte.
+void ExpectLinesMatchScan(const UnitIndex& index, const std::string& text, size_t stride) {
+    const std::vector<int32_t> starts = LineStarts(text);
+    ASSERT_EQ(index.Lines(), static_cast<int32_t>(starts.size()));
+    auto checkLine = [&](size_t line) {
+        ASSERT_EQ(index.LineStart(text, static_cast<int32_t>(line)), starts[line])
+            << "line " << line;
+    };
+    for (size_t line = 0; line < starts.size(); line += stride) checkLine(line);
+    checkLine(starts.size() - 1);
+    ASSERT_EQ(index.LineStart(text, index.Lines()), static_cast<int32_t>(text.size()));
+    auto lineOf = [&](int32_t byte) {
+        auto it = std::upper_bound(starts.begin(), starts.end(), byte);
+        return static_cast<int32_t>(it - starts.begin()) - 1;
+    };
+    auto check = [&](int32_t byte) {
+        if (byte < 0 || byte > static_cast<int32_t>(text.size())) return;
+        ASSERT_EQ(index.LineOfByte(text, byte), lineOf(byte)) << "byte " << byte;
+    };
+    for (size_t line = 0; line < starts.size(); line += stride) {
+        check(starts[line] - 1);
+        check(starts[line]);
+    }
+    for (size_t b = 0; b <= text.size(); b += stride) check(static_cast<int32_t>(b));
+}
+
 // Checks every `stride`-th unit (each lookup walks up to a chunk).
 void ExpectMatchesWalk(const UnitIndex& index, const std::string& text, size_t stride = 1) {
     const std::vector<int32_t> starts = Starts(text);
@@ -38,6 +76,7 @@ void ExpectMatchesWalk(const UnitIndex& index, const std::string& text, size_t s
     };
     for (size_t u = 0; u < starts.size(); u += stride) check(u);
     check(starts.size() - 1);
+    ExpectLinesMatchScan(index, text, stride);
 }
 
 // Applies the edit to text and index and checks that the reported change turns the old unit
@@ -89,6 +128,9 @@ TEST(UnitIndex, EditsThatRepairUnitsAcrossTheirEdgesAreReported) {
     };
     const Case cases[] = {
         {"LF typed after a lone CR joins it", "ab\rcd", 3, 0, "\n"},
+        {"CR typed before an LF joins it", "ab\ncd", 2, 0, "\r"},
+        {"deleting the LF of a CR LF leaves a lone CR", "a\r\nb", 2, 1, ""},
+        {"a break typed into a line splits it", "\xB0\xA1\xB0\xA1", 2, 0, "\r\n"},
         {"deleting between CR and LF joins them", "a\rx\nb", 2, 1, ""},
         {"a trail byte after a lone lead byte pairs with it", "a\xB0\r\nb", 2, 0, "\xA1"},
         {"deleting the byte after a lead byte pairs it with the next",
