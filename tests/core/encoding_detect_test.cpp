@@ -97,4 +97,41 @@ TEST(EncodingDetection, Big5IsDecidedOnSamplesSpreadOverTheText) {
     EXPECT_EQ(qdm::DetectEncoding(book), qdm::Encoding::Gbk);
 }
 
+// The scan takes eight double-byte bytes at a time; whatever follows such a run, at any
+// alignment and at the very end, must be judged as it would be on its own.
+TEST(EncodingDetection, Gb18030ScanJudgesWhatFollowsLongDoubleByteRuns) {
+    struct Case {
+        const char* tail;
+        int64_t fourByte;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"", 0, true},
+        {"\x81\x30\x81\x30", 1, true},
+        {"\x81\x30\x81\x30\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1", 1, true},
+        {"\x80", 0, false},
+        {"\xFF", 0, false},
+        {"\xB0", 0, false},
+        {"\xB0\x7F", 0, false},
+        {"\xB0\xA1\xB0\xA1\xB0\xA1\xFF\xA1", 0, false},
+        {"\xB0\xA1\xB0\xA1\xB0\xA1\xB0\x80", 0, true},
+        {"\xB0\xA1\xB0\xA1\xB0\xA1\x80\xA1", 0, false},
+        {"a\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1", 0, true},
+    };
+    for (const Case& c : cases) {
+        for (const char* lead : {"", "a", "ab", "abc"}) {
+            for (int pairs = 0; pairs < 12; ++pairs) {
+                std::string text = lead;
+                for (int k = 0; k < pairs; ++k) text += "\xB0\xA1";
+                text += c.tail;
+                const qdm::Gb18030Evidence e = qdm::ScanGb18030(text);
+                SCOPED_TRACE(testing::Message()
+                             << "tail " << c.tail << " lead " << lead << " pairs " << pairs);
+                EXPECT_EQ(e.valid, c.valid);
+                EXPECT_EQ(e.fourByte, c.fourByte);
+            }
+        }
+    }
+}
+
 }  // namespace
