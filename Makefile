@@ -6,7 +6,7 @@ WERROR   ?= OFF
 CMAKE_FLAGS ?=
 PREFIX   ?=
 
-.PHONY: deps build run test sanitize bench format format-check install package package-check clean
+.PHONY: deps build run test test-shuffled sanitize bench format format-check install package package-check clean
 
 deps:
 	@scripts/install-deps
@@ -20,6 +20,12 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Each test binary whole, in a random order three times: a test that leans on another's leftovers
+# fails here even though it passes alone under ctest.
+test-shuffled: build
+	@cd $(BUILD) && for t in core_tests cli_tests gui_tests; do \
+		QT_QPA_PLATFORM=offscreen ./$$t --gtest_shuffle --gtest_repeat=3 --gtest_brief=1 || exit 1; done
 
 sanitize: deps
 	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DMKED_SANITIZE=ON -DMKED_WERROR=$(WERROR) -DMKED_BENCH=OFF $(CMAKE_FLAGS) >/dev/null

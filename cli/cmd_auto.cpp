@@ -80,7 +80,7 @@ int Run(const Args& words) {
         case AutoSectionOutcome::Done:
             break;
         case AutoSectionOutcome::TooLarge:
-            return ResultFits(in, kMaxFileSize), kExitUsage;
+            return ResultFits(in, MaxFileSize()), kExitUsage;
         case AutoSectionOutcome::Refused:
             return Refuse(in, json, message, doc, target, converted);
     }

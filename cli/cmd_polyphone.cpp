@@ -205,7 +205,7 @@ class InPlaceFiles {
             });
             if (lost) return false;
             m_smart.Apply(before, text);
-            if (static_cast<int64_t>(text.size()) >= kMaxFileSize) {
+            if (static_cast<int64_t>(text.size()) >= MaxFileSize()) {
                 r.Skip(PolyOutcome::TooLarge);
             } else if (m_opt.dryRun) {
                 if (std::string problem = WriteProblem(path); !problem.empty())

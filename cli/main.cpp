@@ -105,5 +105,6 @@ int Dispatch(int argc, char** argv) {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     qdm::cli::HandleStopSignals();
+    qdm::MaxFileSizeFromEnvironment();
     return qdm::cli::FinishOutput(Dispatch(argc, argv));
 }

@@ -15,7 +15,7 @@ IoStatus ReadInputBytes(const std::string& path, std::string& out) {
 }
 
 bool ResultFits(const std::string& in, int64_t size) {
-    if (size < kMaxFileSize) return true;
+    if (size < MaxFileSize()) return true;
     std::cerr << "qdm: " << (in == "-" ? "标准输入" : in) << ": 结果超过 2 GiB\n";
     return false;
 }

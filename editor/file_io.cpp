@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -140,7 +141,25 @@ void CopyOwnership(int fd, const struct stat& st) {
     }
 }
 
+std::atomic<int64_t> g_maxFileSize{kMaxFileSize};
+
 }  // namespace
+
+int64_t MaxFileSize() {
+    return g_maxFileSize.load(std::memory_order_relaxed);
+}
+
+void SetMaxFileSize(int64_t limit) {
+    g_maxFileSize = limit > 0 && limit <= kMaxFileSize ? limit : kMaxFileSize;
+}
+
+void MaxFileSizeFromEnvironment() {
+    const char* value = std::getenv("QDM_TEST_MAX_FILE_SIZE");
+    if (value == nullptr || *value == '\0') return;
+    char* end = nullptr;
+    const long long limit = std::strtoll(value, &end, 10);
+    if (*end == '\0') SetMaxFileSize(limit);
+}
 
 bool IsTemporaryName(std::string_view name) {
     const size_t tail = kTempMark.size() + kTempRandom;
@@ -159,14 +178,14 @@ IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
     if (::fstat(fd, &st) != 0) return Errno(name);
     if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, ErrorText(EISDIR));
     const bool regular = S_ISREG(st.st_mode);
-    if (regular && st.st_size >= kMaxFileSize) return IoStatus::Fail(name, TooLargeReason());
+    if (regular && st.st_size >= MaxFileSize()) return IoStatus::Fail(name, TooLargeReason());
     // A regular file's size is known; anything else is read until it ends, growing the buffer.
     std::string data = NewTextBuffer(regular ? static_cast<size_t>(st.st_size) : 0);
     data.resize(regular ? static_cast<size_t>(st.st_size) : 64 * 1024);
     size_t got = 0;
     for (;;) {
         if (got == data.size()) {
-            if (static_cast<int64_t>(got) >= kMaxFileSize)
+            if (static_cast<int64_t>(got) >= MaxFileSize())
                 return IoStatus::Fail(name, TooLargeReason());
             // A regular file that has not grown ends here; a stream gets room to go on.
             char probe;
@@ -179,7 +198,7 @@ IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
                 ++got;
             }
             data.resize(std::min<size_t>(std::max<size_t>(data.size() * 2, 64 * 1024),
-                                         static_cast<size_t>(kMaxFileSize)));
+                                         static_cast<size_t>(MaxFileSize())));
             continue;
         }
         const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
@@ -190,7 +209,7 @@ IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
         if (n == 0) break;
         got += static_cast<size_t>(n);
     }
-    if (static_cast<int64_t>(got) >= kMaxFileSize) return IoStatus::Fail(name, TooLargeReason());
+    if (static_cast<int64_t>(got) >= MaxFileSize()) return IoStatus::Fail(name, TooLargeReason());
     data.resize(got);
     out = std::move(data);
     return {};
@@ -253,7 +272,7 @@ IoStatus MappedFile::OpenAs(const std::string& path, bool regularOnly) {
         m_size = m_copy.size();
         return status;
     }
-    if (st.st_size >= kMaxFileSize) return IoStatus::Fail(path, kTooLargeReason);
+    if (st.st_size >= MaxFileSize()) return IoStatus::Fail(path, kTooLargeReason);
     void* data = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
                         MAP_PRIVATE | MAP_POPULATE, f.fd, 0);
     if (data == MAP_FAILED) return Errno(path);

@@ -23,6 +23,13 @@ struct IoStatus {
 
 // Texts this size or larger are refused: every position is a signed 32-bit byte offset.
 constexpr int64_t kMaxFileSize = int64_t{1} << 31;
+// The limit in force: kMaxFileSize unless lowered, so that the refusal can be exercised with
+// megabytes rather than gigabytes. The messages name 2 GiB either way.
+int64_t MaxFileSize();
+// Lowers the limit; a value outside 1..kMaxFileSize restores kMaxFileSize.
+void SetMaxFileSize(int64_t limit);
+// Lowers the limit to QDM_TEST_MAX_FILE_SIZE when that is set to a smaller positive number.
+void MaxFileSizeFromEnvironment();
 // The reason given for an input that reaches kMaxFileSize.
 inline constexpr const char* kTooLargeReason = "file is 2 GiB or larger; positions would not fit";
 

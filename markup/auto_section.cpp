@@ -139,7 +139,7 @@ AutoSectionOutcome AutoSection(CEditBox& edit, std::string& message) {
         edit.ScrollToCaret();
         return AutoSectionOutcome::Refused;
     }
-    if (AutoSectionSize(x) >= kMaxFileSize) {
+    if (AutoSectionSize(x) >= MaxFileSize()) {
         message = gbk::Lit("结果超过 2 GiB");
         return AutoSectionOutcome::TooLarge;
     }

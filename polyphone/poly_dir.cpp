@@ -263,7 +263,7 @@ bool CPolyDirBatch::FinishFile(PolyWriter::Clock::time_point deadline) {
             m_options.afterDictionary(m_original, m_job.text);
             std::string().swap(m_original);
         }
-        if (static_cast<int64_t>(m_job.text.size()) >= kMaxFileSize) {
+        if (static_cast<int64_t>(m_job.text.size()) >= MaxFileSize()) {
             m_job = {};
             m_progress.wordsReplaced -= m_fileReplacements;
             Skip(PolyOutcome::TooLarge);

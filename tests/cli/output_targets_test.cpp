@@ -78,8 +78,9 @@ TEST(OutputTargets, AFullStandardOutputIsExitTwoWithAMessage) {
     EXPECT_EQ(Slurp(in), kBook);
 }
 
-// About 520 MB of 12-byte lines: each becomes a section of about 40 bytes, so the result
-// passes 2 GiB. It is refused before anything is written or numbered.
+// With the limit lowered to 8 MiB, about 2.6 MB of 12-byte lines: each becomes a section of
+// about 40 bytes, so the result passes the limit. It is refused before anything is written or
+// numbered, with the message of the real limit.
 TEST(OutputTargets, AResultOfTwoGibibytesIsRefusedBeforeWriting) {
     TempDir dir;
     const std::string in = dir.File("big.txt");
@@ -90,9 +91,10 @@ TEST(OutputTargets, AResultOfTwoGibibytesIsRefusedBeforeWriting) {
             for (int i = 0; i < 1 << 16; ++i) b += "aaaaaaaaaa\r\n";
             return b;
         }();
-        for (int64_t written = 0; written < 520'000'000; written += block.size()) out << block;
+        for (int64_t written = 0; written < 2'600'000; written += block.size()) out << block;
     }
-    const qdmtest::QdmRun run = RunQdm({"auto", "--json", in});
+    const qdmtest::QdmRun run = qdmtest::RunShell("QDM_TEST_MAX_FILE_SIZE=8388608 " +
+                                                  qdmtest::QdmCommand({"auto", "--json", in}));
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "qdm: " + in + ": 结果超过 2 GiB\n");

@@ -238,4 +238,17 @@ TEST(EditUndo, RefusesAfterAnUnrecordedChange) {
     EXPECT_EQ(loaded.Text(), "other");
 }
 
+// The bytes the record inserted are still where it put them, so only the change generation
+// tells that the text moved on: undoing would take back the edit and silently keep the other.
+TEST(EditUndo, RefusesAnUnrecordedChangeThatLeavesTheRecordedBytesInPlace) {
+    CEditBox box = Box("abc", 3, 3);
+    box.TypeText("d");
+    box.ApplyWidgetEdit(4, 0, "zz");
+    std::string why;
+    EXPECT_FALSE(box.CanUndo(&why));
+    EXPECT_EQ(why, qdm::gbk::Lit("文本在最近一次记录之后有未记录的修改，无法撤消"));
+    EXPECT_FALSE(box.Undo().ok);
+    EXPECT_EQ(box.Text(), "abcdzz");
+}
+
 }  // namespace

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -60,6 +62,42 @@ TEST_F(FileIo, FailuresNameThePathAndTheReason) {
     EXPECT_EQ(missing.reason, "No such file or directory");
     EXPECT_FALSE(qdm::ReadTextFile(m_dir.string(), file));
     EXPECT_FALSE(qdm::WriteFileAtomic(Path("no/such/dir/x"), "x"));
+}
+
+// Every reader holds to the limit in force, a byte under it passes, and the refusal names the
+// real limit; a limit out of range restores 2 GiB rather than lifting or zeroing it.
+TEST_F(FileIo, EveryReaderRefusesAFileThatReachesALoweredLimit) {
+    using Reader = std::function<qdm::IoStatus(const std::string&)>;
+    const std::vector<std::pair<const char*, Reader>> readers = {
+        {"text",
+         [](const std::string& p) {
+             qdm::FileText f;
+             return qdm::ReadTextFile(p, f);
+         }},
+        {"whole",
+         [](const std::string& p) {
+             std::string b;
+             return qdm::ReadWholeFile(p, b);
+         }},
+        {"mapped",
+         [](const std::string& p) {
+             qdm::MappedFile m;
+             return m.Open(p);
+         }},
+    };
+    Write(Path("at"), std::string(4096, 'a'));
+    Write(Path("under"), std::string(4095, 'a'));
+    qdm::SetMaxFileSize(4096);
+    for (const auto& [name, read] : readers) {
+        const qdm::IoStatus at = read(Path("at"));
+        EXPECT_FALSE(at) << name;
+        EXPECT_EQ(at.reason, qdm::kTooLargeReason) << name;
+        EXPECT_TRUE(read(Path("under"))) << name;
+    }
+    for (const int64_t outOfRange : {int64_t{0}, int64_t{-1}, qdm::kMaxFileSize + 1}) {
+        qdm::SetMaxFileSize(outOfRange);
+        EXPECT_EQ(qdm::MaxFileSize(), qdm::kMaxFileSize) << outOfRange;
+    }
 }
 
 TEST_F(FileIo, AtomicWriteReplacesContentsAndKeepsPermissions) {

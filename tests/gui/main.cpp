@@ -7,10 +7,25 @@
 #include <cstdio>
 
 #include "app/font_alias.h"
+#include "app/recent_files.h"
 #include "app/resources.h"
 #include "app/translations.h"
 
 int RunRecoveryChild(const QStringList& args);
+
+namespace {
+
+// Every test starts from a user who has set nothing: what one test leaves in the settings
+// (recent files, views shown, dialog choices) must not decide another's outcome in any order.
+class FreshSettings : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override {
+        QSettings settings(qdm::ui::SettingsOrganization(), qdm::ui::SettingsApplication());
+        settings.clear();
+        settings.sync();
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -33,5 +48,6 @@ int main(int argc, char** argv) {
     if (argc > 1 && qstrcmp(argv[1], "--recovery-child") == 0)
         return RunRecoveryChild(app.arguments().mid(2));
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings);
     return RUN_ALL_TESTS();
 }
