@@ -1,0 +1,105 @@
+#include "polyphone/context_audit.h"
+
+#include <unordered_map>
+
+#include "editor/gbk.h"
+
+namespace qdm {
+namespace {
+
+// One listed context of a character: where the character stands in it (the first place it
+// holds, as the audit counts it) and the votes of its occurrences.
+struct ContextVotes {
+    std::string_view bytes;
+    size_t focal = 0;  // byte offset of the character inside the context
+    struct Vote {
+        std::string_view reading;
+        int64_t count = 0;
+        double confidence = 0;
+    };
+    std::vector<Vote> votes;  // a character has a handful of readings
+    std::string_view defaultReading;
+    int64_t occurrences = 0, misread = 0;
+    PolyContextReading* out = nullptr;
+};
+
+size_t FocalOffset(std::string_view context, std::string_view ch) {
+    for (size_t i = 0; i + 2 <= context.size(); i += 2)
+        if (context.substr(i, 2) == ch) return i;
+    return 0;
+}
+
+void Vote(ContextVotes& k, const PolyPrediction& p) {
+    ++k.occurrences;
+    k.defaultReading = p.defaultReading;
+    if (p.Changed()) ++k.misread;
+    for (ContextVotes::Vote& v : k.votes)
+        if (v.reading == p.reading) {
+            ++v.count;
+            v.confidence += p.confidence;
+            return;
+        }
+    k.votes.push_back({p.reading, 1, p.confidence});
+}
+
+void Conclude(const ContextVotes& k) {
+    PolyContextReading& r = *k.out;
+    r.occurrences = k.occurrences;
+    r.misread = k.misread;
+    if (!k.occurrences) return;
+    r.defaultReading = k.defaultReading;
+    const ContextVotes::Vote* best = &k.votes.front();
+    for (const ContextVotes::Vote& v : k.votes)
+        if (v.count > best->count) best = &v;  // ties: the reading seen first
+    r.reading = best->reading;
+    r.confidence = static_cast<float>(best->confidence / static_cast<double>(best->count));
+}
+
+}  // namespace
+
+std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
+    const std::vector<PolyAuditChar>& audit, std::string_view text, const PolyDictSnapshot& dict,
+    const PolyContextModel& model) {
+    std::vector<std::vector<PolyContextReading>> result(audit.size());
+    std::unordered_map<uint16_t, std::vector<ContextVotes>> byChar;
+    for (size_t i = 0; i < audit.size(); ++i) {
+        const PolyAuditChar& c = audit[i];
+        result[i].resize(c.contexts.size());
+        if (c.ch.size() != 2) continue;
+        std::vector<ContextVotes>& list = byChar[PolyReadingTable::Code(
+            static_cast<unsigned char>(c.ch[0]), static_cast<unsigned char>(c.ch[1]))];
+        for (size_t j = 0; j < c.contexts.size(); ++j) {
+            const std::string& bytes = c.contexts[j].text;
+            const std::vector<std::string>& readings =
+                model.Table().Readings(PolyReadingTable::Code(static_cast<unsigned char>(c.ch[0]),
+                                                              static_cast<unsigned char>(c.ch[1])));
+            if (!readings.empty()) result[i][j].reading = result[i][j].defaultReading = readings[0];
+            list.push_back({bytes, FocalOffset(bytes, c.ch), {}, {}, 0, 0, &result[i][j]});
+        }
+    }
+    if (byChar.empty()) return result;
+    const std::vector<uint8_t> covered = PolyCoverage(text, dict);
+    // Character starts, so that a context found by its bytes is found on the text's own
+    // character boundaries and not across a trail byte.
+    std::vector<uint8_t> start(text.size() + 1, 0);
+    for (size_t pos = 0; pos < text.size(); pos += gbk::CharLen(text, pos)) start[pos] = 1;
+    start[text.size()] = 1;
+    model.PredictEach(text, [&](const PolyPrediction& p) {
+        if (covered[p.offset]) return;
+        const auto found =
+            byChar.find(PolyReadingTable::Code(static_cast<unsigned char>(text[p.offset]),
+                                               static_cast<unsigned char>(text[p.offset + 1])));
+        if (found == byChar.end()) return;
+        for (ContextVotes& k : found->second) {
+            if (k.focal > p.offset) continue;
+            const size_t at = p.offset - k.focal;
+            if (at + k.bytes.size() > text.size() || !start[at]) continue;
+            if (text.compare(at, k.bytes.size(), k.bytes) == 0) Vote(k, p);
+        }
+    });
+    for (const auto& [code, list] : byChar)
+        for (const ContextVotes& k : list) Conclude(k);
+    return result;
+}
+
+}  // namespace qdm

@@ -1,0 +1,30 @@
+#pragma once
+// What the reading model makes of the contexts the audit lists: per context, the reading the
+// model gives its character most often there, how sure it is, and how many of the context's
+// occurrences a speech engine reading the character by default would get wrong.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "polyphone/context_model.h"
+#include "polyphone/poly_audit.h"
+
+namespace qdm {
+
+struct PolyContextReading {
+    std::string_view reading;         // the majority prediction; the default when none was seen
+    std::string_view defaultReading;  // the table's first reading
+    float confidence = 0;             // the mean confidence of the majority predictions
+    int64_t occurrences = 0;          // occurrences of the context that were read
+    int64_t misread = 0;              // of these, predicted otherwise than by default
+    bool Misread() const { return misread > 0; }
+};
+
+// For every context of every character of `audit` (the audit of `text` under `dict`), in the
+// same order: result[i][j] belongs to audit[i].contexts[j]. Only uncovered occurrences count,
+// as in the audit. One prediction pass over the text.
+std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
+    const std::vector<PolyAuditChar>& audit, std::string_view text, const PolyDictSnapshot& dict,
+    const PolyContextModel& model);
+
+}  // namespace qdm

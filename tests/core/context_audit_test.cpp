@@ -1,0 +1,123 @@
+// The model's readings of the audit's contexts, against a plain scan of every occurrence.
+#include "polyphone/context_audit.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+#include "editor/codec.h"
+#include "editor/gbk.h"
+
+namespace {
+
+namespace gbk = qdm::gbk;
+
+const qdm::PolyContextModel& Model() {
+    static const qdm::PolyContextModel model = [] {
+        qdm::PolyContextModel m;
+        std::string error;
+        EXPECT_TRUE(m.LoadDefault(error)) << error;
+        return m;
+    }();
+    return model;
+}
+
+std::string SampleBook() {
+    std::ifstream in(std::string(MKED_TEST_DATA) + "/readings/dev-sample.sent");
+    std::string book;
+    for (std::string line; std::getline(in, line);) {
+        for (size_t m; (m = line.find("\xE2\x96\x81")) != std::string::npos;) line.erase(m, 3);
+        if (auto text = gbk::FromUtf8(line)) book += *text + "\r\n";
+    }
+    return book;
+}
+
+// Every occurrence of the context found by a GBK-aware search, the character at its first
+// place in it, read off the predictions of the whole text.
+qdm::PolyContextReading Reference(const std::string& text, const std::string& ch,
+                                  const std::string& context,
+                                  const std::map<size_t, qdm::PolyPrediction>& predicted,
+                                  const std::vector<uint8_t>& covered) {
+    size_t focal = 0;
+    while (context.compare(focal, 2, ch) != 0) focal += 2;
+    std::map<std::string_view, std::pair<int64_t, double>> votes;
+    std::vector<std::string_view> order;
+    qdm::PolyContextReading r;
+    for (size_t at = gbk::Find(text, context, 0); at != gbk::npos;
+         at = gbk::Find(text, context, at + 1)) {
+        const size_t pos = at + focal;
+        if (covered[pos]) continue;
+        const qdm::PolyPrediction& p = predicted.at(pos);
+        ++r.occurrences;
+        r.misread += p.Changed();
+        r.defaultReading = p.defaultReading;
+        if (!votes.count(p.reading)) order.push_back(p.reading);
+        votes[p.reading].first += 1;
+        votes[p.reading].second += p.confidence;
+    }
+    for (std::string_view reading : order)
+        if (r.reading.empty() || votes[reading].first > votes[r.reading].first) r.reading = reading;
+    if (!r.reading.empty())
+        r.confidence = static_cast<float>(votes[r.reading].second / votes[r.reading].first);
+    return r;
+}
+
+TEST(ContextAudit, EveryContextReadsAsAScanOfItsOccurrencesDoes) {
+    const std::string book = SampleBook();
+    ASSERT_GT(book.size(), 1000u);
+    for (const char* dict : {"", "银行======>>银航\n一行======>>一航\n"}) {
+        const qdm::PolyDictSnapshot snapshot{gbk::Lit(dict)};
+        const auto audit = qdm::AuditPolyphones({book}, snapshot, Model().Table());
+        const auto readings = qdm::ReadAuditContexts(audit, book, snapshot, Model());
+        std::map<size_t, qdm::PolyPrediction> predicted;
+        for (const qdm::PolyPrediction& p : Model().Predict(book)) predicted[p.offset] = p;
+        const std::vector<uint8_t> covered = qdm::PolyCoverage(book, snapshot);
+        ASSERT_EQ(readings.size(), audit.size());
+        int64_t misread = 0;
+        for (size_t i = 0; i < audit.size(); ++i) {
+            ASSERT_EQ(readings[i].size(), audit[i].contexts.size());
+            for (size_t j = 0; j < audit[i].contexts.size(); ++j) {
+                const std::string& context = audit[i].contexts[j].text;
+                const auto want = Reference(book, audit[i].ch, context, predicted, covered);
+                const qdm::PolyContextReading& got = readings[i][j];
+                SCOPED_TRACE(context);
+                EXPECT_EQ(got.occurrences, audit[i].contexts[j].count);
+                EXPECT_EQ(got.occurrences, want.occurrences);
+                EXPECT_EQ(got.misread, want.misread);
+                EXPECT_EQ(got.reading, want.reading);
+                EXPECT_EQ(got.defaultReading, want.defaultReading);
+                EXPECT_FLOAT_EQ(got.confidence, want.confidence);
+                misread += got.misread;
+            }
+        }
+        EXPECT_GT(misread, 0);  // the sample holds misreads, or the comparison proves little
+    }
+}
+
+TEST(ContextAudit, ABankIsReadHangAndCountedAsMisreadUnlessTheDictionaryTakesIt) {
+    const std::string text = gbk::Lit("他去银行取钱。银行关门了。");
+    const qdm::PolyDictSnapshot none{std::string()};
+    auto audit = qdm::AuditPolyphones({text}, none, Model().Table());
+    auto readings = qdm::ReadAuditContexts(audit, text, none, Model());
+    bool seen = false;
+    for (size_t i = 0; i < audit.size(); ++i)
+        for (size_t j = 0; j < audit[i].contexts.size(); ++j)
+            if (audit[i].contexts[j].text == gbk::Lit("银行")) {
+                seen = true;
+                EXPECT_EQ(readings[i][j].reading, "hang2");
+                EXPECT_EQ(readings[i][j].defaultReading, "xing2");
+                EXPECT_EQ(readings[i][j].misread, 2);
+                EXPECT_GT(readings[i][j].confidence, 0.5f);
+            }
+    EXPECT_TRUE(seen);
+
+    const qdm::PolyDictSnapshot bank{gbk::Lit("银行======>>银航\n")};
+    audit = qdm::AuditPolyphones({text}, bank, Model().Table());
+    readings = qdm::ReadAuditContexts(audit, text, bank, Model());
+    for (size_t i = 0; i < audit.size(); ++i)
+        for (size_t j = 0; j < audit[i].contexts.size(); ++j)
+            EXPECT_EQ(readings[i][j].occurrences, audit[i].contexts[j].count);
+}
+
+}  // namespace
