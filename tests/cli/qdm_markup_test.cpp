@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "run_qdm.h"
 
 namespace {
@@ -164,11 +168,17 @@ TEST(QdmEnclosing, ReportsTheRegionAroundAPosition) {
 TEST(QdmHelp, ExplainsEveryCommandWithAnExample) {
     const QdmRun all = RunQdm({"--help"});
     EXPECT_EQ(all.exitCode, 0);
-    for (const char* name : {"check", "auto", "number", "insert", "enclosing"}) {
-        EXPECT_NE(all.out.find(name), std::string::npos) << name;
+    // The command list is read from the overview itself, so a command added there without a
+    // help page of its own fails here; every page heads its examples with the same word.
+    std::istringstream lines(all.out.substr(all.out.find("命令:\n")));
+    std::vector<std::string> names;
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("  ", 0) == 0) names.push_back(line.substr(2, line.find(' ', 2) - 2));
+    EXPECT_EQ(names.size(), 10u);
+    for (const std::string& name : names) {
         const QdmRun one = RunQdm({"help", name});
-        EXPECT_EQ(one.exitCode, 0);
-        EXPECT_NE(one.out.find("例子"), std::string::npos) << name;
+        EXPECT_EQ(one.exitCode, 0) << name;
+        EXPECT_NE(one.out.find("\n例子:\n"), std::string::npos) << name;
     }
 }
 
