@@ -234,6 +234,14 @@ TEST(FileCommands, OpenAndSaveAsFillTheRecentListWhichOpensLikeOpen) {
     ASSERT_TRUE(ed.Run(ID_FILE_MRU_FILE1 + 3));
     EXPECT_EQ(ed.prompter.boxes.size(), 1u);
     EXPECT_EQ(RecentFiles().Files().size(), 3);
+
+    // The name the open book (3.txt) was saved under is the one to reopen it by, ahead of its
+    // old name.
+    ed.files.answers = {ed.Path("saved.qdm")};
+    ASSERT_TRUE(ed.Run(ID_FILE_SAVE_AS));
+    EXPECT_EQ(RecentFiles().Files().value(0), ed.Path("saved.qdm"));
+    EXPECT_EQ(RecentFiles().Files().value(1), ed.Path("3.txt"));
+    EXPECT_TRUE(ed.frame().Action(ID_FILE_MRU_FILE1)->text().endsWith("saved.qdm"));
 }
 
 TEST(Startup, AFileOnTheCommandLineOpensAsOpenWouldOpenIt) {
