@@ -23,12 +23,6 @@ namespace {
 constexpr std::string_view kTempMark = ".qdmtmp-";
 constexpr size_t kTempRandom = 6;  // mkostemp's XXXXXX
 
-std::string TooLargeReason() {
-    return CurrentErrorLanguage() == ErrorLanguage::Chinese
-               ? "文件达到或超过 2 GiB，位置超出 32 位的范围"
-               : kTooLargeReason;
-}
-
 std::string NotRegularReason() {
     return CurrentErrorLanguage() == ErrorLanguage::Chinese
                ? "不是普通文件（FIFO、设备或套接字），不能作为文本打开"
@@ -144,6 +138,12 @@ void CopyOwnership(int fd, const struct stat& st) {
 std::atomic<int64_t> g_maxFileSize{kMaxFileSize};
 
 }  // namespace
+
+std::string TooLargeReason() {
+    return CurrentErrorLanguage() == ErrorLanguage::Chinese
+               ? "文件达到或超过 2 GiB，位置超出 32 位的范围"
+               : kTooLargeReason;
+}
 
 int64_t MaxFileSize() {
     return g_maxFileSize.load(std::memory_order_relaxed);
@@ -272,7 +272,7 @@ IoStatus MappedFile::OpenAs(const std::string& path, bool regularOnly) {
         m_size = m_copy.size();
         return status;
     }
-    if (st.st_size >= MaxFileSize()) return IoStatus::Fail(path, kTooLargeReason);
+    if (st.st_size >= MaxFileSize()) return IoStatus::Fail(path, TooLargeReason());
     void* data = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
                         MAP_PRIVATE | MAP_POPULATE, f.fd, 0);
     if (data == MAP_FAILED) return Errno(path);

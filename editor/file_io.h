@@ -32,6 +32,8 @@ void SetMaxFileSize(int64_t limit);
 void MaxFileSizeFromEnvironment();
 // The reason given for an input that reaches kMaxFileSize.
 inline constexpr const char* kTooLargeReason = "file is 2 GiB or larger; positions would not fit";
+// kTooLargeReason in the language failures are reported in.
+std::string TooLargeReason();
 
 struct FileText {
     std::string text;      // the bytes up to, not including, the first NUL

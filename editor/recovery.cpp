@@ -100,8 +100,7 @@ IoStatus ReadRaw(const std::string& path, std::string& out) {
     HeldLock closer(fd);  // closes the descriptor; it holds no lock
     struct stat st;
     if (::fstat(fd, &st) != 0) return Errno(path);
-    if (st.st_size >= MaxFileSize())
-        return IoStatus::Fail(path, "file is 2 GiB or larger; positions would not fit");
+    if (st.st_size >= MaxFileSize()) return IoStatus::Fail(path, TooLargeReason());
     out.assign(static_cast<size_t>(st.st_size), '\0');
     size_t got = 0;
     while (got < out.size()) {

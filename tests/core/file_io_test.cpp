@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "editor/error_text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -94,6 +96,12 @@ TEST_F(FileIo, EveryReaderRefusesAFileThatReachesALoweredLimit) {
         EXPECT_EQ(at.reason, qdm::kTooLargeReason) << name;
         EXPECT_TRUE(read(Path("under"))) << name;
     }
+    // The editor reports failures in Chinese: every reader's refusal must follow it.
+    qdm::SetErrorLanguage(qdm::ErrorLanguage::Chinese);
+    for (const auto& [name, read] : readers)
+        EXPECT_EQ(read(Path("at")).reason, qdm::TooLargeReason()) << name;
+    EXPECT_NE(qdm::TooLargeReason(), qdm::kTooLargeReason);
+    qdm::SetErrorLanguage(qdm::ErrorLanguage::System);
     for (const int64_t outOfRange : {int64_t{0}, int64_t{-1}, qdm::kMaxFileSize + 1}) {
         qdm::SetMaxFileSize(outOfRange);
         EXPECT_EQ(qdm::MaxFileSize(), qdm::kMaxFileSize) << outOfRange;
