@@ -66,13 +66,12 @@ std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
         const PolyAuditChar& c = audit[i];
         result[i].resize(c.contexts.size());
         if (c.ch.size() != 2) continue;
-        std::vector<ContextVotes>& list = byChar[PolyReadingTable::Code(
-            static_cast<unsigned char>(c.ch[0]), static_cast<unsigned char>(c.ch[1]))];
+        const uint16_t code = PolyReadingTable::Code(static_cast<unsigned char>(c.ch[0]),
+                                                     static_cast<unsigned char>(c.ch[1]));
+        std::vector<ContextVotes>& list = byChar[code];
+        const std::vector<std::string>& readings = model.Table().Readings(code);
         for (size_t j = 0; j < c.contexts.size(); ++j) {
             const std::string& bytes = c.contexts[j].text;
-            const std::vector<std::string>& readings =
-                model.Table().Readings(PolyReadingTable::Code(static_cast<unsigned char>(c.ch[0]),
-                                                              static_cast<unsigned char>(c.ch[1])));
             if (!readings.empty()) result[i][j].reading = result[i][j].defaultReading = readings[0];
             list.push_back({bytes, FocalOffset(bytes, c.ch), {}, {}, 0, 0, &result[i][j]});
         }

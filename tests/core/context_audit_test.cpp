@@ -8,19 +8,14 @@
 
 #include "editor/codec.h"
 #include "editor/gbk.h"
+#include "shipped_model.h"
 
 namespace {
 
 namespace gbk = qdm::gbk;
 
 const qdm::PolyContextModel& Model() {
-    static const qdm::PolyContextModel model = [] {
-        qdm::PolyContextModel m;
-        std::string error;
-        EXPECT_TRUE(m.LoadDefault(error)) << error;
-        return m;
-    }();
-    return model;
+    return ShippedModel();
 }
 
 std::string SampleBook() {

@@ -8,19 +8,14 @@
 #include "editor/gbk.h"
 #include "polyphone/context_model.h"
 #include "polyphone/poly_engine.h"
+#include "shipped_model.h"
 
 namespace {
 
 using qdm::gbk::Lit;
 
 const qdm::PolyContextModel& Model() {
-    static const qdm::PolyContextModel model = [] {
-        qdm::PolyContextModel m;
-        std::string error;
-        EXPECT_TRUE(m.LoadDefault(error)) << error;
-        return m;
-    }();
-    return model;
+    return ShippedModel();
 }
 
 uint16_t CodeAt(std::string_view s, size_t pos) {

@@ -12,6 +12,7 @@
 #include "editor/codec.h"
 #include "editor/file_io.h"
 #include "editor/gbk.h"
+#include "shipped_model.h"
 
 namespace fs = std::filesystem;
 
@@ -69,13 +70,8 @@ std::vector<Labelled> LoadSet(const std::string& stem) {
 }
 
 const qdm::PolyContextModel& Shipped() {
-    static const qdm::PolyContextModel model = [] {
-        qdm::PolyContextModel m;
-        std::string error;
-        EXPECT_TRUE(m.LoadDefault(error)) << error;
-        EXPECT_TRUE(m.HasModel());
-        return m;
-    }();
+    const qdm::PolyContextModel& model = ShippedModel();
+    EXPECT_TRUE(model.HasModel());
     return model;
 }
 
