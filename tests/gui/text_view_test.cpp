@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -363,6 +365,103 @@ TEST(TextView, AccessibilityReadsTheTextCaretAndSelectionInUnits) {
     text->setSelection(0, 0, 1);
     EXPECT_EQ(area.Selection(), (std::pair<int32_t, int32_t>{0, 2}));
     EXPECT_FALSE(text->characterRect(0).isEmpty());
+}
+
+std::string NumberedLines(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += "line " + std::to_string(i) + "\r\n";
+    return text;
+}
+
+TEST(TextView, TheScrollBarCountsLinesAndTheEndStopsAtTheBottom) {
+    Area area(NumberedLines(200), {300, 200});
+    QScrollBar* bar = area.view->verticalScrollBar();
+    EXPECT_EQ(bar->maximum(), 200);  // the empty line after the last break counts
+    bar->setValue(50);
+    EXPECT_EQ(area.view->TopLine(), 50);
+    EXPECT_EQ(area.view->ShownLines().front().line, 50);
+    bar->setValue(bar->maximum());
+    const auto shown = area.view->ShownLines();
+    EXPECT_EQ(shown.back().line, 200);
+    EXPECT_GT(shown.size(), 3u);  // the last screen is full, not one line at the top
+    EXPECT_EQ(bar->value(), area.view->TopLine());
+    area.ExpectShowsModel();
+}
+
+TEST(TextView, JumpsAndPagesKeepTheCaretOnScreen) {
+    Area area(NumberedLines(300), {300, 200});
+    area.model.SetSelection(area.view->LineStartByte(100), area.view->LineStartByte(100));
+    area.view->ShowCaretNearTop();
+    EXPECT_EQ(area.view->TopLine(), 98);  // two rows of what came before
+    area.model.SetSelection(area.view->LineStartByte(250), area.view->LineStartByte(250));
+    area.model.ScrollToCaret();
+    const QRect caret = area.view->CaretRect();
+    EXPECT_GE(caret.top(), 0);
+    EXPECT_LE(caret.bottom(), area.view->viewport()->height());
+    const int32_t top = area.view->TopLine(), line = area.view->LineOfByte(area.view->CaretByte());
+    area.Key(Qt::Key_PageDown);
+    EXPECT_GT(area.view->TopLine(), top);
+    EXPECT_GT(area.view->LineOfByte(area.view->CaretByte()), line);
+    EXPECT_TRUE(area.view->viewport()->rect().intersects(area.view->CaretRect()));
+}
+
+TEST(TextView, EditsAboveTheScreenKeepTheSameTextOnTop) {
+    Area area(NumberedLines(100), {300, 200});
+    area.view->verticalScrollBar()->setValue(40);
+    area.model.ReplaceRange(0, 0, "new\r\nlines\r\n");
+    EXPECT_EQ(area.view->TopLine(), 42);
+    area.model.ReplaceRange(0, area.view->LineStartByte(3), {});
+    EXPECT_EQ(area.view->TopLine(), 39);
+    area.ExpectShowsModel();
+}
+
+TEST(TextView, ABatchTellsTextChangedOnceAndEachReplacementAtOnce) {
+    Area area("abc");
+    QSignalSpy changed(&area.view->Events(), &qdm::ui::EditAreaEvents::textChanged);
+    QSignalSpy replaced(&area.view->Events(), &qdm::ui::EditAreaEvents::bytesReplaced);
+    {
+        qdm::ui::EditBatch batch(*area.view);
+        area.model.ReplaceRange(0, 1, "xy");
+        area.model.ReplaceRange(3, 0, "z");
+        EXPECT_EQ(replaced.count(), 2);
+        EXPECT_EQ(changed.count(), 0);
+    }
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(replaced.at(0), (QVariantList{0, 1, 2}));
+    area.ExpectShowsModel();
+}
+
+TEST(TextView, AsksTheLineFormatterForEachShownLineAndAgainOnRefresh) {
+    Area area(Lit("一") + "\r\nab\rc");
+    std::vector<std::pair<int32_t, int32_t>> asked;
+    area.view->SetLineFormatter([&](std::string_view, int32_t start, int32_t end) {
+        asked.emplace_back(start, end);
+        return QList<QTextLayout::FormatRange>{};
+    });
+    area.view->ShownLines();
+    const std::vector<std::pair<int32_t, int32_t>> lines{{0, 2}, {4, 6}, {7, 8}};
+    EXPECT_EQ(asked, lines);
+    asked.clear();
+    area.view->ShownLines();
+    EXPECT_TRUE(asked.empty());  // kept with the layouts
+    area.view->RefreshFormats();
+    area.view->ShownLines();
+    EXPECT_EQ(asked, lines);
+}
+
+TEST(TextView, DrawsWithTheModelsFontAndColours) {
+    Area area("abc");
+    area.model.m_textColor = 0x123456;
+    area.model.SetEditFont(200, area.model.GetFontFace());
+    EXPECT_DOUBLE_EQ(area.view->font().pointSizeF(), 20.0);
+    EXPECT_EQ(area.view->palette().color(QPalette::Text), QColor(0x12, 0x34, 0x56));
+    QImage shot(area.view->viewport()->size(), QImage::Format_RGB32);
+    area.view->viewport()->render(&shot);
+    bool textColour = false;
+    for (int y = 0; y < shot.height() && !textColour; ++y)
+        for (int x = 0; x < shot.width() && !textColour; ++x)
+            textColour = shot.pixelColor(x, y) == QColor(0x12, 0x34, 0x56);
+    EXPECT_TRUE(textColour);
 }
 
 }  // namespace
