@@ -172,13 +172,38 @@ int32_t TextView::LineOfByte(int32_t byte) const {
 }
 
 int32_t TextView::LineStartByte(int32_t line) const {
+    if (line < 0 || line >= m_index.Lines()) return -1;
     return m_index.LineStart(m_model.Text(), line);
+}
+
+QList<QTextLayout::FormatRange> TextView::LineFormats(int32_t line) const {
+    const auto& kept = m_layouts.Kept();
+    const auto it = kept.find(line);
+    return it == kept.end() ? QList<QTextLayout::FormatRange>{} : it->second.formats;
+}
+
+QString TextView::ShownText() const {
+    const std::string_view text = m_model.Text();
+    QString out;
+    int32_t from = 0;
+    for (const auto& [line, laid] : m_layouts.Kept()) {
+        const LineSpan span = SpanOfLine(text, m_index, line);
+        out += DecodeUnits(text.substr(from, span.start - from));
+        for (const LinePiece& piece : laid.pieces) {
+            const int32_t a = span.start + piece.start, b = span.start + piece.end;
+            out += piece.layout ? piece.layout->text() : DecodeUnits(text.substr(a, b - a));
+        }
+        from = span.end;
+    }
+    return out + DecodeUnits(text.substr(from));
 }
 
 std::pair<int32_t, int32_t> TextView::VisibleBytes() const {
     const std::vector<ShownLine> shown = ShownLines();
     if (shown.empty()) return {0, 0};
-    return {LineStartByte(shown.front().line), LineStartByte(shown.back().line + 1)};
+    const int32_t last = shown.back().line + 1;
+    return {LineStartByte(shown.front().line),
+            last < LineCount() ? LineStartByte(last) : m_model.Length()};
 }
 
 std::vector<TextView::ShownLine> TextView::ShownLines() const {

@@ -34,13 +34,20 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     QMenu* CreateContextMenu(const QPoint& pos) override;
     QString SelectedText() const override;
     int32_t CaretByte() const override { return m_caret; }
-    QRect CaretRect() const override;
+    QRect CaretRect() const override { return RectOfByte(m_caret); }
+    // The rectangle around both ends of the selection (the caret's when nothing is selected).
+    QRect SelectionRect() const;
+    // The whole text as the view shows it: laid-out lines as laid out, the others decoded
+    // from the bytes, every line break as U+2029.
+    QString ShownText() const;
     int32_t LineCount() const override { return m_index.Lines(); }
     int32_t LineOfByte(int32_t byte) const override;
     int32_t LineStartByte(int32_t line) const override;
     std::pair<int32_t, int32_t> VisibleBytes() const override;
     void SetLineFormatter(LineFormatter formatter) override;
     void RefreshFormats() override;
+    // The extra formats line `line` is drawn with now; none for a line not laid out.
+    QList<QTextLayout::FormatRange> LineFormats(int32_t line) const;
 
     // ---- what the view shows -----------------------------------------------------------------
     struct ShownLine {
@@ -68,6 +75,7 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     int64_t LaidOutChars() const { return m_layouts.LaidOutChars(); }
 
   protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -126,6 +134,8 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     std::optional<qreal> PieceY(int32_t line, size_t piece, qreal reach) const;
     void EnsureCaretVisible();
     QPointF Origin() const;
+    // Where a caret at `byte` stands in the viewport; placed by lines when off screen.
+    QRect RectOfByte(int32_t byte) const;
     qreal ViewHeight() const;
     void UpdateScrollBar();
     void KeepNearbyLayouts();

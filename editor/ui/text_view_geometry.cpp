@@ -201,8 +201,12 @@ QRectF TextView::CharRect(int32_t byte) const {
     return QRectF(Origin().x() + x0, *y + row.y(), std::max<qreal>(1, x1 - x0), row.height());
 }
 
-QRect TextView::CaretRect() const {
-    const Spot s = Locate(m_caret);
+QRect TextView::SelectionRect() const {
+    return RectOfByte(m_anchor).united(RectOfByte(m_caret));
+}
+
+QRect TextView::RectOfByte(int32_t byte) const {
+    const Spot s = Locate(byte);
     const qreal view = ViewHeight();
     const LinePiece& piece = PieceAt(s.line, s.piece);
     const QTextLine row = piece.layout->lineForTextPosition(s.ch);

@@ -29,7 +29,45 @@ bool TypesText(const QKeyEvent* e) {
     return true;
 }
 
+// The standard keys Navigate handles.
+bool IsNavigationKey(const QKeyEvent* e) {
+    using K = QKeySequence;
+    static constexpr K::StandardKey kKeys[] = {
+        K::MoveToNextChar,        K::MoveToPreviousChar,  K::SelectNextChar,
+        K::SelectPreviousChar,    K::MoveToNextLine,      K::MoveToPreviousLine,
+        K::SelectNextLine,        K::SelectPreviousLine,  K::MoveToStartOfLine,
+        K::MoveToEndOfLine,       K::SelectStartOfLine,   K::SelectEndOfLine,
+        K::MoveToStartOfDocument, K::MoveToEndOfDocument, K::SelectStartOfDocument,
+        K::SelectEndOfDocument,   K::MoveToNextPage,      K::MoveToPreviousPage,
+        K::SelectNextPage,        K::SelectPreviousPage,  K::SelectAll};
+    return std::any_of(std::begin(kKeys), std::end(kKeys),
+                       [e](K::StandardKey k) { return e->matches(k); });
+}
+
+// The keys the area acts on itself: Delete, Backspace, Enter and typed text.
+bool IsEditKey(const QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods =
+        e->modifiers() & ~(Qt::KeypadModifier | Qt::GroupSwitchModifier);
+    const bool plain = (mods & ~Qt::ShiftModifier) == Qt::NoModifier;
+    const int key = e->key();
+    return (key == Qt::Key_Delete && mods == Qt::NoModifier) ||
+           ((key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter) && plain) ||
+           TypesText(e);
+}
+
 }  // namespace
+
+// Keys the area acts on are claimed before any shortcut can take them, as in the other view.
+bool TextView::event(QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (IsEditKey(key) || IsNavigationKey(key)) {
+            e->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(e);
+}
 
 bool TextView::Refuses(QStringView text) {
     const Encoded enc = EncodeChars(text);

@@ -77,6 +77,8 @@ class TextLayouts {
     // Piece `piece` of the line, laid out at the current width.
     LinePiece& Piece(std::string_view text, const UnitIndex& index, int32_t line, size_t piece);
     int64_t LaidOutChars() const;
+    // The lines kept now, in order.
+    const std::map<int32_t, LineLayout>& Kept() const { return m_lines; }
 
   private:
     void Fill(std::string_view text, const LineSpan& span, const LineLayout& line, LinePiece& piece,

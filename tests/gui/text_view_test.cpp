@@ -464,4 +464,24 @@ TEST(TextView, DrawsWithTheModelsFontAndColours) {
     EXPECT_TRUE(textColour);
 }
 
+TEST(TextView, ShowsTheWholeTextFromItsLayoutsAndTheBytesBetweenThem) {
+    Area area(NumberedLines(300) + Lit("末行") + "\x81", {300, 200});
+    area.view->verticalScrollBar()->setValue(150);
+    QString want = qdm::ui::DecodeUnits(area.model.Text());
+    EXPECT_EQ(area.view->ShownText(), want);
+    area.model.ReplaceRange(area.view->LineStartByte(151), 0, Lit("插入"));
+    EXPECT_EQ(area.view->ShownText(), qdm::ui::DecodeUnits(area.model.Text()));
+    EXPECT_EQ(area.view->LineStartByte(302), -1);
+    EXPECT_EQ(area.view->LineStartByte(-1), -1);
+}
+
+TEST(TextView, TheSelectionRectangleSpansBothEndsOfTheSelection) {
+    Area area("first line\r\nsecond line\r\nthird");
+    area.model.SetSelection(2, 15);
+    const QRect r = area.view->SelectionRect();
+    EXPECT_TRUE(r.contains(area.view->CharRect(2).topLeft().toPoint()));
+    EXPECT_TRUE(r.contains(area.view->CaretRect().bottomLeft()));
+    EXPECT_LT(r.bottom(), area.view->CharRect(26).top());  // the third line is left out
+}
+
 }  // namespace
