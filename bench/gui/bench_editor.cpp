@@ -12,6 +12,7 @@
 // creation to the end of the step; the books are written to disk and dropped before.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -30,7 +31,7 @@
 #include "bench/gui/gui_bench.h"
 #include "editor/codec.h"
 #include "editor/edit_box.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/encoding_dialog.h"
 #include "markup/auto_section.h"
 #include "markup/ui/outline_dock.h"
@@ -150,7 +151,8 @@ struct Window {
     qdm::ui::CmkedView& view() { return app.View(); }
     qdm::ui::OutlineDock& outline() { return app.MainFrame().Outline(); }
     void SetTagColours(bool on) { app.MainFrame().Highlighter().SetEnabled(on); }
-    qdm::ui::EditWidget& widget() { return view().Editor(); }
+    qdm::ui::IEditArea& area() { return view().Area(); }
+    QAbstractScrollArea& widget() { return area().Widget(); }
     void Paint() {
         QApplication::processEvents();
         app.MainFrame().repaint();
@@ -162,13 +164,16 @@ struct Window {
         QApplication::processEvents();
     }
     void CaretToMiddle() {
-        QTextCursor c = widget().textCursor();
-        c.setPosition(widget().document()->characterCount() / 2);
-        widget().setTextCursor(c);
-        widget().centerCursor();
+        const int32_t middle = area().LineStartByte(area().LineCount() / 2);
+        {
+            qdm::ui::EditBatch batch(area());
+            view().Edit().SetSelection(middle, middle);
+            view().Edit().ScrollToCaret();
+        }
+        area().ShowCaretNearTop();
         Paint();
     }
-    bool CaretVisible() { return widget().viewport()->rect().intersects(widget().cursorRect()); }
+    bool CaretVisible() { return widget().viewport()->rect().intersects(area().CaretRect()); }
 };
 
 void Report(benchmark::State& state, const Timer& t, size_t fileBytes) {
@@ -201,7 +206,7 @@ void Open(benchmark::State& state, const Corpus& book, bool colours = true) {
         const double held = RssMb() - before;
         state.counters["held_MB"] = held;
         state.counters["held_per_file"] = held / (static_cast<double>(book.bytes) / (1 << 20));
-        state.counters["lines"] = w.widget().document()->blockCount();
+        state.counters["lines"] = w.area().LineCount();
         w.app.MainFrame().resize(900, 800);
         w.Paint();
         state.counters["after_resize_MB"] = RssMb() - before;
@@ -218,7 +223,7 @@ void StartWith(benchmark::State& state, const Corpus& book) {
         const double held = RssMb() - before;
         state.counters["held_MB"] = held;
         state.counters["held_per_file"] = held / (static_cast<double>(book.bytes) / (1 << 20));
-        state.counters["lines"] = w.widget().document()->blockCount();
+        state.counters["lines"] = w.area().LineCount();
         w.app.MainFrame().resize(w.app.MainFrame().width() - 100, w.app.MainFrame().height());
         w.Paint();
         state.counters["after_resize_MB"] = RssMb() - before;
