@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "editor/edit_box.h"
