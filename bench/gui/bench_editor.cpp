@@ -97,13 +97,7 @@ struct Window {
         QApplication::processEvents();
     }
     void CaretToMiddle() {
-        const int32_t middle = area().LineStartByte(area().LineCount() / 2);
-        {
-            qdm::ui::EditBatch batch(area());
-            view().Edit().SetSelection(middle, middle);
-            view().Edit().ScrollToCaret();
-        }
-        area().ShowCaretNearTop();
+        PlaceCaret(area(), view().Edit().Length() / 2);
         Paint();
     }
     bool CaretVisible() { return widget().viewport()->rect().intersects(area().CaretRect()); }

@@ -52,19 +52,9 @@ struct Window {
         app.View().OpenPath(book.path);
         Paint();
     }
-    // The caret at a character boundary near `byte`, shown.
+    // The caret at the character at `byte`, shown.
     void CaretAt(int32_t byte) {
-        const std::string_view text = area().Model().Text();
-        const int32_t lineStart = area().LineStartByte(area().LineOfByte(byte));
-        auto at = static_cast<int32_t>(qdm::gbk::BoundaryAtOrAfter(text, static_cast<size_t>(byte),
-                                                                   static_cast<size_t>(lineStart)));
-        if (at > 0 && text[at - 1] == '\r' && text[at] == '\n') --at;  // not inside a CR LF
-        {
-            qdm::ui::EditBatch batch(area());
-            area().Model().SetSelection(at, at);
-            area().Model().ScrollToCaret();
-        }
-        area().ShowCaretNearTop();
+        PlaceCaret(area(), byte);
         Paint();
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {

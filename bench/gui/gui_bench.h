@@ -18,6 +18,8 @@
 
 #include "app/appearance_dialogs.h"
 #include "app/resources.h"
+#include "editor/gbk.h"
+#include "editor/ui/edit_area.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 
@@ -105,6 +107,23 @@ inline Corpus Write(const char* name, const std::string& bytes) {
     f.open(QIODevice::WriteOnly);
     f.write(bytes.data(), static_cast<qint64>(bytes.size()));
     return {path, bytes.size()};
+}
+
+// Puts the caret at the start of the character or line break at `byte` and shows it near the
+// top of the area, as a jump does.
+inline void PlaceCaret(qdm::ui::IEditArea& area, int32_t byte) {
+    const std::string_view text = area.Model().Text();
+    const int32_t lineStart = area.LineStartByte(area.LineOfByte(byte));
+    auto at = static_cast<int32_t>(qdm::gbk::BoundaryAtOrAfter(text, static_cast<size_t>(byte),
+                                                               static_cast<size_t>(lineStart)));
+    if (at > 0 && text[at - 1] == '\r' && static_cast<size_t>(at) < text.size() && text[at] == '\n')
+        --at;  // not inside a CR LF
+    {
+        qdm::ui::EditBatch batch(area);
+        area.Model().SetSelection(at, at);
+        area.Model().ScrollToCaret();
+    }
+    area.ShowCaretNearTop();
 }
 
 // Counts the boxes shown and answers each question with its escape button.
