@@ -104,6 +104,7 @@ void TextView::Settle() {
         m_selectionPending = false;
         m_model.GetSelection(m_anchor, m_caret);
         m_goalX = -1;
+        emit m_events.caretMoved();
         if (QAccessible::isActive()) {
             QAccessibleTextCursorEvent event(this, UnitOfByte(m_caret));
             QAccessible::updateAccessibility(&event);
@@ -178,8 +179,11 @@ int32_t TextView::LineStartByte(int32_t line) const {
 
 QList<QTextLayout::FormatRange> TextView::LineFormats(int32_t line) const {
     const auto& kept = m_layouts.Kept();
-    const auto it = kept.find(line);
-    return it == kept.end() ? QList<QTextLayout::FormatRange>{} : it->second.formats;
+    if (const auto it = kept.find(line); it != kept.end()) return it->second.formats;
+    // A line on screen is drawn with the formatter's answers, whether painted yet or not.
+    const std::vector<ShownLine> shown = ShownLines();
+    if (shown.empty() || line < shown.front().line || line > shown.back().line) return {};
+    return m_layouts.Line(m_model.Text(), m_index, line).formats;
 }
 
 QString TextView::ShownText() const {

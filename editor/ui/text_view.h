@@ -36,10 +36,10 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     int32_t CaretByte() const override { return m_caret; }
     QRect CaretRect() const override { return RectOfByte(m_caret); }
     // The rectangle around both ends of the selection (the caret's when nothing is selected).
-    QRect SelectionRect() const;
+    QRect SelectionRect() const override;
     // The whole text as the view shows it: laid-out lines as laid out, the others decoded
     // from the bytes, every line break as U+2029.
-    QString ShownText() const;
+    QString ShownText() const override;
     int32_t LineCount() const override { return m_index.Lines(); }
     int32_t LineOfByte(int32_t byte) const override;
     int32_t LineStartByte(int32_t line) const override;
@@ -47,7 +47,7 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     void SetLineFormatter(LineFormatter formatter) override;
     void RefreshFormats() override;
     // The extra formats line `line` is drawn with now; none for a line not laid out.
-    QList<QTextLayout::FormatRange> LineFormats(int32_t line) const;
+    QList<QTextLayout::FormatRange> LineFormats(int32_t line) const override;
 
     // ---- what the view shows -----------------------------------------------------------------
     struct ShownLine {

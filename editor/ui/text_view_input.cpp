@@ -182,6 +182,7 @@ void TextView::MoveCaret(int32_t byte, bool extend) {
     EnsureCaretVisible();
     viewport()->update();
     updateMicroFocus();
+    emit m_events.caretMoved();
     if (QAccessible::isActive()) {
         QAccessibleTextCursorEvent event(this, UnitOfByte(m_caret));
         QAccessible::updateAccessibility(&event);

@@ -484,4 +484,16 @@ TEST(TextView, TheSelectionRectangleSpansBothEndsOfTheSelection) {
     EXPECT_LT(r.bottom(), area.view->CharRect(26).top());  // the third line is left out
 }
 
+TEST(TextView, IsTheAreaTheEnvironmentAsksForWithBytesAndOnlyThen) {
+    const QByteArray was = qgetenv("MKED_VIEW");
+    CEditBox model;
+    for (const char* choice : {"bytes", "", "document"}) {
+        qputenv("MKED_VIEW", choice);
+        const std::unique_ptr<qdm::ui::IEditArea> area = qdm::ui::CreateEditArea(model, nullptr);
+        EXPECT_EQ(dynamic_cast<TextView*>(area.get()) != nullptr, std::string(choice) == "bytes")
+            << choice;
+    }
+    qputenv("MKED_VIEW", was);
+}
+
 }  // namespace
