@@ -157,7 +157,7 @@ void TextView::SetLineFormatter(LineFormatter formatter) {
 }
 
 void TextView::RefreshFormats() {
-    m_layouts.Clear();
+    m_layouts.RefreshFormats(m_model.Text(), m_index);
     viewport()->update();
 }
 

@@ -102,6 +102,30 @@ void TextLayouts::Keep(int32_t from, int32_t to) {
     m_lines.erase(m_lines.lower_bound(to), m_lines.end());
 }
 
+namespace {
+
+bool SameFormats(const QList<QTextLayout::FormatRange>& a,
+                 const QList<QTextLayout::FormatRange>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.start == y.start && x.length == y.length && x.format == y.format;
+    });
+}
+
+}  // namespace
+
+void TextLayouts::RefreshFormats(std::string_view text, const UnitIndex& index) {
+    for (auto& [number, line] : m_lines) {
+        QList<QTextLayout::FormatRange> formats;
+        if (m_formatter) {
+            const LineSpan span = SpanOfLine(text, index, number);
+            formats = m_formatter(text, span.start, span.end);
+        }
+        if (SameFormats(formats, line.formats)) continue;
+        line.formats = std::move(formats);
+        for (LinePiece& piece : line.pieces) piece.layout.reset();
+    }
+}
+
 int64_t TextLayouts::LaidOutChars() const {
     int64_t chars = 0;
     for (const auto& [number, line] : m_lines)

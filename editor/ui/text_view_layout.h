@@ -65,6 +65,9 @@ class TextLayouts {
     void SetPreedit(Preedit preedit);
     const Preedit& CurrentPreedit() const { return m_preedit; }
     void Clear() { m_lines.clear(); }
+    // Asks the formatter again for every kept line; only a line whose answer changed is laid
+    // out again, so a refresh after each keystroke costs the formatter's scan of the screen.
+    void RefreshFormats(std::string_view text, const UnitIndex& index);
 
     // Lines [first, oldEnd) became lines [first, newEnd); the lines after them keep their
     // layouts under their new numbers.
