@@ -533,4 +533,41 @@ TEST(TextView, EditsInALongLineShowTheModelsTextPieceByPiece) {
     }
 }
 
+TEST(TextView, TabTypesATabInsteadOfMovingTheFocus) {
+    Area area("ab");
+    area.model.SetSelection(1, 1);
+    area.Key(Qt::Key_Tab);
+    EXPECT_EQ(area.model.Text(), "a\tb");
+    EXPECT_EQ(area.model.History().Newest().kind, qdm::kTyping);
+}
+
+// Keys the area acts on must reach it even when a shortcut elsewhere claims them; the window's
+// Undo and clipboard keys are not the area's.
+TEST(TextView, ClaimsTheKeysItActsOnBeforeShortcuts) {
+    Area area("ab");
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        QString text;
+        bool claimed;
+    } cases[] = {
+        {Qt::Key_A, Qt::NoModifier, QStringLiteral("a"), true},
+        {Qt::Key_Delete, Qt::NoModifier, {}, true},
+        {Qt::Key_Backspace, Qt::NoModifier, {}, true},
+        {Qt::Key_Return, Qt::NoModifier, {}, true},
+        {Qt::Key_End, Qt::ControlModifier, {}, true},
+        {Qt::Key_Left, Qt::ShiftModifier, {}, true},
+        {Qt::Key_A, Qt::ControlModifier, {}, true},
+        {Qt::Key_Z, Qt::ControlModifier, {}, false},
+        {Qt::Key_C, Qt::ControlModifier, {}, false},
+        {Qt::Key_F5, Qt::NoModifier, {}, false},
+    };
+    for (const Case& c : cases) {
+        QKeyEvent e(QEvent::ShortcutOverride, c.key, c.mods, c.text);
+        e.ignore();
+        QApplication::sendEvent(area.view.get(), &e);
+        EXPECT_EQ(e.isAccepted(), c.claimed) << "key " << c.key;
+    }
+}
+
 }  // namespace
