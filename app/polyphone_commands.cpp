@@ -5,6 +5,7 @@
 
 #include "app/command_ids.h"
 #include "app/command_router.h"
+#include "app/poly_context_commands.h"
 #include "app/view.h"
 #include "editor/edit_box.h"
 #include "editor/file_io.h"
@@ -178,13 +179,15 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
     const PolyReadingTable* table = ReadingTable(host);
     if (!table) return;
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
-    const auto audit = [&] {
-        return AuditPolyphones({host.edit->Text()}, *dict->Snapshot(), *table);
-    };
+    const PolyContextModel* model = ContextModel(host, QLit("多音字检查"));
     FileText starter;  // proposals take the starter dictionary's own spelling first
     if (const std::string path = FindResource(StarterFileName(PolyStyle::Homophone)); !path.empty())
         ReadTextFile(path, starter);
     CDialogPolyAudit* shown = nullptr;
+    PolySmartResult fix;  // what 全部修正 applies to the text as it is shown
+    const auto refresh = [&] {
+        fix = ShowAuditWithReadings(*shown, host, *dict->Snapshot(), *table, model);
+    };
     CDialogPolyAudit::Hooks hooks;
     hooks.jump = [&host, &shown](const std::string& context) {
         SelectNext(*host.edit, context);
@@ -195,10 +198,15 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
         settings.Prefill(
             context, ProposePolyReplacement(context, PolyStyle::Homophone, *table, starter.text));
         settings.exec();
-        shown->SetResult(audit());  // the dictionary may have changed
+        refresh();  // the dictionary may have changed
     };
-    CDialogPolyAudit dialog(audit(), std::move(hooks), host.owner);
+    hooks.fixAll = [&] {
+        ApplyFixToEditor(host, fix);
+        refresh();
+    };
+    CDialogPolyAudit dialog({}, std::move(hooks), host.owner);
     shown = &dialog;
+    refresh();
     dialog.exec();
 }
 
@@ -212,6 +220,7 @@ void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompt
         h.prompter = prompter;
         h.files = files;
         h.directory = view.DialogDirectory();
+        h.status = [&view](const QString& text) { emit view.statusMessage(text); };
         return h;
     };
     commands.On(ID_POLYPHONE_SETTINGS, [host] { OnPolyphoneSettings(host()); });

@@ -4,6 +4,7 @@
 // polyphonic characters of the text the dictionary leaves alone. They speak
 // to the user through the window's prompter and file dialogs, which tests answer.
 #include <QString>
+#include <functional>
 #include <string>
 
 #include "polyphone/poly_dict.h"
@@ -26,13 +27,14 @@ class IPrompter;
 namespace qdm::ui {
 
 struct PolyCommandHost {
-    QWidget* owner = nullptr;       // the view: parent of the dialogs
-    CEditBox* edit = nullptr;       // the editor's text
-    EditWidget* widget = nullptr;   // where it is shown; null: nowhere
-    IPrompter* prompter = nullptr;  // null: real boxes
-    IFileDialogs* files = nullptr;  // the file and folder choosers
-    std::string dictPath;           // empty: the dictionary beside the executable
-    QString directory;              // where the file and folder choosers start
+    QWidget* owner = nullptr;                    // the view: parent of the dialogs
+    CEditBox* edit = nullptr;                    // the editor's text
+    EditWidget* widget = nullptr;                // where it is shown; null: nowhere
+    IPrompter* prompter = nullptr;               // null: real boxes
+    IFileDialogs* files = nullptr;               // the file and folder choosers
+    std::string dictPath;                        // empty: the dictionary beside the executable
+    QString directory;                           // where the file and folder choosers start
+    std::function<void(const QString&)> status;  // the status bar; empty: nowhere
 };
 
 // The run over the whole text of `edit` in the progress dialog. On OK the text is replaced
