@@ -57,6 +57,14 @@ void ApplyFixToEditor(const PolyCommandHost& host, const PolySmartResult& fix) {
     ShowContextFixed(host, fixed);
 }
 
+int64_t FixRestByContext(const PolyContextModel& model, std::string_view before,
+                         std::string& text) {
+    PolySmartResult fix =
+        SmartFix(model, text, DictionaryChangedRanges(before, text), PolyStyle::Homophone);
+    text = std::move(fix.text);
+    return fix.fixed;
+}
+
 void ShowContextFixed(const PolyCommandHost& host, int64_t count) {
     if (host.status) host.status(QLit("按上下文修正多音字 %1 个").arg(count));
 }

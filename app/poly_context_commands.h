@@ -1,6 +1,6 @@
 #pragma once
 // The polyphone commands' use of the context model: the readings and the fix of the audit
-// dialog.
+// dialog, and the fix that may follow the run over the editor's text.
 #include <QString>
 #include <cstdint>
 
@@ -25,6 +25,10 @@ PolySmartResult ShowAuditWithReadings(CDialogPolyAudit& dialog, const PolyComman
 // Puts `fix` into the editor's text as one undo step and says how many characters it
 // respelt in the status bar.
 void ApplyFixToEditor(const PolyCommandHost& host, const PolySmartResult& fix);
+
+// After a dictionary run turned `before` into `text`: respells the rest `model` reads
+// otherwise than by default, leaving the run's own bytes; the count of those respelt.
+int64_t FixRestByContext(const PolyContextModel& model, std::string_view before, std::string& text);
 
 // "按上下文修正多音字 N 个" in the status bar.
 void ShowContextFixed(const PolyCommandHost& host, int64_t count);

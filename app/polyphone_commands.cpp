@@ -19,6 +19,7 @@
 #include "polyphone/ui/dialog_poly_audit.h"
 #include "polyphone/ui/dialog_poly_dir.h"
 #include "polyphone/ui/dialog_poly_procing.h"
+#include "polyphone/ui/poly_context_choice.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 #include "uikit/qt_text.h"
@@ -115,7 +116,8 @@ PolyMessageBox BoxesOf(IPrompter* prompter) {
     };
 }
 
-int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, PolyMessageBox box) {
+int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, PolyMessageBox box,
+                       const PolyContextModel* context, int64_t* contextFixed) {
     const CPolyDict fallback;
     std::string text;
     edit.GetText(text);
@@ -123,6 +125,10 @@ int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, P
     if (dialog.exec() != QDialog::Accepted) return dialog.DictionaryLost() ? -1 : 0;
     int32_t start = 0, end = 0;
     edit.GetSelection(start, end);
+    if (context) {
+        const int64_t fixed = FixRestByContext(*context, edit.Text(), text);
+        if (contextFixed) *contextFixed = fixed;
+    }
     const int32_t caret = CaretAfterReplacement(edit.Text(), start, text);
     edit.SetText(std::move(text));
     edit.SetSelection(caret, caret);
@@ -138,8 +144,13 @@ void OnPolyphoneSettings(const PolyCommandHost& host) {
 
 void OnPolyphoneText(const PolyCommandHost& host) {
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
-    const int n = RunPolyphoneDialog(*host.edit, host.owner, dict.get(), BoxesOf(host.prompter));
+    const PolyContextModel* context =
+        PolyContextFixChosen() ? ContextModel(host, QLit("多音字处理结果")) : nullptr;
+    int64_t fixed = -1;
+    const int n = RunPolyphoneDialog(*host.edit, host.owner, dict.get(), BoxesOf(host.prompter),
+                                     context, &fixed);
     if (n >= 0) ShowResult(host, n);
+    if (fixed >= 0) ShowContextFixed(host, fixed);
 }
 
 void OnPolyphoneFile(const PolyCommandHost& host) {

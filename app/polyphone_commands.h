@@ -14,7 +14,8 @@ class QWidget;
 
 namespace qdm {
 class CEditBox;
-}
+class PolyContextModel;
+}  // namespace qdm
 
 namespace qdm::ui {
 class CommandTarget;
@@ -40,9 +41,12 @@ struct PolyCommandHost {
 // The run over the whole text of `edit` in the progress dialog. On OK the text is replaced
 // (not recorded in the edit history) and the caret stays on its line; returns the number of
 // replacements, 0 when cancelled, -1 when the run stopped because the dictionary could no
-// longer be read (the dialog has said so).
+// longer be read (the dialog has said so). With `context`, the polyphones the dictionary left
+// that it reads otherwise than by default are respelt in the same change, and `contextFixed`
+// (when given) says how many; it is left alone when nothing was replaced.
 int RunPolyphoneDialog(CEditBox& edit, QWidget* parent = nullptr, const CPolyDict* dict = nullptr,
-                       PolyMessageBox box = {});
+                       PolyMessageBox box = {}, const PolyContextModel* context = nullptr,
+                       int64_t* contextFixed = nullptr);
 
 void OnPolyphoneSettings(const PolyCommandHost& host);  // "多音字设置"
 void OnPolyphoneText(const PolyCommandHost& host);      // "本文多音字处理"

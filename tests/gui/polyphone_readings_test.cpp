@@ -1,4 +1,5 @@
-// The context readings in the editor: the audit's reading columns and 全部修正.
+// The context readings in the editor: the audit's reading columns and 全部修正, and the run
+// over the text that goes on by context when 多音字设置 says so.
 #include <QCheckBox>
 #include <QTreeWidget>
 
@@ -6,6 +7,7 @@
 #include "editor/edit_box.h"
 #include "polyphone/poly_dict.h"
 #include "polyphone/ui/dialog_poly_audit.h"
+#include "polyphone/ui/poly_context_choice.h"
 #include "polyphone_test_util.h"
 
 namespace {
@@ -113,6 +115,67 @@ TEST_F(PolyReadings, FixAllLeavesWhatTheDictionaryReplacesAndIsOffWhenNothingIsL
     bool enabled = true;
     Audit("好了。行动。", [&](QDialog& d) { enabled = Enabled(d, "fixAll"); });
     EXPECT_FALSE(enabled);
+}
+
+class PolyRunByContext : public PolyReadings {
+  protected:
+    // The dictionary respells 银行 and writes 行长, which the model would read hang2 zhang3.
+    void SetUp() override {
+        PolyReadings::SetUp();
+        WriteDict({{"银行", "银航"}, {"经理", "行长"}});
+        m_editor.SetText(G("他是银行的经理，也常常要还钱。"), 0, 0);
+    }
+    void Run() {
+        ModalUser ok(ClickWhenEnabled("ok"));
+        ASSERT_TRUE(m_editor.Run(qdm::ui::ID_POLYPHONE_TEXT));
+    }
+};
+
+TEST_F(PolyRunByContext, OffTheRunIsTheDictionarysAlone) {
+    const int32_t records = m_editor.model().History().Count();
+    Run();
+    EXPECT_EQ(m_editor.model().Text(), G("他是银航的行长，也常常要还钱。"));
+    EXPECT_EQ(m_editor.model().History().Count(), records);
+    ASSERT_EQ(m_editor.prompter.boxes.size(), 1u);
+    EXPECT_EQ(m_editor.prompter.boxes[0].text, QLit("处理多音字2个!"));
+    EXPECT_FALSE(m_editor.Status().contains(QLit("按上下文")));
+}
+
+TEST_F(PolyRunByContext, OnItFixesTheRestInTheSameChangeAndNeverTheDictionarysBytes) {
+    qdm::ui::RememberPolyContextFix(true);
+    const int32_t records = m_editor.model().History().Count();
+    Run();
+    EXPECT_EQ(m_editor.model().Text(), G("他是银航的行长，也常常要环钱。"));
+    EXPECT_EQ(m_editor.Shown(), m_editor.ModelShown());
+    EXPECT_EQ(m_editor.model().History().Count(), records);  // one change, as the run alone
+    ASSERT_EQ(m_editor.prompter.boxes.size(), 1u);
+    EXPECT_EQ(m_editor.prompter.boxes[0].text, QLit("处理多音字2个!"));
+    QApplication::processEvents();
+    EXPECT_EQ(m_editor.Status(), QLit("按上下文修正多音字 1 个"));
+}
+
+TEST_F(PolyRunByContext, TheChoiceIsOffAtFirstAndKeptFromOneOpeningOfTheSettingsToTheNext) {
+    std::vector<bool> seen;
+    const auto open = [&](bool toggle, bool escape) {
+        ModalUser user([&](QDialog* d) {
+            auto* box = Child<QCheckBox>(*d, "contextFix");
+            if (!box) return false;
+            EXPECT_EQ(box->text(), QLit("按上下文修正其余多音字"));
+            seen.push_back(box->isChecked());
+            if (toggle) box->click();
+            if (escape)
+                d->reject();
+            else
+                Child<QPushButton>(*d, "exit")->click();
+            return true;
+        });
+        ASSERT_TRUE(m_editor.Run(qdm::ui::ID_POLYPHONE_SETTINGS));
+    };
+    open(true, false);
+    open(true, true);  // Escape keeps the file as it was, and the choice as made
+    open(false, false);
+    EXPECT_EQ(seen, (std::vector<bool>{false, true, false}));
+    EXPECT_FALSE(qdm::ui::PolyContextFixChosen());
 }
 
 }  // namespace
