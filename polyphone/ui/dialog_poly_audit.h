@@ -36,8 +36,7 @@ class CDialogPolyAudit : public QDialog {
     CDialogPolyAudit(std::vector<PolyAuditChar> result, Hooks hooks, QWidget* parent = nullptr);
 
     void SetResult(std::vector<PolyAuditChar> result);
-    // The audit with the readings ReadAuditContexts gives for it (which must outlive the
-    // rows), the misread first.
+    // The audit with the readings ReadAuditContexts gives for it, the misread first.
     void SetResult(std::vector<PolyAuditChar> result,
                    std::vector<std::vector<PolyContextReading>> readings);
     // How many characters "全部修正" would respell; none: the button is off.
