@@ -7,7 +7,6 @@
 #include "app/main_frame.h"
 #include "app/recent_files.h"
 #include "app/view.h"
-#include "editor/ui/edit_widget.h"
 #include "markup/check.h"
 #include "markup/ui/outline_dock.h"
 #include "markup/ui/problem_dock.h"
@@ -30,7 +29,7 @@ bool Recalled(const QString& key, bool otherwise) {
 }  // namespace
 
 void CMainFrame::CreateMarkupViews() {
-    m_outline = new OutlineDock(m_view->Editor(), this);
+    m_outline = new OutlineDock(m_view->Area(), this);
     addDockWidget(Qt::LeftDockWidgetArea, m_outline);
     m_outline->setVisible(Recalled(kOutlineKey, false));
     // Queued: the dock is hidden only once its close event is over.
@@ -48,7 +47,7 @@ void CMainFrame::CreateMarkupViews() {
     });
     outline.checked = [this] { return !m_outline->isHidden(); };
 
-    m_highlighter = new TagHighlighter(m_view->Editor());
+    m_highlighter = new TagHighlighter(m_view->Area());
     m_highlighter->SetEnabled(Recalled(kHighlightKey, true));
     CommandHandler& highlight = m_commands.On(ID_VIEW_TAG_HIGHLIGHT, [this] {
         m_highlighter->SetEnabled(!m_highlighter->Enabled());
@@ -56,7 +55,7 @@ void CMainFrame::CreateMarkupViews() {
     });
     highlight.checked = [this] { return m_highlighter->Enabled(); };
 
-    m_problems = new ProblemDock(m_view->Editor(), this);
+    m_problems = new ProblemDock(m_view->Area(), this);
     addDockWidget(Qt::BottomDockWidgetArea, m_problems);
     m_problems->hide();
     m_commands.On(ID_CHECK_ALL, [this] { OnCheckAll(); });

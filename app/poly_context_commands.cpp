@@ -4,7 +4,7 @@
 
 #include "app/polyphone_commands.h"
 #include "editor/edit_box.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "polyphone/context_audit.h"
 #include "polyphone/context_edit.h"
 #include "polyphone/ui/dialog_poly_audit.h"
@@ -50,8 +50,8 @@ PolySmartResult ShowAuditWithReadings(CDialogPolyAudit& dialog, const PolyComman
 void ApplyFixToEditor(const PolyCommandHost& host, const PolySmartResult& fix) {
     int64_t fixed = 0;
     {
-        std::optional<MirrorBatch> batch;
-        if (host.widget) batch.emplace(host.widget->Mirror());
+        std::optional<EditBatch> batch;
+        if (host.area) batch.emplace(*host.area);
         fixed = ApplySmartFix(*host.edit, fix);
     }
     ShowContextFixed(host, fixed);

@@ -1,6 +1,6 @@
 #include "app/polyphone_commands.h"
 
-#include <QTextCursor>
+#include <QAbstractScrollArea>
 #include <memory>
 
 #include "app/command_ids.h"
@@ -10,7 +10,7 @@
 #include "editor/edit_box.h"
 #include "editor/file_io.h"
 #include "editor/gbk.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "polyphone/poly_caret.h"
 #include "polyphone/poly_file.h"
 #include "polyphone/poly_list.h"
@@ -96,15 +96,11 @@ void SelectNext(CEditBox& edit, const std::string& context) {
 
 // The occurrence near the top of the edit area, and the dialog off it, so the user sees
 // both.
-void ShowBeside(EditWidget& widget, QWidget* dialog) {
-    widget.ShowCaretNearTop();
+void ShowBeside(IEditArea& area, QWidget* dialog) {
+    area.ShowCaretNearTop();
     if (!dialog || !dialog->isVisible()) return;
-    QTextCursor from = widget.textCursor();
-    QTextCursor to = from;
-    from.setPosition(from.selectionStart());
-    to.setPosition(to.selectionEnd());
-    const QRect spot = widget.cursorRect(from).united(widget.cursorRect(to));
-    KeepInSight(dialog, QRect(widget.viewport()->mapToGlobal(spot.topLeft()), spot.size()));
+    const QRect spot = area.SelectionRect();
+    KeepInSight(dialog, QRect(area.Widget().viewport()->mapToGlobal(spot.topLeft()), spot.size()));
 }
 
 }  // namespace
@@ -202,7 +198,7 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
     CDialogPolyAudit::Hooks hooks;
     hooks.jump = [&host, &shown](const std::string& context) {
         SelectNext(*host.edit, context);
-        if (host.widget) ShowBeside(*host.widget, shown);
+        if (host.area) ShowBeside(*host.area, shown);
     };
     hooks.add = [&](const std::string& context) {
         CDialogDuoyinziSet settings(*dict, BoxesOf(host.prompter), shown);
@@ -227,7 +223,7 @@ void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompt
         PolyCommandHost h;
         h.owner = &view;
         h.edit = &view.Edit();
-        h.widget = &view.Editor();
+        h.area = &view.Area();
         h.prompter = prompter;
         h.files = files;
         h.directory = view.DialogDirectory();
@@ -237,12 +233,12 @@ void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompt
     commands.On(ID_POLYPHONE_SETTINGS, [host] { OnPolyphoneSettings(host()); });
     commands.On(ID_POLYPHONE_TEXT, [host, &view] {
         // The run starts from the caret the user sees.
-        view.Editor().RunCommand([&] { OnPolyphoneText(host()); });
+        view.Area().RunCommand([&] { OnPolyphoneText(host()); });
     });
     commands.On(ID_POLYPHONE_FILE, [host] { OnPolyphoneFile(host()); });
     commands.On(ID_POLYPHONE_DIR, [host] { OnPolyphoneDir(host()); });
     commands.On(ID_POLYPHONE_AUDIT, [host, &view] {
-        view.Editor().Mirror().SyncSelectionToModel();  // the next occurrence after the caret
+        view.Area().SyncSelectionToModel();  // the next occurrence after the caret
         OnPolyphoneAudit(host());
     });
 }

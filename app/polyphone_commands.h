@@ -19,7 +19,7 @@ class PolyContextModel;
 
 namespace qdm::ui {
 class CommandTarget;
-class EditWidget;
+class IEditArea;
 class CmkedView;
 class IFileDialogs;
 class IPrompter;
@@ -30,7 +30,7 @@ namespace qdm::ui {
 struct PolyCommandHost {
     QWidget* owner = nullptr;                    // the view: parent of the dialogs
     CEditBox* edit = nullptr;                    // the editor's text
-    EditWidget* widget = nullptr;                // where it is shown; null: nowhere
+    IEditArea* area = nullptr;                   // where it is shown; null: nowhere
     IPrompter* prompter = nullptr;               // null: real boxes
     IFileDialogs* files = nullptr;               // the file and folder choosers
     std::string dictPath;                        // empty: the dictionary beside the executable

@@ -5,7 +5,7 @@
 
 #include "app/intro_text.h"
 #include "editor/gbk.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/find_dialog.h"
 #include "editor/ui/find_session.h"
 #include "editor/ui/goto_dialog.h"
@@ -18,17 +18,16 @@ namespace qdm::ui {
 CmkedView::CmkedView(const Services& services, QWidget* parent)
     : QWidget(parent), m_services(services) {
     m_edit.SetClipboard(&m_clipboard);
-    m_editor = new qdm::ui::EditWidget(m_edit, this);
+    m_area = qdm::ui::CreateEditArea(m_edit, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_editor);
-    setFocusProxy(m_editor);
+    layout->addWidget(&m_area->Widget());
+    setFocusProxy(&m_area->Widget());
 
-    connect(&m_editor->Mirror(), &qdm::ui::ModelMirror::textChanged, this,
-            &CmkedView::commandStateChanged);
-    connect(&m_editor->Mirror(), &qdm::ui::ModelMirror::textChanged, this,
-            &CmkedView::RefreshModified);
-    connect(m_editor, &qdm::ui::EditWidget::refused, this, &CmkedView::statusMessage);
+    const qdm::ui::EditAreaEvents* events = &m_area->Events();
+    connect(events, &qdm::ui::EditAreaEvents::textChanged, this, &CmkedView::commandStateChanged);
+    connect(events, &qdm::ui::EditAreaEvents::textChanged, this, &CmkedView::RefreshModified);
+    connect(events, &qdm::ui::EditAreaEvents::refused, this, &CmkedView::statusMessage);
     RegisterCommands();
 }
 
@@ -36,7 +35,7 @@ CmkedView::CmkedView(const Services& services, QWidget* parent)
 CmkedView::~CmkedView() {
     delete m_findDialog;
     delete m_goTo;
-    delete m_editor;
+    m_area.reset();
 }
 
 QString CmkedView::Caption() const {
@@ -61,7 +60,7 @@ QSize CmkedView::TemplateSize() const {
 void CmkedView::OnInitialUpdate() {
     emit fitFrameRequested(TemplateSize());
     {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        qdm::ui::EditBatch batch(*m_area);
         m_edit.SetText(IntroText());
         m_edit.ClearModified();  // a new document: nothing of it is unsaved yet
     }

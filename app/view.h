@@ -14,7 +14,7 @@
 #include "markup/tags.h"
 
 namespace qdm::ui {
-class EditWidget;
+class IEditArea;
 class FindSession;
 class FindReplaceDialog;
 class GoToDialog;
@@ -33,7 +33,8 @@ class CmkedView : public QWidget {
     CmkedView(const Services& services, QWidget* parent = nullptr);
     ~CmkedView() override;
 
-    qdm::ui::EditWidget& Editor() { return *m_editor; }
+    // The edit area that shows the model.
+    qdm::ui::IEditArea& Area() { return *m_area; }
     // The text model the edit area shows.
     qdm::CEditBox& Edit() { return m_edit; }
     const CommandTarget& Commands() const { return m_commands; }
@@ -131,7 +132,7 @@ class CmkedView : public QWidget {
     std::string m_strFileName;
 
   private:
-    qdm::ui::EditWidget* m_editor = nullptr;
+    std::unique_ptr<qdm::ui::IEditArea> m_area;
     QString m_lastDialogDir;
     bool m_shownModified = false;
     std::unique_ptr<FindSession> m_find;

@@ -3,7 +3,7 @@
 #include "app/appearance_dialogs.h"
 #include "app/view.h"
 #include "editor/codec.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "uikit/prompter.h"
 #include "uikit/qt_text.h"
 
@@ -27,7 +27,7 @@ void CmkedView::OnColor() {
     const std::optional<uint32_t> colour = m_services.appearance->ChooseColor(m_edit.m_textColor);
     if (!colour) return;
     m_edit.m_textColor = *colour;
-    m_editor->ApplyAppearance();
+    m_area->ApplyAppearance();
 }
 
 }  // namespace qdm::ui

@@ -3,7 +3,7 @@
 #include "app/polyphone_commands.h"
 #include "app/view.h"
 #include "editor/gbk.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "markup/auto_section.h"
 #include "markup/check.h"
 #include "markup/insert.h"
@@ -48,7 +48,7 @@ void CmkedView::RegisterCommands() {
 
 void CmkedView::InsertMarkup(qdm::TagNumber kind) {
     std::string message;
-    const bool ok = m_editor->RunCommand([&] {
+    const bool ok = m_area->RunCommand([&] {
         return kind == qdm::TAG_SECTION ? qdm::InsertSection(m_edit, message)
                                         : qdm::InsertTag(kind, m_edit, message);
     });
@@ -78,7 +78,7 @@ void CmkedView::OnInsertEmph() {
 
 void CmkedView::OnCheckMarkup() {
     std::string message;
-    const bool ok = m_editor->RunCommand([&] { return qdm::CheckDocument(m_edit, message); });
+    const bool ok = m_area->RunCommand([&] { return qdm::CheckDocument(m_edit, message); });
     if (ok)
         Box(gbk::Lit("QDM文件检查正确"), "QDM检查");
     else
@@ -86,11 +86,11 @@ void CmkedView::OnCheckMarkup() {
 }
 
 void CmkedView::OnAutoProcess() {
-    m_editor->RunCommand([&] { qdm::AutoSection(m_edit); });
+    m_area->RunCommand([&] { qdm::AutoSection(m_edit); });
 }
 
 void CmkedView::OnEditUndo() {
-    const qdm::UndoResult result = m_editor->RunCommand([&] { return m_edit.Undo(); });
+    const qdm::UndoResult result = m_area->RunCommand([&] { return m_edit.Undo(); });
     if (!result.ok) emit statusMessage(QFromGbk(result.message));
 }
 

@@ -9,7 +9,7 @@
 #include "editor/file_io.h"
 #include "editor/line_column.h"
 #include "editor/text_buffer.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/encoding_dialog.h"
 #include "markup/check.h"
 #include "markup/qdm_path.h"
@@ -78,7 +78,7 @@ void CmkedView::LoadBytes(const QString& path, std::string_view bytes, bool ask)
         return;
     }
     {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        qdm::ui::EditBatch batch(*m_area);
         m_edit.LoadText(std::move(confirmed->text), PathFromQ(path));
     }
     SetCurrentFile(path);
@@ -91,7 +91,7 @@ void CmkedView::LoadGbk(const QString& path, std::string_view bytes) {
     std::string text = qdm::NewTextBuffer(std::min(nul, bytes.size()));
     text.append(bytes.substr(0, nul));
     {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        qdm::ui::EditBatch batch(*m_area);
         m_edit.LoadText(std::move(text), PathFromQ(path));
     }
     SetCurrentFile(path);
@@ -135,7 +135,7 @@ bool CmkedView::MayReplaceText() {
 
 void CmkedView::RestoreText(std::string text, const std::string& path, const std::string& name) {
     {
-        qdm::ui::MirrorBatch batch(m_editor->Mirror());
+        qdm::ui::EditBatch batch(*m_area);
         m_edit.RestoreText(std::move(text), path);
     }
     m_strFileName = name;
@@ -147,7 +147,7 @@ void CmkedView::RestoreText(std::string text, const std::string& path, const std
 // Checking renumbers the sections, so the text changes even when the save is refused.
 bool CmkedView::CheckBeforeSave() {
     std::string message;
-    const bool ok = m_editor->RunCommand([&] { return qdm::CheckDocument(m_edit, message); });
+    const bool ok = m_area->RunCommand([&] { return qdm::CheckDocument(m_edit, message); });
     if (!ok) Box(message, "QDM检查出错");
     return ok;
 }

@@ -1,10 +1,10 @@
 // Find, replace, go to and redo: the commands that move through and repeat edits on a whole
 // book.
-#include <QTextBlock>
+#include <QAbstractScrollArea>
 
 #include "app/command_ids.h"
 #include "app/view.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/find_dialog.h"
 #include "editor/ui/find_session.h"
 #include "editor/ui/goto_dialog.h"
@@ -15,7 +15,7 @@
 namespace qdm::ui {
 
 void CmkedView::RegisterFindCommands() {
-    m_find = std::make_unique<FindSession>(*m_editor, *m_services.prompter);
+    m_find = std::make_unique<FindSession>(*m_area, *m_services.prompter);
     connect(m_find.get(), &FindSession::status, this, &CmkedView::statusMessage);
 
     CommandHandler& redo = m_commands.On(ID_EDIT_REDO, [this] { OnEditRedo(); });
@@ -35,8 +35,8 @@ void CmkedView::RegisterFindCommands() {
 void CmkedView::OnEditRedo() {
     qdm::UndoResult result;
     {
-        MirrorBatch batch(m_editor->Mirror());
-        m_editor->Mirror().SyncSelectionToModel();
+        EditBatch batch(*m_area);
+        m_area->SyncSelectionToModel();
         result = m_edit.Redo();
     }
     if (!result.ok) emit statusMessage(QFromGbk(result.message));
@@ -44,7 +44,7 @@ void CmkedView::OnEditRedo() {
 
 void CmkedView::OnEditFind() {
     if (!m_findDialog) m_findDialog = new FindReplaceDialog(*m_find, this);
-    m_findDialog->Present(m_editor->textCursor().selectedText());
+    m_findDialog->Present(m_area->SelectedText());
 }
 
 void CmkedView::OnFindAgain(bool backward) {
@@ -66,8 +66,7 @@ void CmkedView::GoTo(bool section, int number) {
         at = qdm::SectionContentStart(m_edit.Text(), number);
     } else {
         // Lines as the edit area shows them: every CR LF, lone CR and lone LF ends one.
-        const QTextBlock block = m_editor->document()->findBlockByNumber(number - 1);
-        if (block.isValid()) at = m_editor->Mirror().ByteOfUnit(block.position());
+        if (number >= 1) at = m_area->LineStartByte(number - 1);
     }
     if (at < 0) {
         Box(section ? QStringLiteral("没有第 %1 个段落").arg(number)
@@ -76,12 +75,12 @@ void CmkedView::GoTo(bool section, int number) {
         return;
     }
     {
-        MirrorBatch batch(m_editor->Mirror());
+        EditBatch batch(*m_area);
         m_edit.SetSelection(at, at);
         m_edit.ScrollToCaret();
     }
-    m_editor->ShowCaretNearTop();
-    m_editor->setFocus(Qt::OtherFocusReason);
+    m_area->ShowCaretNearTop();
+    m_area->Widget().setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace qdm::ui

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 
 #include "editor/error_text.h"
 #include "editor/gbk.h"
@@ -71,20 +70,6 @@ std::string& DefaultPathOverride() {
 }
 std::mutex g_defaultMutex;
 
-int64_t Ns(const timespec& t) {
-    return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
-}
-
-int64_t WallNowNs() {
-    timespec t;
-    clock_gettime(CLOCK_REALTIME, &t);
-    return Ns(t);
-}
-
-// File times come from a clock that may lag the real one by a scheduler tick; a write that
-// lands within this much of our read may carry the time stamp of the version we read.
-constexpr int64_t kRacyWindowNs = 100'000'000;
-
 }  // namespace
 
 CPolyDict::CPolyDict() {
@@ -96,8 +81,8 @@ CPolyDict::CPolyDict() {
     m_seed = places.SeedFor(m_path);
 }
 
-CPolyDict::CPolyDict(std::string path)
-    : m_path(std::move(path)), m_seed(CurrentPolyDictPlaces().SeedFor(m_path)) {}
+CPolyDict::CPolyDict(std::string path, const IPolyDictClock& clock)
+    : m_path(std::move(path)), m_seed(CurrentPolyDictPlaces().SeedFor(m_path)), m_clock(&clock) {}
 
 std::string CPolyDict::ReadPath() const {
     return PolyDictReadPath(m_path, m_seed);
@@ -120,32 +105,23 @@ void CPolyDict::SetDefaultPath(std::string path) {
 PolyDictRef CPolyDict::Snapshot() const {
     std::lock_guard<std::mutex> guard(m_mutex);
     const std::string path = ReadPath();
-    struct stat st;
-    FileStamp stamp;
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        stamp = {true,
-                 static_cast<uint64_t>(st.st_dev),
-                 static_cast<uint64_t>(st.st_ino),
-                 static_cast<int64_t>(st.st_size),
-                 Ns(st.st_mtim),
-                 Ns(st.st_ctim)};
-    }
+    const PolyFileStamp stamp = m_clock->Stamp(path);
     if (m_snapshot && stamp == m_stamp && !m_racy) return m_snapshot;
 
-    const int64_t readStart = WallNowNs();
+    const int64_t readStart = m_clock->NowNs();
     FileText file;
     const bool readable = stamp.valid && ReadTextFile(path, file);
     if (!readable) {
         if (!m_snapshot || m_snapshot->Readable())
             m_snapshot = std::make_shared<const PolyDictSnapshot>(std::string(), false);
-        m_stamp = FileStamp{};
+        m_stamp = PolyFileStamp{};
         m_racy = false;
         return m_snapshot;
     }
     if (!m_snapshot || !m_snapshot->Readable() || m_snapshot->Content() != file.text)
         m_snapshot = std::make_shared<const PolyDictSnapshot>(std::move(file.text), true);
     m_stamp = stamp;
-    m_racy = std::max(stamp.mtimeNs, stamp.ctimeNs) >= readStart - kRacyWindowNs;
+    m_racy = StampMayHideARewrite(stamp, readStart);
     return m_snapshot;
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "editor/file_io.h"
+#include "polyphone/poly_dict_clock.h"
 
 namespace qdm {
 
@@ -100,8 +101,9 @@ class CPolyDict {
     // The default dictionary (CurrentPolyDictPlaces().Default()), or the path set by
     // SetDefaultPath.
     CPolyDict();
-    // A dictionary file of the caller's choice (`qdm --dict`, tests).
-    explicit CPolyDict(std::string path);
+    // A dictionary file of the caller's choice (`qdm --dict`, tests); `clock` tells whether
+    // the file changed (tests stage rewrites with their own) and must outlive the dictionary.
+    explicit CPolyDict(std::string path, const IPolyDictClock& clock = SystemPolyDictClock());
 
     // The default location: the directory of /proc/self/exe plus kPolyDictName. Only the
     // directory of the executable counts, never the working directory.
@@ -134,18 +136,12 @@ class CPolyDict {
     IoStatus SaveLines(const std::vector<std::string>& lines) const;
 
   private:
-    struct FileStamp {
-        bool valid = false;
-        uint64_t dev = 0, ino = 0;
-        int64_t size = -1, mtimeNs = 0, ctimeNs = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
-
     std::string m_path;
     std::string m_seed;
+    const IPolyDictClock* m_clock = &SystemPolyDictClock();
     mutable std::mutex m_mutex;
     mutable PolyDictRef m_snapshot;
-    mutable FileStamp m_stamp;
+    mutable PolyFileStamp m_stamp;
     mutable bool m_racy = true;  // the stamp alone cannot prove the file unchanged
 };
 

@@ -12,6 +12,7 @@
 // creation to the end of the step; the books are written to disk and dropped before.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -30,7 +31,7 @@
 #include "bench/gui/gui_bench.h"
 #include "editor/codec.h"
 #include "editor/edit_box.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/encoding_dialog.h"
 #include "markup/auto_section.h"
 #include "markup/ui/outline_dock.h"
@@ -39,56 +40,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace guibench;
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-struct Timer {
-    Clock::time_point wall = Clock::now();
-    double cpu = CpuMs();
-    double WallMs() const { return Ms(Clock::now() - wall); }
-    double CpuSpent() const { return CpuMs() - cpu; }
-};
-
-// Peak resident memory since the last ResetPeak, in MB.
-double PeakMb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
-void ResetPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-// A GBK book: chapter titles and paragraphs of 20-400 common characters with full-width
-// punctuation, CR LF line ends; or paragraphs of exactly `paragraphChars` characters.
-std::string Book(size_t bytes, size_t paragraphChars = 0) {
-    std::mt19937 rng(42);
-    std::string text;
-    text.reserve(bytes + 1024);
-    int chapter = 0;
-    while (text.size() < bytes) {
-        if (paragraphChars == 0 && rng() % 40 == 0)
-            text += "\xB5\xDA" + std::to_string(++chapter) + "\xD5\xC2\r\n";  // 第N章
-        const size_t n = paragraphChars ? paragraphChars : 20 + rng() % 380;
-        text += "\xA1\xA1\xA1\xA1";  // two ideographic spaces
-        for (size_t i = 0; i < n; ++i) {
-            if (i % 17 == 16) {
-                text += (i % 51 == 50) ? "\xA1\xA3" : "\xA3\xAC";  // 。，
-                continue;
-            }
-            text += static_cast<char>(0xB0 + rng() % 40);
-            text += static_cast<char>(0xA1 + rng() % 94);
-        }
-        text += "\r\n";
-    }
-    return text;
-}
 
 std::string Sectioned(const std::string& book) {
     qdm::CEditBox box;
@@ -96,24 +48,6 @@ std::string Sectioned(const std::string& book) {
     box.SetText(book);
     qdm::AutoSection(box);
     return std::string(box.Text());
-}
-
-QTemporaryDir& Dir() {
-    static QTemporaryDir dir;
-    return dir;
-}
-
-// Writes the book once per run and hands back its path and size.
-struct Corpus {
-    QString path;
-    size_t bytes;
-};
-Corpus Write(const char* name, const std::string& bytes) {
-    const QString path = Dir().filePath(QString::fromLatin1(name));
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    return {path, bytes.size()};
 }
 
 // The encoding dialog as a user who presses 转换 at once meets it: built, previewed, accepted.
@@ -150,7 +84,8 @@ struct Window {
     qdm::ui::CmkedView& view() { return app.View(); }
     qdm::ui::OutlineDock& outline() { return app.MainFrame().Outline(); }
     void SetTagColours(bool on) { app.MainFrame().Highlighter().SetEnabled(on); }
-    qdm::ui::EditWidget& widget() { return view().Editor(); }
+    qdm::ui::IEditArea& area() { return view().Area(); }
+    QAbstractScrollArea& widget() { return area().Widget(); }
     void Paint() {
         QApplication::processEvents();
         app.MainFrame().repaint();
@@ -162,13 +97,10 @@ struct Window {
         QApplication::processEvents();
     }
     void CaretToMiddle() {
-        QTextCursor c = widget().textCursor();
-        c.setPosition(widget().document()->characterCount() / 2);
-        widget().setTextCursor(c);
-        widget().centerCursor();
+        PlaceCaret(area(), view().Edit().Length() / 2);
         Paint();
     }
-    bool CaretVisible() { return widget().viewport()->rect().intersects(widget().cursorRect()); }
+    bool CaretVisible() { return widget().viewport()->rect().intersects(area().CaretRect()); }
 };
 
 void Report(benchmark::State& state, const Timer& t, size_t fileBytes) {
@@ -179,14 +111,6 @@ void Report(benchmark::State& state, const Timer& t, size_t fileBytes) {
     state.counters["file_MB"] = fileBytes / 1e6;
     state.counters["peak_MB"] = PeakMb();
     state.counters["peak_limit_MB"] = 8 * fileBytes / 1e6 + 100;
-}
-
-// Resident memory now, in MB.
-double RssMb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    return 0;
 }
 
 void Open(benchmark::State& state, const Corpus& book, bool colours = true) {
@@ -201,7 +125,7 @@ void Open(benchmark::State& state, const Corpus& book, bool colours = true) {
         const double held = RssMb() - before;
         state.counters["held_MB"] = held;
         state.counters["held_per_file"] = held / (static_cast<double>(book.bytes) / (1 << 20));
-        state.counters["lines"] = w.widget().document()->blockCount();
+        state.counters["lines"] = w.area().LineCount();
         w.app.MainFrame().resize(900, 800);
         w.Paint();
         state.counters["after_resize_MB"] = RssMb() - before;
@@ -218,7 +142,7 @@ void StartWith(benchmark::State& state, const Corpus& book) {
         const double held = RssMb() - before;
         state.counters["held_MB"] = held;
         state.counters["held_per_file"] = held / (static_cast<double>(book.bytes) / (1 << 20));
-        state.counters["lines"] = w.widget().document()->blockCount();
+        state.counters["lines"] = w.area().LineCount();
         w.app.MainFrame().resize(w.app.MainFrame().width() - 100, w.app.MainFrame().height());
         w.Paint();
         state.counters["after_resize_MB"] = RssMb() - before;

@@ -25,7 +25,7 @@
 #include "editor/edit_box.h"
 #include "editor/find.h"
 #include "editor/replace.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/find_session.h"
 #include "editor/ui/streamed_insert.h"
 #include "editor/ui/unit_text.h"
@@ -88,7 +88,7 @@ void ReplaceAll20MB(benchmark::State& state) {
     app.MainFrame().resize(1000, 800);
     app.View().OpenPath(path);
     QApplication::processEvents();
-    qdm::ui::FindSession session(app.View().Editor(), prompter);
+    qdm::ui::FindSession session(app.View().Area(), prompter);
     qdm::ui::FindRequest request;
     request.pattern = QString::fromUtf8("张三");
     request.replacement = QString::fromUtf8("李四四");

@@ -3,6 +3,7 @@
 // model (CEditBox) stays the truth: the area shows its bytes and feeds the user's edits back
 // through the model's recording operations. Docks, commands, find and the tests talk to this
 // interface only, never to the widget class behind it.
+#include <QAbstractScrollArea>
 #include <QList>
 #include <QObject>
 #include <QRect>
@@ -15,7 +16,6 @@
 
 #include "editor/edit_box.h"
 
-class QAbstractScrollArea;
 class QMenu;
 class QWidget;
 
@@ -40,6 +40,8 @@ class EditAreaEvents : public QObject {
     void appearanceChanged();
     // What is on screen may have changed: scrolled, resized, wrapped anew.
     void viewportChanged();
+    // The caret or the selection the user sees moved.
+    void caretMoved();
 };
 
 // Extra formats for one line (the tag colours): `text` is the model's text, [lineStart,
@@ -75,10 +77,17 @@ class IEditArea {
     // The caret as the user sees it: its byte in the model, its rectangle in the viewport.
     virtual int32_t CaretByte() const = 0;
     virtual QRect CaretRect() const = 0;
+    // The rectangle around both ends of the selection, in the viewport (the caret's when
+    // nothing is selected): where a dialog must not stand.
+    virtual QRect SelectionRect() const = 0;
+    // What the area shows, one character per unit, every line break as U+2029: what tests
+    // compare with the model's text.
+    virtual QString ShownText() const = 0;
 
     // Lines as the area shows them, counted from 0 (CR LF, lone CR and lone LF each end one).
     virtual int32_t LineCount() const = 0;
     virtual int32_t LineOfByte(int32_t byte) const = 0;
+    // The byte line `line` starts at; -1 for a line the text does not have.
     virtual int32_t LineStartByte(int32_t line) const = 0;
     // The bytes of the lines on screen, [first, last).
     virtual std::pair<int32_t, int32_t> VisibleBytes() const = 0;
@@ -86,6 +95,8 @@ class IEditArea {
     virtual void SetLineFormatter(LineFormatter formatter) = 0;
     // Draws again what is on screen, after the formatter's answers changed.
     virtual void RefreshFormats() = 0;
+    // The extra formats line `line` is drawn with now; a line far off screen may have none.
+    virtual QList<QTextLayout::FormatRange> LineFormats(int32_t line) const = 0;
 
     // Runs a command on the model: it starts from the selection the user sees, and the area
     // is brought up to date once, when the command returns.

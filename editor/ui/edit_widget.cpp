@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "editor/codec.h"
+#include "editor/ui/block_formats.h"
 #include "editor/ui/unit_text.h"
 
 namespace qdm::ui {
@@ -52,8 +53,9 @@ EditWidget::EditWidget(CEditBox& model, QWidget* parent) : QPlainTextEdit(parent
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_mirror = std::make_unique<ModelMirror>(m_model, *this);
-    connect(m_mirror.get(), &ModelMirror::refused, this, &EditWidget::refused);
+    m_formats = std::make_unique<BlockFormats>(*this, *m_mirror);
     connect(m_mirror.get(), &ModelMirror::appearanceChanged, this, &EditWidget::ApplyAppearance);
+    ForwardEvents();
     ApplyAppearance();
 }
 
@@ -101,7 +103,7 @@ void EditWidget::contextMenuEvent(QContextMenuEvent* e) {
 bool EditWidget::Refuses(QStringView text) {
     const Encoded enc = EncodeChars(text);
     if (enc.refusedAt < 0) return false;
-    emit refused(RefusalMessage(text, enc.refusedAt));
+    emit m_events.refused(RefusalMessage(text, enc.refusedAt));
     return true;
 }
 

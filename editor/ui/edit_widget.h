@@ -1,45 +1,52 @@
 #pragma once
-// The on-screen edit area: a QPlainTextEdit that mirrors a CEditBox (see ModelMirror) and
-// feeds the keys the model records (Delete, Backspace, typed characters, input-method
-// commits) through the model's key handlers, in the order the model documents.
+// The document view of the edit area: a QPlainTextEdit that mirrors a CEditBox (see
+// ModelMirror) and feeds the keys the model records (Delete, Backspace, typed characters,
+// input-method commits) through the model's key handlers, in the order the model documents.
+// Its lines are the document's blocks, one per line break the mirror shows.
 #include <QPlainTextEdit>
 #include <memory>
 
 #include "editor/edit_box.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/model_mirror.h"
 
 namespace qdm::ui {
 
-class EditWidget : public QPlainTextEdit {
+class BlockFormats;
+
+class EditWidget : public QPlainTextEdit, public IEditArea {
     Q_OBJECT
   public:
     explicit EditWidget(CEditBox& model, QWidget* parent = nullptr);
     ~EditWidget() override;
 
-    CEditBox& Model() { return m_model; }
     ModelMirror& Mirror() { return *m_mirror; }
-    // Draws with the model's font and colours again (after its text colour was set).
-    void ApplyAppearance();
-    // Scrolls so that the caret's line stands near the top of the area, with a little of
-    // the text before it: where a jump lands, the reader goes on downwards.
-    void ShowCaretNearTop();
-    // The context menu a right click at `pos` opens; the caller owns it.
-    QMenu* CreateContextMenu(const QPoint& pos);
 
-    // Runs a command on the model: it starts from the selection the user sees, and the
-    // widget is brought up to date once, when the command returns.
-    template <class Work>
-    auto RunCommand(Work&& work) {
-        MirrorBatch batch(*m_mirror);
-        m_mirror->SyncSelectionToModel();
-        return work();
-    }
-
-  signals:
-    // A character GBK cannot hold was refused; the message says which.
-    void refused(const QString& message);
+    // ---- IEditArea -----------------------------------------------------------------------
+    QAbstractScrollArea& Widget() override { return *this; }
+    CEditBox& Model() override { return m_model; }
+    EditAreaEvents& Events() override { return m_events; }
+    void BeginBatch() override;
+    void EndBatch() override;
+    void SyncSelectionToModel() override;
+    void ApplyAppearance() override;
+    void ShowCaretNearTop() override;
+    QMenu* CreateContextMenu(const QPoint& pos) override;
+    QString SelectedText() const override;
+    int32_t CaretByte() const override;
+    QRect CaretRect() const override;
+    QRect SelectionRect() const override;
+    QString ShownText() const override;
+    int32_t LineCount() const override;
+    int32_t LineOfByte(int32_t byte) const override;
+    int32_t LineStartByte(int32_t line) const override;
+    std::pair<int32_t, int32_t> VisibleBytes() const override;
+    void SetLineFormatter(LineFormatter formatter) override;
+    void RefreshFormats() override;
+    QList<QTextLayout::FormatRange> LineFormats(int32_t line) const override;
 
   protected:
+    void resizeEvent(QResizeEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
@@ -54,8 +61,12 @@ class EditWidget : public QPlainTextEdit {
     // Emits `refused` and returns true when GBK cannot hold a character of `text`.
     bool Refuses(QStringView text);
 
+    void ForwardEvents();
+
     CEditBox& m_model;
+    EditAreaEvents m_events;
     std::unique_ptr<ModelMirror> m_mirror;
+    std::unique_ptr<BlockFormats> m_formats;
 };
 
 }  // namespace qdm::ui

@@ -4,7 +4,7 @@
 
 #include "editor/gbk.h"
 #include "editor/replace.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/unit_text.h"
 #include "editor/utf8.h"
 #include "uikit/prompter.h"
@@ -24,16 +24,16 @@ QString Refusal(const QString& field, const QString& text, qsizetype at) {
 
 }  // namespace
 
-FindSession::FindSession(EditWidget& editor, IPrompter& prompter)
-    : m_editor(editor), m_prompter(prompter) {}
+FindSession::FindSession(IEditArea& area, IPrompter& prompter)
+    : m_area(area), m_prompter(prompter) {}
 
 void FindSession::TakeRange() {
-    m_editor.Mirror().SyncSelectionToModel();
-    m_editor.Model().GetSelection(m_rangeStart, m_rangeEnd);
+    m_area.SyncSelectionToModel();
+    m_area.Model().GetSelection(m_rangeStart, m_rangeEnd);
 }
 
 void FindSession::ClampRange() {
-    const int32_t len = m_editor.Model().Length();
+    const int32_t len = m_area.Model().Length();
     m_rangeStart = std::min(m_rangeStart, len);
     m_rangeEnd = std::clamp(m_rangeEnd, m_rangeStart, len);
 }
@@ -67,8 +67,8 @@ void FindSession::NotFound(const FindRequest& request) {
 bool FindSession::FindNext(const FindRequest& request) {
     const std::optional<CTextFinder> finder = Prepare(request, nullptr);
     if (!finder) return false;
-    CEditBox& model = m_editor.Model();
-    m_editor.Mirror().SyncSelectionToModel();
+    CEditBox& model = m_area.Model();
+    m_area.SyncSelectionToModel();
     int32_t start = 0, end = 0;
     model.GetSelection(start, end);
     size_t lo = 0, hi = static_cast<size_t>(model.Length());
@@ -87,7 +87,7 @@ bool FindSession::FindNext(const FindRequest& request) {
         NotFound(request);
         return false;
     }
-    MirrorBatch batch(m_editor.Mirror());
+    EditBatch batch(m_area);
     model.SetSelection(static_cast<int32_t>(at), static_cast<int32_t>(at + finder->Length()));
     model.ScrollToCaret();
     emit status(QString());
@@ -98,21 +98,21 @@ bool FindSession::Replace(const FindRequest& request) {
     std::string with;
     const std::optional<CTextFinder> finder = Prepare(request, &with);
     if (!finder) return false;
-    m_editor.Mirror().SyncSelectionToModel();
+    m_area.SyncSelectionToModel();
     bool replaced;
     {
-        MirrorBatch batch(m_editor.Mirror());
-        replaced = ReplaceSelectedMatch(m_editor.Model(), *finder, with);
+        EditBatch batch(m_area);
+        replaced = ReplaceSelectedMatch(m_area.Model(), *finder, with);
     }
     if (replaced && request.inSelection)
         m_rangeEnd += static_cast<int32_t>(with.size()) - static_cast<int32_t>(finder->Length());
     // Going up, the search starts before the replacement, which must not be found again.
     if (replaced && request.backward) {
-        MirrorBatch batch(m_editor.Mirror());
+        EditBatch batch(m_area);
         int32_t s = 0, e = 0;
-        m_editor.Model().GetSelection(s, e);
+        m_area.Model().GetSelection(s, e);
         const int32_t at = s - static_cast<int32_t>(with.size());
-        m_editor.Model().SetSelection(at, at);
+        m_area.Model().SetSelection(at, at);
     }
     return FindNext(request) || replaced;
 }
@@ -121,7 +121,7 @@ int FindSession::ReplaceAll(const FindRequest& request) {
     std::string with;
     const std::optional<CTextFinder> finder = Prepare(request, &with);
     if (!finder) return -1;
-    m_editor.Mirror().SyncSelectionToModel();
+    m_area.SyncSelectionToModel();
     int32_t lo = 0, hi = -1;
     if (request.inSelection) {
         ClampRange();
@@ -130,14 +130,14 @@ int FindSession::ReplaceAll(const FindRequest& request) {
     }
     ReplaceAllResult result;
     {
-        MirrorBatch batch(m_editor.Mirror());
-        result = qdm::ReplaceAll(m_editor.Model(), *finder, with, lo, hi);
+        EditBatch batch(m_area);
+        result = qdm::ReplaceAll(m_area.Model(), *finder, with, lo, hi);
         if (result.count > 0 && request.inSelection) {
             m_rangeEnd += result.count * (static_cast<int32_t>(with.size()) -
                                           static_cast<int32_t>(finder->Length()));
-            m_editor.Model().SetSelection(m_rangeStart, m_rangeEnd);
+            m_area.Model().SetSelection(m_rangeStart, m_rangeEnd);
         }
-        if (result.count > 0) m_editor.Model().ScrollToCaret();
+        if (result.count > 0) m_area.Model().ScrollToCaret();
     }
     if (result.tooLong) {
         m_prompter.Message(QStringLiteral("替换后的文本超过 2 GB，没有替换"), kCaption);

@@ -1,6 +1,6 @@
 #pragma once
 // Find and replace on the edit area: what the 查找和替换 dialog and F3 ask for, carried out on
-// the model (the truth) and shown through the mirror. The search text is converted to GBK
+// the model (the truth) and shown by the edit area. The search text is converted to GBK
 // once per request; a character GBK cannot hold is refused with a message box.
 #include <QObject>
 #include <QString>
@@ -10,7 +10,7 @@
 
 namespace qdm::ui {
 
-class EditWidget;
+class IEditArea;
 class IPrompter;
 
 struct FindRequest {
@@ -24,7 +24,7 @@ struct FindRequest {
 class FindSession : public QObject {
     Q_OBJECT
   public:
-    FindSession(EditWidget& editor, IPrompter& prompter);
+    FindSession(IEditArea& area, IPrompter& prompter);
 
     // The range that 在选定范围内 searches: the selection as it is now. Replacements inside
     // it keep it up to date; it never grows past the text.
@@ -53,7 +53,7 @@ class FindSession : public QObject {
     void ClampRange();
     void NotFound(const FindRequest& request);
 
-    EditWidget& m_editor;
+    IEditArea& m_area;
     IPrompter& m_prompter;
     std::optional<FindRequest> m_last;
     int32_t m_rangeStart = 0, m_rangeEnd = 0;

@@ -36,6 +36,7 @@ class ModelMirror : public QObject, private IEditObserver {
 
     int32_t ByteOfUnit(int32_t unit) const;
     int32_t UnitOfByte(int32_t byte) const;
+    std::string_view Text() const { return m_model.Text(); }
 
   signals:
     // The widget showed a character GBK cannot hold; the message says which.

@@ -1,11 +1,12 @@
 #include "markup/ui/outline_dock.h"
 
+#include <QAbstractScrollArea>
 #include <QHeaderView>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "markup/ui/outline_model.h"
 
 namespace qdm::ui {
@@ -14,10 +15,10 @@ namespace {
 constexpr int kRefreshDelayMs = 300;
 }  // namespace
 
-OutlineDock::OutlineDock(EditWidget& editor, QWidget* parent)
-    : QDockWidget(QStringLiteral("目录"), parent), m_editor(editor) {
+OutlineDock::OutlineDock(IEditArea& area, QWidget* parent)
+    : QDockWidget(QStringLiteral("目录"), parent), m_area(area) {
     setObjectName(QStringLiteral("outline"));
-    m_model = new OutlineModel([&model = editor.Model()] { return model.Text(); }, this);
+    m_model = new OutlineModel([&model = area.Model()] { return model.Text(); }, this);
     m_tree = new QTreeView(this);
     m_tree->setModel(m_model);
     m_tree->setUniformRowHeights(true);  // rows are laid out without asking each one
@@ -33,11 +34,10 @@ OutlineDock::OutlineDock(EditWidget& editor, QWidget* parent)
     m_caretTimer->setSingleShot(true);
     connect(m_caretTimer, &QTimer::timeout, this, &OutlineDock::SelectCaretRow);
 
-    ModelMirror& mirror = editor.Mirror();
-    connect(&mirror, &ModelMirror::bytesReplaced, this, &OutlineDock::OnBytesReplaced);
-    connect(&mirror, &ModelMirror::textReset, this, &OutlineDock::OnTextReset);
-    connect(&editor, &QPlainTextEdit::cursorPositionChanged, this,
-            [this] { m_caretTimer->start(0); });
+    const EditAreaEvents& events = area.Events();
+    connect(&events, &EditAreaEvents::bytesReplaced, this, &OutlineDock::OnBytesReplaced);
+    connect(&events, &EditAreaEvents::textReset, this, &OutlineDock::OnTextReset);
+    connect(&events, &EditAreaEvents::caretMoved, this, [this] { m_caretTimer->start(0); });
     connect(m_tree, &QTreeView::clicked, this, &OutlineDock::GoTo);
     connect(m_tree, &QTreeView::activated, this, &OutlineDock::GoTo);
 }
@@ -101,19 +101,19 @@ void OutlineDock::GoTo(const QModelIndex& index) {
     // A row clicked before a late refresh still names its region when only offsets move.
     if (r < 0 || ((m_stale || m_pending.any) && !Refresh())) return;
     const int32_t at = m_model->Index().Region(r).contentStart;
-    CEditBox& model = m_editor.Model();
+    CEditBox& model = m_area.Model();
     {
-        MirrorBatch batch(m_editor.Mirror());
+        EditBatch batch(m_area);
         model.SetSelection(at, at);
         model.ScrollToCaret();
     }
-    m_editor.ShowCaretNearTop();
-    m_editor.setFocus(Qt::OtherFocusReason);
+    m_area.ShowCaretNearTop();
+    m_area.Widget().setFocus(Qt::OtherFocusReason);
 }
 
 void OutlineDock::SelectCaretRow() {
     if (!isVisible() || m_stale || m_pending.any) return;
-    const int32_t byte = m_editor.Mirror().ByteOfUnit(m_editor.textCursor().position());
+    const int32_t byte = m_area.CaretByte();
     const QModelIndex index = m_model->IndexOf(m_model->Index().Innermost(byte));
     if (!index.isValid()) {
         m_tree->selectionModel()->clearSelection();

@@ -12,13 +12,13 @@ class QTreeView;
 
 namespace qdm::ui {
 
-class EditWidget;
+class IEditArea;
 class OutlineModel;
 
 class OutlineDock : public QDockWidget {
     Q_OBJECT
   public:
-    explicit OutlineDock(EditWidget& editor, QWidget* parent = nullptr);
+    explicit OutlineDock(IEditArea& area, QWidget* parent = nullptr);
 
     OutlineModel& Model() { return *m_model; }
     QTreeView& Tree() { return *m_tree; }
@@ -41,7 +41,7 @@ class OutlineDock : public QDockWidget {
     void SelectCaretRow();
     void FitNameColumn();
 
-    EditWidget& m_editor;
+    IEditArea& m_area;
     OutlineModel* m_model = nullptr;
     QTreeView* m_tree = nullptr;
     QTimer* m_refreshTimer = nullptr;

@@ -12,12 +12,12 @@ class QTreeWidgetItem;
 
 namespace qdm::ui {
 
-class EditWidget;
+class IEditArea;
 
 class ProblemDock : public QDockWidget {
     Q_OBJECT
   public:
-    explicit ProblemDock(EditWidget& editor, QWidget* parent = nullptr);
+    explicit ProblemDock(IEditArea& area, QWidget* parent = nullptr);
 
     // Lists `faults` (offsets into the editor's current text) and shows the dock.
     void ShowFaults(std::vector<MarkupFault> faults);
@@ -28,7 +28,7 @@ class ProblemDock : public QDockWidget {
     void OnBytesReplaced(int32_t pos, int32_t removed, int32_t inserted);
     void Select(QTreeWidgetItem* item);
 
-    EditWidget& m_editor;
+    IEditArea& m_area;
     QTreeWidget* m_list = nullptr;
     std::vector<MarkupFault> m_faults;
 };

@@ -1,24 +1,20 @@
 #pragma once
-// Draws the tag strings of the visible part of the edit area in a colour per kind, a section
-// number in bold. Only what is on screen is looked at, after each scroll, resize or edit, so a
-// 100 MB book opens and types as fast as without it. The colours are the extra formats of the
-// blocks' layouts (extra selections cannot change the weight), set only where they differ.
+// Draws the tag strings of the edit area in a colour per kind, a section number in bold
+// (TagLineFormats). The area asks for the lines it draws only, so a 100 MB book opens and
+// types as fast as without it; the formats are asked for again a moment after each change.
 #include <QColor>
 #include <QObject>
-#include <QTextBlock>
-#include <QTextLayout>
-#include <vector>
 
 class QTimer;
 
 namespace qdm::ui {
 
-class EditWidget;
+class IEditArea;
 
 class TagHighlighter : public QObject {
     Q_OBJECT
   public:
-    explicit TagHighlighter(EditWidget& editor);
+    explicit TagHighlighter(IEditArea& area);
 
     void SetEnabled(bool enabled);
     bool Enabled() const { return m_enabled; }
@@ -27,22 +23,12 @@ class TagHighlighter : public QObject {
     // Colour of kind 1 to 5.
     static QColor KindColor(int32_t kind);
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
-    struct BlockRanges {
-        QTextBlock block;
-        QList<QTextLayout::FormatRange> ranges;
-    };
     void Schedule();
-    std::vector<BlockRanges> VisibleRanges() const;
-    void SetRanges(QTextBlock block, const QList<QTextLayout::FormatRange>& ranges);
 
-    EditWidget& m_editor;
+    IEditArea& m_area;
     QTimer* m_timer = nullptr;
-    bool m_enabled = true;
-    std::vector<QTextBlock> m_coloured;  // blocks that may carry colours
+    bool m_enabled = false;
 };
 
 }  // namespace qdm::ui

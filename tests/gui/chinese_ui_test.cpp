@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "app/appearance_dialogs.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "polyphone_test_util.h"
 #include "uikit/file_dialogs.h"
 
@@ -160,7 +160,7 @@ TEST(FileDialog, WritesSizesTypesAndDatesInChinese) {
 TEST(EditAreaContextMenu, IsChineseAndPromisesNoKeysThatDoNothing) {
     guitest::Editor ed;
     ed.SetText(guitest::G("文字"), 0, 2);
-    std::unique_ptr<QMenu> menu(ed.widget().CreateContextMenu({}));
+    std::unique_ptr<QMenu> menu(ed.area().CreateContextMenu({}));
     QStringList names;
     for (QAction* a : menu->actions()) {
         if (a->isSeparator()) continue;

@@ -14,7 +14,7 @@
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "editor/edit_box.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "harness.h"
 #include "markup/check.h"
 #include "markup/insert.h"
@@ -237,8 +237,11 @@ TEST(Keys, ACheckFaultIsReportedAndTheCaretPutOnIt) {
     ASSERT_EQ(ed.prompter.boxes.size(), 1u);
     EXPECT_EQ(ed.prompter.boxes[0].text, U(expected));
     EXPECT_EQ(ed.prompter.boxes[0].caption, QStringLiteral("QDM检查出错"));
-    EXPECT_EQ(ed.widget().textCursor().selectionStart(),
-              ed.widget().Mirror().UnitOfByte(faultStart));
+    // The selection the user sees is the fault's.
+    ed.area().SyncSelectionToModel();
+    int32_t shownStart, shownEnd;
+    ed.model().GetSelection(shownStart, shownEnd);
+    EXPECT_EQ(shownStart, faultStart);
 }
 
 TEST(Keys, CutCopyPasteKeysDoNothingWhileTheyAreDisabled) {
@@ -253,7 +256,7 @@ TEST(Keys, CutCopyPasteKeysDoNothingWhileTheyAreDisabled) {
     for (auto [key, mods] : keys) ed.Key(key, mods);
     EXPECT_EQ(ed.model().Text(), "abc");
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("clip"));
-    EXPECT_EQ(ed.widget().textCursor().selectedText(), QStringLiteral("b"));
+    EXPECT_EQ(ed.area().SelectedText(), QStringLiteral("b"));
 }
 
 TEST(Keys, F10OpensTheFirstMenuForTheKeyboard) {

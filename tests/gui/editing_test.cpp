@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QMenu>
+#include <memory>
 #include <random>
 
 #include "app/command_ids.h"
 #include "editor/edit_box.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/gbk.h"
+#include "editor/ui/edit_area.h"
 #include "harness.h"
 
 namespace {
@@ -173,12 +176,19 @@ TEST(Refusal, ACharacterGbkCannotHoldLeavesTextAndWidgetAsTheyWere) {
     }
 }
 
+void PasteFromContextMenu(Editor& ed) {
+    std::unique_ptr<QMenu> menu(ed.area().CreateContextMenu({}));
+    for (QAction* a : menu->actions())
+        if (a->objectName() == u"edit-paste") a->trigger();
+    QApplication::processEvents();
+}
+
 TEST(Pasting, ContextMenuPasteRecordsNothingAndUndoSaysWhy) {
     Editor ed;
     ed.SetText("ab", 1, 1);
     ed.Type(QStringLiteral("x"));
     QApplication::clipboard()->setText(QStringLiteral("甲\n乙"));
-    ed.widget().paste();  // what the context menu's Paste runs
+    PasteFromContextMenu(ed);
     EXPECT_EQ(ed.model().Text(), G("ax甲\r\n乙b"));
     EXPECT_EQ(ed.model().History().Count(), 1);
     EXPECT_FALSE(ed.Enabled(qdm::ui::ID_EDIT_UNDO));
@@ -186,7 +196,7 @@ TEST(Pasting, ContextMenuPasteRecordsNothingAndUndoSaysWhy) {
     EXPECT_EQ(ed.Status(), guitest::U(G("文本在最近一次记录之后有未记录的修改，无法撤消")));
 
     QApplication::clipboard()->setText(QStringLiteral("bad 😀"));
-    ed.widget().paste();
+    PasteFromContextMenu(ed);
     EXPECT_EQ(ed.model().Text(), G("ax甲\r\n乙b"));
     EXPECT_EQ(ed.Shown(), ed.ModelShown());
 }
@@ -221,11 +231,16 @@ TEST(Mirror, RandomEditingKeepsTheWidgetShowingTheModelsText) {
     const QString typed[] = {QStringLiteral("x"), QStringLiteral("字"), QStringLiteral("\t")};
     for (int step = 0; step < 200; ++step) {
         const int32_t len = ed.model().Length();
-        const int32_t at = static_cast<int32_t>(rng() % (len + 1));
-        ed.widget().Mirror().Flush();
-        QTextCursor c = ed.widget().textCursor();
-        c.setPosition(ed.widget().Mirror().UnitOfByte(at));
-        ed.widget().setTextCursor(c);
+        int32_t at = static_cast<int32_t>(rng() % (len + 1));
+        // The caret goes where a click would put it: the start of the unit holding `at`.
+        const std::string_view text = ed.model().Text();
+        for (int32_t u = 0; u < len; u += static_cast<int32_t>(qdm::gbk::UnitLen(text, u)))
+            if (u + static_cast<int32_t>(qdm::gbk::UnitLen(text, u)) > at) {
+                at = u;
+                break;
+            }
+        ed.area().SyncSelectionToModel();
+        ed.Select(at, at);
         switch (rng() % 4) {
             case 0:
                 ed.Key(Qt::Key_Delete);

@@ -13,7 +13,7 @@
 #include "app/command_ids.h"
 #include "app/view.h"
 #include "editor/edit_box.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/find_dialog.h"
 #include "editor/ui/goto_dialog.h"
 #include "harness.h"
@@ -211,6 +211,22 @@ TEST(GoTo, PutsTheCaretAtALineOrASectionAndRefusesANumberTooLarge) {
     EXPECT_EQ(ed.prompter.boxes[0].caption, QStringLiteral("转到"));
 }
 
+TEST(GoTo, RefusesALineTheTextDoesNotHave) {
+    Editor ed;
+    ed.SetText("l1\r\nl2\rl3\nl4", 2, 2);
+    for (const int n : {5, 40}) {
+        ed.Key(Qt::Key_G, Qt::ControlModifier);
+        Child<QRadioButton>(ed.view().GoTo(), "line")->setChecked(true);
+        Child<QSpinBox>(ed.view().GoTo(), "number")->setValue(n);
+        ed.view().GoTo()->accept();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(Selection(ed), std::make_pair(2, 2));
+    ASSERT_EQ(ed.prompter.boxes.size(), 2u);
+    EXPECT_EQ(ed.prompter.boxes[0].text, QStringLiteral("没有第 5 行"));
+    EXPECT_EQ(ed.prompter.boxes[1].text, QStringLiteral("没有第 40 行"));
+}
+
 TEST(GoTo, BringsTheLineOrSectionNearTheTopOfTheEditArea) {
     Editor ed;
     ed.SetText(SectionLines(400), 0, 0);
@@ -220,8 +236,8 @@ TEST(GoTo, BringsTheLineOrSectionNearTheTopOfTheEditArea) {
         Child<QSpinBox>(ed.view().GoTo(), "number")->setValue(n);
         ed.view().GoTo()->accept();
         QApplication::processEvents();
-        EXPECT_GE(CaretLineShown(ed.widget()), 1) << n;  // a line of what comes before
-        EXPECT_LE(CaretLineShown(ed.widget()), 3) << n;
+        EXPECT_GE(CaretLineShown(ed.area()), 1) << n;  // a line of what comes before
+        EXPECT_LE(CaretLineShown(ed.area()), 3) << n;
     }
 }
 

@@ -10,7 +10,7 @@
 #include "app/view.h"
 #include "editor/codec.h"
 #include "editor/gbk.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "editor/ui/unit_text.h"
 
 namespace gbk = qdm::gbk;
@@ -74,8 +74,11 @@ qdm::ui::CMainFrame& Editor::frame() {
 qdm::ui::CmkedView& Editor::view() {
     return m_app.View();
 }
-qdm::ui::EditWidget& Editor::widget() {
-    return view().Editor();
+qdm::ui::IEditArea& Editor::area() {
+    return view().Area();
+}
+QAbstractScrollArea& Editor::widget() {
+    return area().Widget();
 }
 qdm::CEditBox& Editor::model() {
     return view().Edit();
@@ -83,7 +86,7 @@ qdm::CEditBox& Editor::model() {
 
 void Editor::SetText(const std::string& gbk, int32_t start, int32_t end) {
     {
-        qdm::ui::MirrorBatch batch(widget().Mirror());
+        qdm::ui::EditBatch batch(area());
         model().SetText(gbk);
         model().ClearModified();
         model().SetSelection(start, end);
@@ -92,7 +95,7 @@ void Editor::SetText(const std::string& gbk, int32_t start, int32_t end) {
 }
 
 void Editor::Select(int32_t start, int32_t end) {
-    qdm::ui::MirrorBatch batch(widget().Mirror());
+    qdm::ui::EditBatch batch(area());
     model().SetSelection(start, end);
 }
 
@@ -136,7 +139,7 @@ bool Editor::Enabled(int id) {
 }
 
 QString Editor::Shown() {
-    return widget().document()->toRawText();
+    return area().ShownText();
 }
 
 QString Editor::ModelShown() {
@@ -147,8 +150,8 @@ QString Editor::Status() {
     return frame().statusBar()->currentMessage();
 }
 
-int CaretLineShown(qdm::ui::EditWidget& widget) {
-    return widget.cursorRect().top() / widget.fontMetrics().lineSpacing();
+int CaretLineShown(qdm::ui::IEditArea& area) {
+    return area.CaretRect().top() / area.Widget().fontMetrics().lineSpacing();
 }
 
 std::string SectionLines(int lines) {

@@ -1,5 +1,6 @@
 #pragma once
 // A running editor with its dialogs answered by the test, and ways to type into it.
+#include <QAbstractScrollArea>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
@@ -17,7 +18,7 @@
 namespace qdm {
 class CEditBox;
 namespace ui {
-class EditWidget;
+class IEditArea;
 }
 }  // namespace qdm
 
@@ -95,7 +96,9 @@ class Editor {
 
     qdm::ui::CMainFrame& frame();
     qdm::ui::CmkedView& view();
-    qdm::ui::EditWidget& widget();
+    qdm::ui::IEditArea& area();
+    // The area's widget, where keys and input-method events go.
+    QAbstractScrollArea& widget();
     qdm::CEditBox& model();
     qdm::ui::CmkedApp& app() { return m_app; }
     QString StateDir() const { return m_stateDir; }
@@ -131,7 +134,7 @@ class Editor {
 };
 
 // The line of the edit area's window the caret is on (0: the top line shown).
-int CaretLineShown(qdm::ui::EditWidget& widget);
+int CaretLineShown(qdm::ui::IEditArea& area);
 // A text of `lines` short lines, each the content of a numbered section: "<vsection=N>行N".
 std::string SectionLines(int lines);
 

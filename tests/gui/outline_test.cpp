@@ -10,7 +10,7 @@
 #include "app/main_frame.h"
 #include "app/recent_files.h"
 #include "editor/edit_box.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "harness.h"
 #include "markup/ui/outline_dock.h"
 #include "markup/ui/outline_model.h"
@@ -162,17 +162,17 @@ TEST(Outline, ShowsEveryNameWholeAndAClickBringsTheRegionNearTheTop) {
     tree.scrollTo(numbered);
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(numbered).center());
     EXPECT_EQ(ed.Caret(), static_cast<int32_t>(text.find("<vsection=10000>") + 16));
-    EXPECT_GE(CaretLineShown(ed.widget()), 1);
-    EXPECT_LE(CaretLineShown(ed.widget()), 3);
+    EXPECT_GE(CaretLineShown(ed.area()), 1);
+    EXPECT_LE(CaretLineShown(ed.area()), 3);
 }
 
-QList<QTextLayout::FormatRange> Colours(EditWidget& w, int block) {
-    return w.document()->findBlockByNumber(block).layout()->formats();
+QList<QTextLayout::FormatRange> Colours(IEditArea& w, int line) {
+    return w.LineFormats(line);
 }
 
-QString ColouredText(EditWidget& w, int block, int range) {
-    const QTextLayout::FormatRange r = Colours(w, block).at(range);
-    return w.document()->findBlockByNumber(block).text().mid(r.start, r.length);
+QString ColouredText(IEditArea& w, int line, int range) {
+    const QTextLayout::FormatRange r = Colours(w, line).at(range);
+    return w.ShownText().split(QChar::ParagraphSeparator).at(line).mid(r.start, r.length);
 }
 
 TEST(TagColours, MarkTheVisibleTagsAndTurnOffFromTheViewMenu) {
@@ -183,7 +183,7 @@ TEST(TagColours, MarkTheVisibleTagsAndTurnOffFromTheViewMenu) {
     ed.SetText(G("<vsection=12>甲<vreadernote>乙</vreadernote><vsection=\r\n</vsection>"));
     QApplication::processEvents();
     colours.Apply();
-    EditWidget& w = ed.widget();
+    IEditArea& w = ed.area();
     ASSERT_EQ(Colours(w, 0).size(), 3 + 2 + 1);  // "<vsection=" "12" ">"; the notes; a section
     EXPECT_EQ(ColouredText(w, 0, 1), QStringLiteral("12"));
     EXPECT_EQ(Colours(w, 0)[1].format.fontWeight(), QFont::Bold);
@@ -212,8 +212,8 @@ TEST(TagColours, MarkOnlyWhatIsOnScreen) {
     ed.SetText(text);
     QApplication::processEvents();
     ed.frame().Highlighter().Apply();
-    EditWidget& w = ed.widget();
-    const int last = w.document()->blockCount() - 2;  // the text ends with a line break
+    IEditArea& w = ed.area();
+    const int last = w.LineCount() - 2;  // the text ends with a line break
     EXPECT_EQ(Colours(w, 0).size(), 3);
     EXPECT_TRUE(Colours(w, last).isEmpty());
     ed.Select(static_cast<int32_t>(text.size()), static_cast<int32_t>(text.size()));

@@ -6,7 +6,7 @@
 #include "app/command_ids.h"
 #include "app/view.h"
 #include "editor/edit_box.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "polyphone/poly_dict.h"
 #include "polyphone_test_util.h"
 
@@ -215,8 +215,8 @@ TEST_F(PolyAuditCommand, TheDialogLeavesTheOccurrenceItSelectsInSight) {
         QTreeWidgetItem* context = ContextItem(d, QStringLiteral("行动"));
         if (!context) return true;
         Child<QTreeWidget>(*d, "chars")->setCurrentItem(context);
-        qdm::ui::EditWidget& w = m_editor.widget();
-        const QRect r = w.cursorRect();  // the caret ends the selected occurrence
+        QAbstractScrollArea& w = m_editor.widget();
+        const QRect r = m_editor.area().CaretRect();  // the caret ends the selected occurrence
         occurrence = QRect(w.viewport()->mapToGlobal(r.topLeft()), r.size());
         occurrence.setLeft(w.viewport()->mapToGlobal(QPoint(0, 0)).x());
         dialog = d->frameGeometry();

@@ -13,7 +13,7 @@
 #include "app/main_frame.h"
 #include "app/view.h"
 #include "editor/edit_box.h"
-#include "editor/ui/edit_widget.h"
+#include "editor/ui/edit_area.h"
 #include "harness.h"
 #include "polyphone_test_util.h"
 

@@ -1,0 +1,232 @@
+// The edit area on big books, through IEditArea only, so it measures whichever view MKED_VIEW
+// selects: opening until painted, the memory the open book holds (and after three changes of
+// the window's width), a keystroke in the middle and in a line of 512,000 characters,
+// 全部替换 and its Undo, Page Down and Ctrl+End.
+//
+//   build/bench_text_view                          the document view
+//   MKED_VIEW=bytes build/bench_text_view          the view drawn from the bytes
+//
+// `ms` is the wall time of a step until painted, `cpu_ms` the CPU time of the whole process
+// during it; `held_per_file` is the resident memory the open book added, over its size.
+#include <benchmark/benchmark.h>
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QKeyEvent>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/main_frame.h"
+#include "app/view.h"
+#include "bench/gui/gui_bench.h"
+#include "editor/edit_box.h"
+#include "editor/gbk.h"
+#include "editor/ui/edit_area.h"
+#include "editor/ui/find_session.h"
+
+namespace {
+
+using namespace guibench;
+
+// A shown editor window of a usual size.
+struct Window {
+    Prompter prompter;
+    NoFileDialogs files;
+    NoAppearanceDialogs appearance;
+    qdm::ui::CmkedApp app{qdm::ui::Services{&prompter, &files, &appearance},
+                          Dir().filePath(QStringLiteral("state")).toStdString()};
+
+    Window() {
+        app.InitInstance({});
+        app.MainFrame().resize(1000, 800);
+        Paint();
+    }
+    qdm::ui::IEditArea& area() { return app.View().Area(); }
+    void Paint() {
+        QApplication::processEvents();
+        app.MainFrame().repaint();
+    }
+    void Open(const Corpus& book) {
+        app.View().OpenPath(book.path);
+        Paint();
+    }
+    // The caret at the character at `byte`, shown.
+    void CaretAt(int32_t byte) {
+        PlaceCaret(area(), byte);
+        Paint();
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+        QKeyEvent press(QEvent::KeyPress, key, mods, text);
+        QApplication::sendEvent(&area().Widget(), &press);
+        QApplication::sendPostedEvents();
+        Paint();
+    }
+};
+
+void Report(benchmark::State& state, const Timer& t) {
+    const double ms = t.WallMs();
+    state.SetIterationTime(ms / 1000.0);
+    state.counters["ms"] = ms;
+    state.counters["cpu_ms"] = t.CpuSpent();
+}
+
+double PerFile(double mb, const Corpus& book) {
+    return mb / (static_cast<double>(book.bytes) / (1 << 20));
+}
+
+// Opening until painted, then three changes of the window's width.
+void Open(benchmark::State& state, const Corpus& book) {
+    for (auto _ : state) {
+        Window w;
+        const double before = RssMb();
+        const Timer t;
+        w.Open(book);
+        Report(state, t);
+        state.counters["file_MB"] = book.bytes / 1e6;
+        state.counters["lines"] = w.area().LineCount();
+        state.counters["held_per_file"] = PerFile(RssMb() - before, book);
+        for (const int width : {900, 1100, 1000}) {
+            w.app.MainFrame().resize(width, 800);
+            w.Paint();
+        }
+        state.counters["held_per_file_resized"] = PerFile(RssMb() - before, book);
+    }
+}
+
+void Open100MBLinesOf420(benchmark::State& state) {
+    Open(state, Write("lines420.txt", Book(100'000'000, (420 - 6) / 2)));
+}
+
+void Open100MBLinesOf100(benchmark::State& state) {
+    Open(state, Write("lines100.txt", Book(100'000'000, (100 - 6) / 2)));
+}
+
+// Typing a character and taking it out again at `byte`, painted each time; the median.
+void Keystrokes(benchmark::State& state, const Corpus& book, double where) {
+    for (auto _ : state) {
+        Window w;
+        w.Open(book);
+        w.CaretAt(static_cast<int32_t>(w.area().Model().Length() * where));
+        std::vector<double> wall, cpu;
+        for (int i = 0; i < 41; ++i) {
+            const bool type = i % 2 == 0;
+            const Timer t;
+            w.Key(type ? Qt::Key_unknown : Qt::Key_Backspace, Qt::NoModifier,
+                  type ? QStringLiteral("字") : QString());
+            if (i == 0) continue;  // the first grows the model's buffer once
+            wall.push_back(t.WallMs());
+            cpu.push_back(t.CpuSpent());
+        }
+        std::sort(wall.begin(), wall.end());
+        std::sort(cpu.begin(), cpu.end());
+        state.SetIterationTime(wall[wall.size() / 2] / 1000.0);
+        state.counters["median_ms"] = wall[wall.size() / 2];
+        state.counters["median_cpu_ms"] = cpu[cpu.size() / 2];
+        state.counters["max_ms"] = wall.back();
+    }
+}
+
+void KeystrokeMiddleOf100MB(benchmark::State& state) {
+    Keystrokes(state, Write("lines420.txt", Book(100'000'000, (420 - 6) / 2)), 0.5);
+}
+
+// One line of 512,000 characters (and its indent) between ordinary ones; the caret in its
+// middle.
+void KeystrokeIn512000CharacterLine(benchmark::State& state) {
+    const std::string before = Book(200'000), after = Book(200'000);
+    const std::string book = before + Book(1, 512'000) + after;
+    const double middle = (before.size() + 512'000.0) / static_cast<double>(book.size());
+    Keystrokes(state, Write("giant_line.txt", book), middle);
+}
+
+// `count` lines of the book, spread evenly, start with the needle (the book needs as many).
+std::string WithNeedles(std::string book, const std::string& needle, size_t count) {
+    std::string out;
+    out.reserve(book.size() + count * needle.size());
+    size_t copied = 0;
+    for (size_t placed = 0, p = 0; placed < count; ++placed) {
+        p = book.find("\r\n", std::max(p, placed * (book.size() / count)));
+        if (p == std::string::npos) break;
+        p += 2;
+        out.append(book, copied, p - copied).append(needle);
+        copied = p;
+    }
+    out.append(book, copied);
+    return out;
+}
+
+// 全部替换 until painted, then its Undo until painted.
+void ReplaceAll(benchmark::State& state, const Corpus& book, const char* from, const char* to) {
+    for (auto _ : state) {
+        Window w;
+        w.Open(book);
+        w.CaretAt(0);
+        const std::string original(w.area().Model().Text());
+        qdm::ui::FindSession session(w.area(), w.prompter);
+        qdm::ui::FindRequest request;
+        request.pattern = QString::fromUtf8(from);
+        request.replacement = QString::fromUtf8(to);
+        Timer t;
+        const int replaced = session.ReplaceAll(request);
+        w.Paint();
+        Report(state, t);
+        state.counters["replaced"] = replaced;
+        const Timer undo;
+        w.app.View().OnEditUndo();
+        w.Paint();
+        state.counters["undo_ms"] = undo.WallMs();
+        state.counters["undo_cpu_ms"] = undo.CpuSpent();
+        state.counters["undone"] = w.area().Model().Text() == original;
+    }
+}
+
+void ReplaceAll100000In20MB(benchmark::State& state) {
+    const std::string needle = qdm::gbk::Lit("张三");
+    ReplaceAll(state, Write("names20.txt", WithNeedles(Book(20'000'000, 97), needle, 100'000)),
+               "张三", "李四四");
+}
+
+void ReplaceAllDeIn100MB(benchmark::State& state) {
+    ReplaceAll(state, Write("lines420.txt", Book(100'000'000, (420 - 6) / 2)), "的", "地");
+}
+
+// Page Down twenty times from the middle (the median), then Ctrl+End.
+void PageDownAndCtrlEndIn100MB(benchmark::State& state) {
+    const Corpus book = Write("lines420.txt", Book(100'000'000, (420 - 6) / 2));
+    for (auto _ : state) {
+        Window w;
+        w.Open(book);
+        w.CaretAt(w.area().Model().Length() / 2);
+        std::vector<double> wall;
+        for (int i = 0; i < 20; ++i) {
+            const Timer t;
+            w.Key(Qt::Key_PageDown);
+            wall.push_back(t.WallMs());
+        }
+        std::sort(wall.begin(), wall.end());
+        state.counters["page_down_median_ms"] = wall[wall.size() / 2];
+        const Timer t;
+        w.Key(Qt::Key_End, Qt::ControlModifier);
+        Report(state, t);
+        state.counters["at_end"] = w.area().CaretByte() == w.area().Model().Length();
+    }
+}
+
+BENCHMARK(Open100MBLinesOf420)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Open100MBLinesOf100)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(KeystrokeMiddleOf100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(KeystrokeIn512000CharacterLine)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ReplaceAll100000In20MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReplaceAllDeIn100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(PageDownAndCtrlEndIn100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return guibench::RunOffscreen(argc, argv);
+}
