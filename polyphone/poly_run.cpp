@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "editor/gbk.h"
+#include "editor/text_buffer.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_inert.h"
 #include "polyphone/poly_match.h"
@@ -18,7 +19,7 @@ constexpr size_t kSmallPiece = 1024;
 
 }  // namespace
 
-PolyRun::PolyRun(std::string text, PolyDictRef snap, int from)
+PolyRun::PolyRun(std::string text, PolyDictRef snap, int from, size_t outRoom)
     : m_base(std::move(text)), m_snap(std::move(snap)), m_from(static_cast<uint32_t>(from)) {
     m_end = std::max(m_from, static_cast<uint32_t>(m_snap->RunEnd(from)));
     if (m_end == m_from) {  // nothing to apply: the text stays as it is
@@ -31,7 +32,8 @@ PolyRun::PolyRun(std::string text, PolyDictRef snap, int from)
     m_stamp.assign(m_ix->WordCount(), 0);
     for (uint32_t e = m_from; e < m_end; ++e)
         m_maxWord = std::max(m_maxWord, m_snap->Word(e).size());
-    m_out.reserve(m_base.size() + m_base.size() / 4);
+    // Fresh memory is touched in huge pages where the kernel allows it.
+    m_out = NewTextBuffer(std::max(outRoom, m_base.size()));
     if (m_ix->InertReplacements()) {
         m_inert = std::make_unique<InertResolver>(m_base);
         m_firstEntry.assign(m_ix->WordCount(), ~0u);

@@ -33,8 +33,10 @@ class PolyRun {
   public:
     using Clock = std::chrono::steady_clock;
 
-    // A run over `text` that applies entries [from, snap->RunEnd(from)).
-    PolyRun(std::string text, PolyDictRef snap, int from);
+    // A run over `text` that applies entries [from, snap->RunEnd(from)). The result is built
+    // in a buffer with room for a text of `outRoom` bytes or of `text`'s size, whichever is
+    // larger, and some more: a caller that appends to it avoids moving it.
+    PolyRun(std::string text, PolyDictRef snap, int from, size_t outRoom = 0);
     ~PolyRun();
 
     const PolyDictRef& Snap() const { return m_snap; }
