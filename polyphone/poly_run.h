@@ -101,9 +101,14 @@ class PolyRun {
     std::vector<uint32_t> m_stamp;  // per word: the piece it was last found in
     uint32_t m_serial = 1;          // the piece in hand
 
-    // The inert pass: per word, the first entry of the run that carries it (~0u: none).
+    // The inert pass: per word, the first entry of the run that carries it (~0u: none) and
+    // the word's length, side by side since a match needs both.
+    struct InertWord {
+        uint32_t entry;
+        uint32_t len;
+    };
     std::unique_ptr<InertResolver> m_inert;
-    std::vector<uint32_t> m_firstEntry;
+    std::vector<InertWord> m_inertWords;
 };
 
 }  // namespace qdm
