@@ -37,6 +37,20 @@ inline bool HighPairsWord(const char* p) {
     return (w & kHigh) == kHigh && !hasZeroByte(w ^ kHigh) && !hasZeroByte(~w);
 }
 
+// Thirty-two of them, a run of Chinese text, in one test: the four words' failures are
+// gathered without a branch between them.
+inline bool HighPairsBlock(const char* p) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+    uint64_t bad = 0;
+    for (int k = 0; k < 4; ++k) {
+        uint64_t w;
+        std::memcpy(&w, p + 8 * k, 8);
+        const uint64_t is80 = w ^ kHigh, isFF = ~w;
+        bad |= (~w & kHigh) | ((is80 - kOnes) & ~is80 & kHigh) | ((isFF - kOnes) & ~isFF & kHigh);
+    }
+    return bad == 0;
+}
+
 // Length of the valid UTF-8 sequence at i (2-4), or 0.
 inline size_t Utf8SequenceLen(std::string_view s, size_t i) {
     const unsigned char b = At(s, i);
@@ -249,6 +263,10 @@ Gb18030Evidence ScanGb18030(std::string_view s) {
         const unsigned char b = At(s, i);
         if (b < 0x80) {
             i += (i + 8 <= n && AsciiWord(s.data() + i)) ? 8 : 1;
+            continue;
+        }
+        if (i + 32 <= n && HighPairsBlock(s.data() + i)) {
+            i += 32;
             continue;
         }
         if (i + 8 <= n && HighPairsWord(s.data() + i)) {
