@@ -35,7 +35,9 @@ std::string NewTextBuffer(size_t size) {
         uintptr_t first = begin & ~(kHugePage - 1);
         // Only the allocator's own header may lie between the boundary and the bytes.
         if (begin - first > kAllocatorSlack) first += kHugePage;
-        const uintptr_t last = (begin + capacity) & ~(kHugePage - 1);
+        // A block that starts on the boundary ends on one, just past the string's room.
+        const uintptr_t end = begin + capacity + (first < begin ? kAllocatorSlack : 0);
+        const uintptr_t last = end & ~(kHugePage - 1);
         // Only advice: where it is not followed, the pages are ordinary ones.
         if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
         // The allocator has written its header into the first page already, which took a
