@@ -13,6 +13,7 @@
 
 #include "editor/codec.h"
 #include "editor/ui/block_formats.h"
+#include "editor/ui/typed_key.h"
 #include "editor/ui/unit_text.h"
 
 namespace qdm::ui {
@@ -20,17 +21,6 @@ namespace {
 
 QColor FromRgb(uint32_t rgb) {
     return QColor::fromRgb(static_cast<QRgb>(rgb | 0xFF000000u));
-}
-
-// Text a key event types into the widget: printable characters (or TAB), no command modifier.
-bool TypesText(const QKeyEvent* e) {
-    const QString text = e->text();
-    if (text.isEmpty() ||
-        (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return false;
-    for (QChar c : text)
-        if (!c.isPrint() && c != u'\t' && !c.isSurrogate()) return false;
-    return true;
 }
 
 }  // namespace

@@ -13,21 +13,11 @@
 
 #include "editor/gbk.h"
 #include "editor/ui/text_view.h"
+#include "editor/ui/typed_key.h"
 #include "editor/ui/unit_text.h"
 
 namespace qdm::ui {
 namespace {
-
-// Text a key event types: printable characters (or TAB), no command modifier.
-bool TypesText(const QKeyEvent* e) {
-    const QString text = e->text();
-    if (text.isEmpty() ||
-        (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return false;
-    for (QChar c : text)
-        if (!c.isPrint() && c != u'\t' && !c.isSurrogate()) return false;
-    return true;
-}
 
 // The standard keys Navigate handles.
 bool IsNavigationKey(const QKeyEvent* e) {
