@@ -318,11 +318,14 @@ void PolyContextModel::Impl::LexiconScores(std::string_view text, const std::arr
                                            std::array<int32_t, 8>& out, uint64_t self) const {
     int longest = 0, longestReading = -1;
     std::array<uint32_t, context::kMaxWord + 1> gives{};  // per length, bit r: a word reads r
+    std::array<char, 8> common;  // per reading, the bucket digit of its most common word
+    common.fill(0);
     ForEachWord(text, ctx, at, [&](int len, int first, const char* marks) {
         const int r = marks[3 - first] - '1';
         if (r < 0 || r >= static_cast<int>(count)) return;
         gives[static_cast<size_t>(len)] |= 1u << r;
         if (len > longest) longest = len, longestReading = r;
+        common[static_cast<size_t>(r)] = std::max(common[static_cast<size_t>(r)], marks[len]);
     });
     for (int len = 2; len <= context::kMaxWord; ++len) {
         for (size_t r = 0; r < count; ++r) {
@@ -336,6 +339,13 @@ void PolyContextModel::Impl::LexiconScores(std::string_view text, const std::arr
         const char tags[2] = {'w', static_cast<char>('0' + longest)};
         const auto r = static_cast<size_t>(longestReading);
         out[r] += W(Fnv(self, 'w'), r);
+        out[r] += W(Fnv(Fnv(kFnvOffset, '#'), {tags, 2}));
+    }
+    // A reading only rare words (names, terms) give is weaker evidence than an everyday word's.
+    for (size_t r = 0; r < count; ++r) {
+        if (common[r] == 0) continue;
+        const char tags[2] = {'v', common[r]};
+        out[r] += W(Fnv(self, {tags, 2}), r);
         out[r] += W(Fnv(Fnv(kFnvOffset, '#'), {tags, 2}));
     }
 }

@@ -203,6 +203,12 @@ def lexicon_keys(ctx, count, lexicon, self_h, keys):
         r = next(r for l, r, _ in words if l == longest)
         keys[r].append((fnv(self_h, b"w"), r))
         keys[r].append((fnv(FNV_OFFSET, b"#w" + str(longest).encode()), 0))
+    # How common the most common word giving each reading is: a reading that only rare words
+    # (names, terms) give is weaker evidence than one of an everyday word.
+    for r in sorted({r for _, r, _ in words}):
+        tag = b"v" + str(max(b for _, rr, b in words if rr == r)).encode()
+        keys[r].append((fnv(self_h, tag), r))
+        keys[r].append((fnv(FNV_OFFSET, b"#" + tag), 0))
 
 
 def covering_words(ctx, count, lexicon):

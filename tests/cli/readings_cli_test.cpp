@@ -19,7 +19,7 @@ TEST(QdmReadings, PrintsALinePerPolyphonicCharacterAndAnObjectPerCharacterInJson
     auto run = RunQdm({"readings", book});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, book + ":1:4: 行 hang2 (default xing2) 1.00\n" + book +
-                           ":1:5: 的 de (default de) 0.99\n" + book +
+                           ":1:5: 的 de (default de) 1.00\n" + book +
                            ":1:6: 行 hang2 (default xing2) 0.98\n" + book +
                            ":1:7: 长 zhang3 (default chang2) 1.00\n");
     run = RunQdm({"readings", "--json", "--changed", book});

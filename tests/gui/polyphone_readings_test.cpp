@@ -76,7 +76,7 @@ TEST_F(PolyReadings, TheAuditShowsEachContextsPredictionWithTheMisreadFirstAndTh
         QTreeWidgetItem* sure = Context(d, "银行");
         QTreeWidgetItem* unsure = Context(d, "还钱");
         ASSERT_TRUE(sure && unsure);
-        EXPECT_EQ(sure->text(4), QStringLiteral("1.00"));
+        EXPECT_EQ(sure->text(4), QStringLiteral("0.99"));
         EXPECT_LT(unsure->text(4).toDouble(), qdm::ui::kPolyReviewConfidence);
         EXPECT_EQ(unsure->text(4).size(), 4);  // two decimals
         EXPECT_EQ(sure->background(0).style(), Qt::NoBrush);
