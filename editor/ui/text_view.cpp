@@ -52,22 +52,84 @@ void TextView::OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedL
     const int32_t newEnd =
         std::min(m_index.Lines(), m_index.LineOfByte(text, pos + insertedLen) + 1);
     const int32_t oldEnd = newEnd - delta;
-    m_layouts.Replace(first, oldEnd, newEnd);
+    const bool aboveScreen = oldEnd <= m_top.line;
+    // Typing inside one line (a line of a whole book, it may be) keeps its other pieces.
+    const int32_t line = m_index.LineOfByte(text, pos);
+    const int32_t lineStart = m_index.LineStart(text, line);
+    size_t edited = SIZE_MAX;
+    const bool inLine =
+        delta == 0 && line == m_index.LineOfByte(text, pos + insertedLen) &&
+        m_layouts.EditInLine(text, m_index, line, pos - lineStart, removedLen, insertedLen, edited);
+    if (inLine) {
+        m_layouts.Replace(first, line, line);
+        m_layouts.Replace(line + 1, newEnd, newEnd);
+    } else {
+        m_layouts.Replace(first, oldEnd, newEnd);
+    }
     if (m_top.line >= oldEnd) {
         m_top.line += delta;
     } else if (m_top.line >= first) {
         m_top.line = std::min(m_top.line, m_index.Lines() - 1);
         m_top.piece = std::min(m_top.piece, PieceCount(m_top.line) - 1);
     }
+    m_textDirty = true;
+    if (inLine && edited != SIZE_MAX)
+        MarkPieceDirty(line, edited, m_layouts.Line(text, m_index, line).pieces[edited].height);
+    else if (!aboveScreen)
+        MarkDirtyFrom(first);
     m_textChangedPending = true;
     emit m_events.bytesReplaced(pos, removedLen, insertedLen);
     Settle();
+}
+
+void TextView::MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight) {
+    const qreal view = ViewHeight();
+    const std::optional<qreal> y = PieceY(line, piece, view);
+    if (!y) return;  // off screen
+    const qreal height = PieceAt(line, piece).height;
+    const qreal bottom = height == oldHeight ? *y + height + 1 : view;
+    m_dirty += QRectF(0, *y, viewport()->width(), bottom - *y).toAlignedRect();
+}
+
+void TextView::MarkDirtyFrom(int32_t line) {
+    const qreal view = ViewHeight();
+    if (line <= m_top.line) {
+        m_fullRepaint = true;
+        return;
+    }
+    if (const std::optional<qreal> y = PieceY(line, 0, view))
+        m_dirty += QRectF(0, *y, viewport()->width(), view - *y).toAlignedRect();
+}
+
+QRect TextView::SelectionRows(int32_t anchor, int32_t caret) const {
+    const QRect a = RectOfByte(anchor), c = RectOfByte(caret);
+    const int top = std::min(a.top(), c.top()), bottom = std::max(a.bottom(), c.bottom());
+    return QRect(0, top, viewport()->width(), bottom - top + 1);
+}
+
+void TextView::Repaint() {
+    const bool oldSelection = m_paintedAnchor != m_paintedCaret;
+    if (m_fullRepaint || !(m_top == m_paintedTop) || (m_textDirty && oldSelection)) {
+        viewport()->update();
+    } else {
+        QRegion region = m_dirty;
+        if (m_anchor != m_paintedAnchor || m_caret != m_paintedCaret)
+            region += SelectionRows(m_paintedAnchor, m_paintedCaret);
+        region += SelectionRows(m_anchor, m_caret);
+        viewport()->update(region);
+    }
+    m_dirty = QRegion();
+    m_fullRepaint = m_textDirty = false;
+    m_paintedTop = m_top;
+    m_paintedAnchor = m_anchor;
+    m_paintedCaret = m_caret;
 }
 
 void TextView::OnTextReset() {
     m_index.Reset(m_model.Text());
     m_layouts.Clear();
     m_layouts.SetPreedit({});
+    m_fullRepaint = true;
     m_top.line = std::min(m_top.line, m_index.Lines() - 1);
     m_top.piece = 0;
     m_top.y = 0;
@@ -116,7 +178,7 @@ void TextView::Settle() {
         EnsureCaretVisible();
     }
     UpdateScrollBar();
-    viewport()->update();
+    Repaint();
     updateMicroFocus();
     if (m_textChangedPending) {
         m_textChangedPending = false;
@@ -157,8 +219,7 @@ void TextView::SetLineFormatter(LineFormatter formatter) {
 }
 
 void TextView::RefreshFormats() {
-    m_layouts.RefreshFormats(m_model.Text(), m_index);
-    viewport()->update();
+    if (m_layouts.RefreshFormats(m_model.Text(), m_index)) viewport()->update();
 }
 
 // ---- queries -----------------------------------------------------------------------------
@@ -252,7 +313,8 @@ void TextView::paintEvent(QPaintEvent* e) {
             const int ca = piece.CharOfByte(a - lineStart), cb = piece.CharOfByte(b - lineStart);
             selections.append({ca, cb - ca, selected});
         }
-        piece.layout->draw(&painter, origin, selections);
+        if (origin.y() + piece.height >= e->rect().top() && origin.y() <= e->rect().bottom())
+            piece.layout->draw(&painter, origin, selections, QRectF(e->rect()));
         if (caret.line == p.line && caret.piece == p.piece && m_caretOn && hasFocus()) {
             const int at = preedit.text.isEmpty() ? caret.ch : caret.ch + preedit.cursor;
             piece.layout->drawCursor(&painter, origin, at, 1);
@@ -293,7 +355,7 @@ void TextView::focusOutEvent(QFocusEvent* e) {
 void TextView::timerEvent(QTimerEvent* e) {
     if (e->timerId() == m_blink.timerId()) {
         m_caretOn = !m_caretOn;
-        viewport()->update();
+        viewport()->update(CaretRect().adjusted(-2, 0, 2, 0));
     } else if (e->timerId() == m_autoScroll.timerId()) {
         DragTo(m_dragPoint);
     } else {

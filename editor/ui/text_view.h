@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QElapsedTimer>
+#include <QRegion>
 #include <optional>
 #include <vector>
 
@@ -100,6 +101,7 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
         int32_t line = 0;
         size_t piece = 0;
         qreal y = 0;
+        bool operator==(const Pos&) const = default;
     };
     // Where a byte is drawn: character `ch` of piece `piece` of line `line`.
     struct Spot {
@@ -118,6 +120,14 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     void Settle();
     // An edit the view makes itself through CEditBox::ApplyWidgetEdit, which tells no one.
     void ApplyEdit(int32_t pos, int32_t removed, const std::string& bytes);
+    // What an edit leaves to paint: the piece laid out again (only it when its height
+    // stayed), or everything from a line down.
+    void MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight);
+    void MarkDirtyFrom(int32_t line);
+    // Paints what changed since the last time: all of it after a scroll, else the marked
+    // parts and the rows of the old and the new selection.
+    void Repaint();
+    QRect SelectionRows(int32_t anchor, int32_t caret) const;
 
     // ---- geometry (text_view_geometry.cpp) ------------------------------------------------
     LinePiece& PieceAt(int32_t line, size_t piece) const;
@@ -174,6 +184,13 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     bool m_scrollPending = false;
     bool m_textChangedPending = false;
     bool m_settingBar = false;
+
+    QRegion m_dirty;
+    bool m_fullRepaint = true;
+    Pos m_paintedTop;
+    int32_t m_paintedAnchor = 0;
+    int32_t m_paintedCaret = 0;
+    bool m_textDirty = false;
 
     bool m_caretOn = true;
     QBasicTimer m_blink;

@@ -153,7 +153,7 @@ bool TextView::Navigate(QKeyEvent* e) {
         TakeSelection(0, len);
         m_anchor = 0;
         m_caret = len;
-        viewport()->update();
+        Repaint();
         return true;
     }
     for (const Move& m : moves) {
@@ -180,7 +180,7 @@ void TextView::MoveCaret(int32_t byte, bool extend) {
     m_goalX = -1;
     m_caretOn = true;
     EnsureCaretVisible();
-    viewport()->update();
+    Repaint();
     updateMicroFocus();
     emit m_events.caretMoved();
     if (QAccessible::isActive()) {

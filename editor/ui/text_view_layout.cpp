@@ -46,6 +46,13 @@ QList<QTextLayout::FormatRange> ClipFormats(const QList<QTextLayout::FormatRange
     return out;
 }
 
+bool SameFormats(const QList<QTextLayout::FormatRange>& a,
+                 const QList<QTextLayout::FormatRange>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.start == y.start && x.length == y.length && x.format == y.format;
+    });
+}
+
 }  // namespace
 
 LineSpan SpanOfLine(std::string_view text, const UnitIndex& index, int32_t line) {
@@ -97,23 +104,57 @@ void TextLayouts::Replace(int32_t first, int32_t oldEnd, int32_t newEnd) {
     m_lines.merge(moved);
 }
 
+bool TextLayouts::EditInLine(std::string_view text, const UnitIndex& index, int32_t line,
+                             int32_t rel, int32_t removed, int32_t inserted, size_t& edited) {
+    edited = SIZE_MAX;
+    const auto it = m_lines.find(line);
+    if (it == m_lines.end()) return true;
+    std::vector<LinePiece>& pieces = it->second.pieces;
+    size_t k = pieces.size() - 1;
+    while (k > 0 && pieces[k].start > rel) --k;
+    LinePiece& changed = pieces[k];
+    // At a piece's start the byte before may pair anew with what was typed.
+    if (rel + removed > changed.end || (k > 0 && rel == changed.start)) return false;
+    const int32_t delta = inserted - removed, newEnd = changed.end + delta;
+    if (newEnd - changed.start > 2 * kPieceBytes) return false;
+    const LineSpan span = SpanOfLine(text, index, line);
+    if (span.start + newEnd > span.end) return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    int32_t i = span.start + changed.start, units = 0;
+    while (i < span.start + newEnd) {
+        i += static_cast<int32_t>(UnitLenIn(p, static_cast<size_t>(i), text.size()));
+        ++units;
+    }
+    if (i != span.start + newEnd) return false;  // the next piece no longer starts a unit
+    const int32_t unitDelta =
+        k + 1 < pieces.size() ? units - (pieces[k + 1].unitsBefore - changed.unitsBefore) : 0;
+    changed.end = newEnd;
+    changed.layout.reset();
+    edited = k;
+    for (size_t j = k + 1; j < pieces.size(); ++j) {
+        LinePiece& later = pieces[j];
+        later.start += delta;
+        later.end += delta;
+        later.unitsBefore += unitDelta;
+        for (int32_t& b : later.unitBytes) b += delta;
+    }
+    it->second.formats =
+        m_formatter ? m_formatter(text, span.start, span.end) : QList<QTextLayout::FormatRange>{};
+    for (LinePiece& piece : pieces)
+        if (piece.layout &&
+            !SameFormats(piece.formats,
+                         ClipFormats(it->second.formats, piece.unitsBefore, piece.Chars())))
+            piece.layout.reset();
+    return true;
+}
+
 void TextLayouts::Keep(int32_t from, int32_t to) {
     m_lines.erase(m_lines.begin(), m_lines.lower_bound(from));
     m_lines.erase(m_lines.lower_bound(to), m_lines.end());
 }
 
-namespace {
-
-bool SameFormats(const QList<QTextLayout::FormatRange>& a,
-                 const QList<QTextLayout::FormatRange>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        return x.start == y.start && x.length == y.length && x.format == y.format;
-    });
-}
-
-}  // namespace
-
-void TextLayouts::RefreshFormats(std::string_view text, const UnitIndex& index) {
+bool TextLayouts::RefreshFormats(std::string_view text, const UnitIndex& index) {
+    bool dropped = false;
     for (auto& [number, line] : m_lines) {
         QList<QTextLayout::FormatRange> formats;
         if (m_formatter) {
@@ -122,8 +163,15 @@ void TextLayouts::RefreshFormats(std::string_view text, const UnitIndex& index) 
         }
         if (SameFormats(formats, line.formats)) continue;
         line.formats = std::move(formats);
-        for (LinePiece& piece : line.pieces) piece.layout.reset();
+        for (LinePiece& piece : line.pieces)
+            if (piece.layout &&
+                !SameFormats(piece.formats,
+                             ClipFormats(line.formats, piece.unitsBefore, piece.Chars()))) {
+                piece.layout.reset();
+                dropped = true;
+            }
     }
+    return dropped;
 }
 
 int64_t TextLayouts::LaidOutChars() const {
@@ -170,8 +218,8 @@ void TextLayouts::Fill(std::string_view text, const LineSpan& span, const LineLa
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     piece.layout->setTextOption(option);
     piece.layout->setCacheEnabled(true);
-    QList<QTextLayout::FormatRange> formats =
-        ClipFormats(line.formats, piece.unitsBefore, piece.Chars());
+    piece.formats = ClipFormats(line.formats, piece.unitsBefore, piece.Chars());
+    QList<QTextLayout::FormatRange> formats = piece.formats;
     if (m_preedit.line == lineNumber && m_preedit.byteInLine >= piece.start &&
         m_preedit.byteInLine <= piece.end &&
         (m_preedit.byteInLine < piece.end || &piece == &line.pieces.back())) {

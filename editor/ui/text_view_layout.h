@@ -33,6 +33,7 @@ struct LinePiece {
     // (counted from the line's start; one more entry for the piece's end).
     std::unique_ptr<QTextLayout> layout;
     std::vector<int32_t> unitBytes;
+    QList<QTextLayout::FormatRange> formats;  // what the layout was made with
     qreal height = 0;
 
     int32_t Chars() const { return static_cast<int32_t>(unitBytes.size()) - 1; }
@@ -67,11 +68,19 @@ class TextLayouts {
     void Clear() { m_lines.clear(); }
     // Asks the formatter again for every kept line; only a line whose answer changed is laid
     // out again, so a refresh after each keystroke costs the formatter's scan of the screen.
-    void RefreshFormats(std::string_view text, const UnitIndex& index);
+    // True when a layout was dropped.
+    bool RefreshFormats(std::string_view text, const UnitIndex& index);
 
     // Lines [first, oldEnd) became lines [first, newEnd); the lines after them keep their
     // layouts under their new numbers.
     void Replace(int32_t first, int32_t oldEnd, int32_t newEnd);
+    // Bytes [rel, rel + removed) of line `line` became `inserted` bytes, and the line's breaks
+    // stayed as they were. Only the piece that holds the edit is laid out again; the pieces
+    // after it move with their layouts. False when the pieces must be cut anew (the caller
+    // then replaces the line). `edited` is the piece laid out again (its height still the old
+    // one), or SIZE_MAX for a line not kept.
+    bool EditInLine(std::string_view text, const UnitIndex& index, int32_t line, int32_t rel,
+                    int32_t removed, int32_t inserted, size_t& edited);
     // Forgets every line outside [from, to).
     void Keep(int32_t from, int32_t to);
 

@@ -76,6 +76,18 @@ struct Area {
             EXPECT_EQ(s.chars, want.mid(s.firstChar, s.chars.size())) << "line " << s.line;
         }
     }
+    // A point on a character on screen finds that character's byte, and the other way round.
+    void ExpectPointsFindTheirCharacters() {
+        for (const TextView::ShownLine& s : view->ShownLines()) {
+            const int32_t base = view->UnitOfByte(view->LineStartByte(s.line)) + s.firstChar;
+            for (int32_t j = 0; j < s.chars.size(); j += std::max<int32_t>(1, s.chars.size() / 7)) {
+                const int32_t byte = view->ByteOfUnit(base + j);
+                const QRectF r = view->CharRect(byte);
+                if (r.isEmpty() || r.bottom() > view->viewport()->height() || r.top() < 0) continue;
+                EXPECT_EQ(view->ByteAt({r.left() + 1, r.center().y()}), byte) << "line " << s.line;
+            }
+        }
+    }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(view.get(), key, mods);
     }
@@ -494,6 +506,68 @@ TEST(TextView, IsTheAreaTheEnvironmentAsksForWithBytesAndOnlyThen) {
             << choice;
     }
     qputenv("MKED_VIEW", was);
+}
+
+// Pieces after an edit keep their layouts and move with it; a lead byte typed before a piece
+// or removed from its end changes where units start, and the pieces are cut anew.
+TEST(TextView, EditsInALongLineShowTheModelsTextPieceByPiece) {
+    const std::string pieces[] = {"a", Lit("长"), "\x81", "\xFE", "b\x81", Lit("，行")};
+    std::mt19937 random(11);
+    std::string line;
+    while (line.size() < 40000) line += pieces[random() % 6];
+    Area area("top\r\n" + line + "\r\nend", {1200, 2400});  // several pieces on screen
+    for (int step = 0; step < 150; ++step) {
+        const int32_t start = 6, end = area.model.Length() - 5;
+        const int32_t pos = start + static_cast<int32_t>(random() % (end - start));
+        const int32_t removed = std::min<int32_t>(end - pos, static_cast<int32_t>(random() % 3));
+        std::string inserted;
+        for (int k = static_cast<int>(random() % 3); k > 0; --k) inserted += pieces[random() % 6];
+        if (step % 10 == 0) {
+            area.model.SetSelection(pos, pos);
+            area.view->ShowCaretNearTop();
+        }
+        area.model.ReplaceRange(pos, removed, inserted);
+        ASSERT_NO_FATAL_FAILURE(area.ExpectShowsModel()) << "step " << step;
+        ASSERT_EQ(area.view->ShownText(), qdm::ui::DecodeUnits(area.model.Text())) << step;
+        ASSERT_NO_FATAL_FAILURE(area.ExpectPointsFindTheirCharacters()) << "step " << step;
+    }
+}
+
+TEST(TextView, TabTypesATabInsteadOfMovingTheFocus) {
+    Area area("ab");
+    area.model.SetSelection(1, 1);
+    area.Key(Qt::Key_Tab);
+    EXPECT_EQ(area.model.Text(), "a\tb");
+    EXPECT_EQ(area.model.History().Newest().kind, qdm::kTyping);
+}
+
+// Keys the area acts on must reach it even when a shortcut elsewhere claims them; the window's
+// Undo and clipboard keys are not the area's.
+TEST(TextView, ClaimsTheKeysItActsOnBeforeShortcuts) {
+    Area area("ab");
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        QString text;
+        bool claimed;
+    } cases[] = {
+        {Qt::Key_A, Qt::NoModifier, QStringLiteral("a"), true},
+        {Qt::Key_Delete, Qt::NoModifier, {}, true},
+        {Qt::Key_Backspace, Qt::NoModifier, {}, true},
+        {Qt::Key_Return, Qt::NoModifier, {}, true},
+        {Qt::Key_End, Qt::ControlModifier, {}, true},
+        {Qt::Key_Left, Qt::ShiftModifier, {}, true},
+        {Qt::Key_A, Qt::ControlModifier, {}, true},
+        {Qt::Key_Z, Qt::ControlModifier, {}, false},
+        {Qt::Key_C, Qt::ControlModifier, {}, false},
+        {Qt::Key_F5, Qt::NoModifier, {}, false},
+    };
+    for (const Case& c : cases) {
+        QKeyEvent e(QEvent::ShortcutOverride, c.key, c.mods, c.text);
+        e.ignore();
+        QApplication::sendEvent(area.view.get(), &e);
+        EXPECT_EQ(e.isAccepted(), c.claimed) << "key " << c.key;
+    }
 }
 
 }  // namespace
