@@ -116,4 +116,16 @@ until_true 100 saved || fail "Ctrl+S wrote nothing to the book"
 want=' bc d7 d2 f8 d0 d0 d6 d0 b9 fa d2 d2 0a'
 got=$(od -An -tx1 "$book" | tr -s ' \n' ' ' | sed 's/ $//')
 [ "$got" = "$want" ] || fail "the book holds '$got', not '$want' (甲银行中国乙)"
+# And out through the menu, as a user leaves it: F10 opens 文件, X is 退出. The book is saved, so
+# nothing may ask, and mked must end by itself, cleanly.
+xdotool key F10
+menu_is_open() { [ "$(xdotool search --onlyvisible --pid "$editor" | wc -l)" -gt 1 ]; }
+until_true 50 menu_is_open || fail "F10 opened no menu"
+xdotool key x
+has_ended() { ! kill -0 "$editor" 2>/dev/null; }
+until_true 100 has_ended || fail "mked did not quit through 文件 > 退出"
+status=0
+wait "$editor" || status=$?
+editor=""
+[ "$status" = 0 ] || fail "mked quit with status $status"
 echo "银行 and 中国 typed through the pinyin engine reached the book between 甲 and 乙"
