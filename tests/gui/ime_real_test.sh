@@ -97,7 +97,8 @@ focused_context() {
 until_true 100 focused_context || fail "mked's input context never got the focus at the daemon"
 
 # The caret goes between 甲 and 乙. A preedit cancelled with Escape must leave no trace, neither
-# its letters nor its candidates; then 银行 is committed with space and 中国 by its number.
+# its letters nor its candidates; then 银行 is committed with space and 中国 by its number. Last 乙
+# is selected and 书 typed over it, with a BackSpace that belongs to the preedit, not the book.
 xdotool key --delay 50 Right
 xdotool type --delay 40 zhongguo
 xdotool key --delay 50 Escape
@@ -108,14 +109,16 @@ if [ -n "$shot" ]; then
 fi
 xdotool key --delay 50 space
 xdotool type --delay 40 zhongguo1
-xdotool key --delay 50 ctrl+s
+xdotool key --delay 50 shift+Right
+xdotool type --delay 40 shuu
+xdotool key --delay 50 BackSpace space ctrl+s
 
 saved() { [ "$(od -An -tx1 "$book")" != "$before" ]; }
 until_true 100 saved || fail "Ctrl+S wrote nothing to the book"
-# 甲 银行 中国 乙 in GBK, and nothing else
-want=' bc d7 d2 f8 d0 d0 d6 d0 b9 fa d2 d2 0a'
+# 甲 银行 中国 书 in GBK, and nothing else
+want=' bc d7 d2 f8 d0 d0 d6 d0 b9 fa ca e9 0a'
 got=$(od -An -tx1 "$book" | tr -s ' \n' ' ' | sed 's/ $//')
-[ "$got" = "$want" ] || fail "the book holds '$got', not '$want' (甲银行中国乙)"
+[ "$got" = "$want" ] || fail "the book holds '$got', not '$want' (甲银行中国书)"
 # And out through the menu, as a user leaves it: F10 opens 文件, X is 退出. The book is saved, so
 # nothing may ask, and mked must end by itself, cleanly.
 xdotool key F10
@@ -128,4 +131,4 @@ status=0
 wait "$editor" || status=$?
 editor=""
 [ "$status" = 0 ] || fail "mked quit with status $status"
-echo "银行 and 中国 typed through the pinyin engine reached the book between 甲 and 乙"
+echo "银行, 中国 and 书 typed through the pinyin engine reached the book where the caret was"
