@@ -14,14 +14,16 @@
 namespace {
 
 // Saves a picture of the main window once it has been shown and painted, then quits.
-// `commands`: command ids run first, as their menu items would (a picture of a dock).
+// `commands`: command ids run first, as their menu items would (a picture of a dock); one
+// that opens a dialog leaves it open, and the picture is of the dialog.
 void ScheduleScreenshot(qdm::ui::CMainFrame& frame, const QString& path,
                         const QStringList& commands) {
     QTimer::singleShot(500, &frame, [&frame, commands] {
         for (const QString& id : commands) frame.SendCommand(id.toInt());
     });
     QTimer::singleShot(1500, &frame, [&frame, path] {
-        const bool saved = frame.grab().save(path, "PNG");
+        QWidget* dialog = QApplication::activeModalWidget();
+        const bool saved = (dialog ? dialog->grab() : frame.grab()).save(path, "PNG");
         std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
                      path.toLocal8Bit().constData());
         QApplication::exit(saved ? 0 : 1);

@@ -5,6 +5,7 @@
 
 #include "app/command_ids.h"
 #include "app/command_router.h"
+#include "app/poly_context_commands.h"
 #include "app/view.h"
 #include "editor/edit_box.h"
 #include "editor/file_io.h"
@@ -18,6 +19,7 @@
 #include "polyphone/ui/dialog_poly_audit.h"
 #include "polyphone/ui/dialog_poly_dir.h"
 #include "polyphone/ui/dialog_poly_procing.h"
+#include "polyphone/ui/poly_context_choice.h"
 #include "uikit/file_dialogs.h"
 #include "uikit/prompter.h"
 #include "uikit/qt_text.h"
@@ -110,7 +112,8 @@ PolyMessageBox BoxesOf(IPrompter* prompter) {
     };
 }
 
-int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, PolyMessageBox box) {
+int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, PolyMessageBox box,
+                       const PolyContextModel* context, int64_t* contextFixed) {
     const CPolyDict fallback;
     std::string text;
     edit.GetText(text);
@@ -118,6 +121,10 @@ int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, P
     if (dialog.exec() != QDialog::Accepted) return dialog.DictionaryLost() ? -1 : 0;
     int32_t start = 0, end = 0;
     edit.GetSelection(start, end);
+    if (context) {
+        const int64_t fixed = FixRestByContext(*context, edit.Text(), text);
+        if (contextFixed) *contextFixed = fixed;
+    }
     const int32_t caret = CaretAfterReplacement(edit.Text(), start, text);
     edit.SetText(std::move(text));
     edit.SetSelection(caret, caret);
@@ -133,8 +140,13 @@ void OnPolyphoneSettings(const PolyCommandHost& host) {
 
 void OnPolyphoneText(const PolyCommandHost& host) {
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
-    const int n = RunPolyphoneDialog(*host.edit, host.owner, dict.get(), BoxesOf(host.prompter));
+    const PolyContextModel* context =
+        PolyContextFixChosen() ? ContextModel(host, QLit("多音字处理结果")) : nullptr;
+    int64_t fixed = -1;
+    const int n = RunPolyphoneDialog(*host.edit, host.owner, dict.get(), BoxesOf(host.prompter),
+                                     context, &fixed);
     if (n >= 0) ShowResult(host, n);
+    if (fixed >= 0) ShowContextFixed(host, fixed);
 }
 
 void OnPolyphoneFile(const PolyCommandHost& host) {
@@ -174,13 +186,15 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
     const PolyReadingTable* table = ReadingTable(host);
     if (!table) return;
     const std::unique_ptr<CPolyDict> dict = MakeDict(host);
-    const auto audit = [&] {
-        return AuditPolyphones({host.edit->Text()}, *dict->Snapshot(), *table);
-    };
+    const PolyContextModel* model = ContextModel(host, QLit("多音字检查"));
     FileText starter;  // proposals take the starter dictionary's own spelling first
     if (const std::string path = FindResource(StarterFileName(PolyStyle::Homophone)); !path.empty())
         ReadTextFile(path, starter);
     CDialogPolyAudit* shown = nullptr;
+    PolySmartResult fix;  // what 全部修正 applies to the text as it is shown
+    const auto refresh = [&] {
+        fix = ShowAuditWithReadings(*shown, host, *dict->Snapshot(), *table, model);
+    };
     CDialogPolyAudit::Hooks hooks;
     hooks.jump = [&host, &shown](const std::string& context) {
         SelectNext(*host.edit, context);
@@ -191,10 +205,15 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
         settings.Prefill(
             context, ProposePolyReplacement(context, PolyStyle::Homophone, *table, starter.text));
         settings.exec();
-        shown->SetResult(audit());  // the dictionary may have changed
+        refresh();  // the dictionary may have changed
     };
-    CDialogPolyAudit dialog(audit(), std::move(hooks), host.owner);
+    hooks.fixAll = [&] {
+        ApplyFixToEditor(host, fix);
+        refresh();
+    };
+    CDialogPolyAudit dialog({}, std::move(hooks), host.owner);
     shown = &dialog;
+    refresh();
     dialog.exec();
 }
 
@@ -208,6 +227,7 @@ void RegisterPolyphoneCommands(CommandTarget& commands, CmkedView& view, IPrompt
         h.prompter = prompter;
         h.files = files;
         h.directory = view.DialogDirectory();
+        h.status = [&view](const QString& text) { emit view.statusMessage(text); };
         return h;
     };
     commands.On(ID_POLYPHONE_SETTINGS, [host] { OnPolyphoneSettings(host()); });

@@ -57,7 +57,9 @@ struct BatchEdit {
     explicit BatchEdit(std::string_view text) {
         edit.SetHistoryEnabled(false);
         edit.SetClipboard(&clipboard);
-        edit.SetText(qdm::NewTextBuffer(text.size()).append(text));
+        std::string copy = qdm::NewTextBuffer(text.size());
+        copy.append(text);
+        edit.SetText(std::move(copy));
     }
 };
 

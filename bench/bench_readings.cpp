@@ -10,6 +10,7 @@
 #include "bench/common/child_run.h"
 #include "bench/common/scratch.h"
 #include "editor/codec.h"
+#include "polyphone/context_audit.h"
 #include "polyphone/context_model.h"
 #include "polyphone/poly_res.h"
 
@@ -80,6 +81,27 @@ void BM_SmartFixBook(benchmark::State& state) {
     state.counters["fixed"] = static_cast<double>(fixed);
 }
 BENCHMARK(BM_SmartFixBook)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// What 多音字检查 works out when it opens, and again after 全部修正: the audit under the
+// starter dictionary, the readings of its contexts and the fix of the rest.
+void BM_AuditReadingsAndFixBook(benchmark::State& state) {
+    std::ifstream in(qdm::FindResource(qdm::StarterFileName(qdm::PolyStyle::Homophone)),
+                     std::ios::binary);
+    const qdm::PolyDictSnapshot dict{std::string(std::istreambuf_iterator<char>(in), {})};
+    int64_t fixed = 0;
+    size_t characters = 0;
+    for (auto _ : state) {
+        const auto audit = qdm::AuditPolyphones({Book()}, dict, Model().Table());
+        const auto readings = qdm::ReadAuditContexts(audit, Book(), dict, Model());
+        fixed = qdm::SmartFix(Model(), Book(), qdm::PolyCoveredRanges(Book(), dict),
+                              qdm::PolyStyle::Homophone)
+                    .fixed;
+        characters = readings.size();
+    }
+    state.counters["characters"] = static_cast<double>(characters);
+    state.counters["fixed"] = static_cast<double>(fixed);
+}
+BENCHMARK(BM_AuditReadingsAndFixBook)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void Child(benchmark::State& state, const std::vector<std::string>& args) {
     for (auto _ : state) {

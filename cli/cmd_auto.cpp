@@ -56,6 +56,30 @@ int64_t SectionsAfterNumbering(std::string_view text) {
     return ec == std::errc() && end != digits.data() ? n : CountSections(text);
 }
 
+// Reads `in` and auto-sections it into `doc`. A GBK book is sectioned straight from the
+// mapped file, so its bytes are copied once; the mapping is let go before the result is
+// written. False when the input could not be read (reported).
+bool LoadSectioned(BatchText& doc, const std::string& in, const Target& target,
+                   const FromOption& from, std::optional<ConversionReport>& converted,
+                   AutoSectionOutcome& outcome, std::string& message) {
+    MappedFile file;
+    if (!OpenInput(in, file)) return false;
+    Conversion conversion;
+    std::string_view gbkText;
+    if (!ReadConverting(in, target, from, ConvertOptions{}, file, conversion, gbkText))
+        return false;
+    if (gbkText.data() != conversion.text.data()) {
+        outcome = LoadAutoSectioned(doc.Edit(), gbkText, in, message);
+        return true;
+    }
+    doc.Edit().LoadText(std::move(conversion.text), in);
+    converted = std::move(conversion.report);
+    // Reported before the sectioning, as for any converted input.
+    PrintConversion(std::cerr, in, *converted);
+    outcome = AutoSection(doc.Edit(), message);
+    return true;
+}
+
 int Run(const Args& words) {
     OneInput cmd;
     std::string error;
@@ -73,10 +97,10 @@ int Run(const Args& words) {
 
     BatchText doc;
     std::optional<ConversionReport> converted;
-    if (!LoadConverting(doc, in, target, from, ConvertOptions{}, converted)) return kExitUsage;
-    if (converted) PrintConversion(std::cerr, in, *converted);
     std::string message;
-    switch (AutoSection(doc.Edit(), message)) {
+    AutoSectionOutcome outcome{};
+    if (!LoadSectioned(doc, in, target, from, converted, outcome, message)) return kExitUsage;
+    switch (outcome) {
         case AutoSectionOutcome::Done:
             break;
         case AutoSectionOutcome::TooLarge:

@@ -5,7 +5,6 @@
 #include "cli/output.h"
 #include "editor/encoding_detect.h"
 #include "editor/file_io.h"
-#include "editor/text_buffer.h"
 #include "editor/utf8.h"
 
 namespace qdm::cli {
@@ -76,25 +75,6 @@ bool ReadConverting(const std::string& in, const Target& target, const FromOptio
     const size_t nul = bytes.find('\0');
     if (nul != std::string_view::npos && !AcceptNulText(in, target)) return false;
     gbkText = bytes.substr(0, nul);
-    return true;
-}
-
-bool LoadConverting(BatchText& doc, const std::string& in, const Target& target,
-                    const FromOption& from, const ConvertOptions& options,
-                    std::optional<ConversionReport>& converted) {
-    MappedFile file;
-    if (!OpenInput(in, file)) return false;
-    Conversion conversion;
-    std::string_view gbkText;
-    if (!ReadConverting(in, target, from, options, file, conversion, gbkText)) return false;
-    if (gbkText.data() == conversion.text.data()) {
-        doc.Edit().LoadText(std::move(conversion.text), in);
-        converted = std::move(conversion.report);
-    } else {
-        std::string text = NewTextBuffer(gbkText.size());
-        text.append(gbkText);
-        doc.Edit().LoadText(std::move(text), in);
-    }
     return true;
 }
 

@@ -37,13 +37,6 @@ bool ReadConverting(const std::string& in, const Target& target, const FromOptio
                     const ConvertOptions& options, const MappedFile& file, Conversion& out,
                     std::string_view& gbkText);
 
-// Loads `in` into the document: a GBK text as the editor reads it (up to the first NUL, with
-// the same refusal as LoadForRewrite), another encoding converted with `options`. Reports file
-// errors; `converted` is set when a conversion took place.
-bool LoadConverting(BatchText& doc, const std::string& in, const Target& target,
-                    const FromOption& from, const ConvertOptions& options,
-                    std::optional<ConversionReport>& converted);
-
 // "IN: 已从 ENC 转换为 GBK，替换 N 个字符" and one line per listed character.
 void PrintConversion(std::ostream& out, const std::string& in, const ConversionReport& report);
 // The listed characters as a JSON array of {"char","codepoint","line","column"}.

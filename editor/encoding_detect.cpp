@@ -37,6 +37,19 @@ inline bool HighPairsWord(const char* p) {
     return (w & kHigh) == kHigh && !hasZeroByte(w ^ kHigh) && !hasZeroByte(~w);
 }
 
+// Thirty-two of them, a run of Chinese text, in one test on two 16-byte vectors (as signed
+// bytes, 0x81 to 0xFE are -127 to -2).
+inline bool HighPairsBlock(const char* p) {
+    using Bytes = signed char __attribute__((vector_size(16)));
+    Bytes lo, hi;
+    std::memcpy(&lo, p, 16);
+    std::memcpy(&hi, p + 16, 16);
+    const auto inRange = (lo > -128) & (lo < -1) & (hi > -128) & (hi < -1);
+    uint64_t half[2];
+    std::memcpy(half, &inRange, 16);
+    return (half[0] & half[1]) == ~uint64_t{0};
+}
+
 // Length of the valid UTF-8 sequence at i (2-4), or 0.
 inline size_t Utf8SequenceLen(std::string_view s, size_t i) {
     const unsigned char b = At(s, i);
@@ -249,6 +262,11 @@ Gb18030Evidence ScanGb18030(std::string_view s) {
         const unsigned char b = At(s, i);
         if (b < 0x80) {
             i += (i + 8 <= n && AsciiWord(s.data() + i)) ? 8 : 1;
+            continue;
+        }
+        if (i + 32 <= n && HighPairsBlock(s.data() + i)) {
+            do i += 32;
+            while (i + 32 <= n && HighPairsBlock(s.data() + i));
             continue;
         }
         if (i + 8 <= n && HighPairsWord(s.data() + i)) {

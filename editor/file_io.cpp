@@ -179,38 +179,24 @@ IoStatus ReadAllFd(int fd, const std::string& name, std::string& out) {
     if (S_ISDIR(st.st_mode)) return IoStatus::Fail(name, ErrorText(EISDIR));
     const bool regular = S_ISREG(st.st_mode);
     if (regular && st.st_size >= MaxFileSize()) return IoStatus::Fail(name, TooLargeReason());
-    // A regular file's size is known; anything else is read until it ends, growing the buffer.
+    // A regular file's size is known; anything else is read until it ends, the text growing
+    // as it comes. The bytes go through a small buffer that stays in the cache: a string can
+    // only grow by bytes it fills in itself, and zero-filling a book just to read over it
+    // would cost a pass over fresh memory.
     std::string data = NewTextBuffer(regular ? static_cast<size_t>(st.st_size) : 0);
-    data.resize(regular ? static_cast<size_t>(st.st_size) : 64 * 1024);
-    size_t got = 0;
+    constexpr size_t kChunk = 256 * 1024;
+    const std::unique_ptr<char[]> chunk(new char[kChunk]);
     for (;;) {
-        if (got == data.size()) {
-            if (static_cast<int64_t>(got) >= MaxFileSize())
-                return IoStatus::Fail(name, TooLargeReason());
-            // A regular file that has not grown ends here; a stream gets room to go on.
-            char probe;
-            if (regular) {
-                const ssize_t n = ::read(fd, &probe, 1);
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0) return Errno(name);
-                if (n == 0) break;
-                data.push_back(probe);
-                ++got;
-            }
-            data.resize(std::min<size_t>(std::max<size_t>(data.size() * 2, 64 * 1024),
-                                         static_cast<size_t>(MaxFileSize())));
-            continue;
-        }
-        const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        const ssize_t n = ::read(fd, chunk.get(), kChunk);
         if (n < 0) {
             if (errno == EINTR) continue;
             return Errno(name);
         }
         if (n == 0) break;
-        got += static_cast<size_t>(n);
+        if (static_cast<int64_t>(data.size()) + n >= MaxFileSize())
+            return IoStatus::Fail(name, TooLargeReason());
+        data.append(chunk.get(), static_cast<size_t>(n));
     }
-    if (static_cast<int64_t>(got) >= MaxFileSize()) return IoStatus::Fail(name, TooLargeReason());
-    data.resize(got);
     out = std::move(data);
     return {};
 }

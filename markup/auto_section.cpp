@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "editor/edit_box.h"
@@ -41,6 +42,9 @@ void ForEachBoundaryLineFeed(std::string_view x, F&& f) {
 
 std::vector<uint32_t> BoundaryLineFeeds(std::string_view x) {
     std::vector<uint32_t> cuts;
+    // Cuts are at least 11 bytes apart: room for all of them up front, so the list is never
+    // moved (untouched room costs address space only).
+    cuts.reserve(x.size() / 11 + 1);
     ForEachBoundaryLineFeed(x, [&](size_t k) { cuts.push_back(static_cast<uint32_t>(k)); });
     return cuts;
 }
@@ -108,13 +112,22 @@ void SpreadInPlace(std::string& text, const Layout& layout, size_t size) {
     }
 }
 
-void SectionText(std::string& text) {
-    Layout layout{text, BoundaryLineFeeds(text)};
+void SectionText(std::string& text, const Layout& layout) {
     const size_t size = layout.Size();
     if (text.capacity() >= size)
         SpreadInPlace(text, layout, size);
     else
         text = Build(layout);
+}
+
+// What a text holding a section begin tag cannot be sectioned for; -1 when it can be.
+int32_t RefusedAt(CEditBox& edit, std::string_view x, std::string& message) {
+    const int32_t p = CheckSectionPlacement(x, 0, static_cast<int32_t>(x.size()), message);
+    if (p >= 0) {
+        edit.SetSelection(p, p + 10);
+        edit.ScrollToCaret();
+    }
+    return p;
 }
 
 }  // namespace
@@ -133,13 +146,9 @@ AutoSectionOutcome AutoSection(CEditBox& edit, std::string& message) {
     edit.SetSelection(0, -1);
     edit.ScrollToCaret();
     const std::string_view x = edit.Text();
-    const int32_t p = CheckSectionPlacement(x, 0, static_cast<int32_t>(x.size()), message);
-    if (p >= 0) {
-        edit.SetSelection(p, p + 10);
-        edit.ScrollToCaret();
-        return AutoSectionOutcome::Refused;
-    }
-    if (AutoSectionSize(x) >= MaxFileSize()) {
+    if (RefusedAt(edit, x, message) >= 0) return AutoSectionOutcome::Refused;
+    std::vector<uint32_t> cuts = BoundaryLineFeeds(x);
+    if (static_cast<int64_t>(SectionedSize(x.size(), cuts.size())) >= MaxFileSize()) {
         message = gbk::Lit("结果超过 2 GiB");
         return AutoSectionOutcome::TooLarge;
     }
@@ -153,7 +162,36 @@ AutoSectionOutcome AutoSection(CEditBox& edit, std::string& message) {
         edit.RecordEdit(kReplaceSelection, 0, {}, std::move(wrapped));
     }
     if (!x.empty()) edit.Clipboard().SetText(x);
-    edit.RewriteText(SectionText);
+    // The cuts found above, on the text as the rewrite hands it over (a short text is not in
+    // the buffer it was in).
+    edit.RewriteText([&cuts](std::string& text) {
+        SectionText(text, Layout{text, std::move(cuts)});
+    });
+    edit.SetSelection(0, 0);
+    edit.ScrollToCaret();
+    return AutoSectionOutcome::Done;
+}
+
+AutoSectionOutcome LoadAutoSectioned(CEditBox& edit, std::string_view source,
+                                     const std::string& path, std::string& message) {
+    // A text that is refused, or could be undone, goes the ordinary way.
+    std::optional<Layout> layout;
+    std::string refusal;  // AutoSection gives the message itself
+    if (!edit.HistoryEnabled() &&
+        CheckSectionPlacement(source, 0, static_cast<int32_t>(source.size()), refusal) < 0) {
+        layout.emplace(Layout{source, BoundaryLineFeeds(source)});
+        if (static_cast<int64_t>(layout->Size()) >= MaxFileSize()) layout.reset();
+    }
+    if (!layout) {
+        std::string text = NewTextBuffer(source.size());
+        text.append(source);
+        edit.LoadText(std::move(text), path);
+        return AutoSection(edit, message);
+    }
+    // Loaded and rewritten as AutoSection rewrites a loaded text, only without the copy.
+    edit.LoadText(std::string(), path);
+    if (!source.empty()) edit.Clipboard().SetText(source);
+    edit.RewriteText([&layout](std::string& text) { text = Build(*layout); });
     edit.SetSelection(0, 0);
     edit.ScrollToCaret();
     return AutoSectionOutcome::Done;

@@ -16,6 +16,12 @@ void AutoSection(CEditBox& edit);
 enum class AutoSectionOutcome { Done, Refused, TooLarge };
 AutoSectionOutcome AutoSection(CEditBox& edit, std::string& message);
 
+// LoadText(source, path) then AutoSection, building the sectioned text straight from
+// `source` (a mapped file's bytes) instead of from a copy of it. Refused and TooLarge leave
+// `source` loaded, as AutoSection leaves it; the model ends in the same state either way.
+AutoSectionOutcome LoadAutoSectioned(CEditBox& edit, std::string_view source,
+                                     const std::string& path, std::string& message);
+
 // The size of AutoSectionText(text), counted without building it (a text whose result would
 // reach 2 GiB is refused: positions are 32-bit).
 int64_t AutoSectionSize(std::string_view text);

@@ -1,5 +1,7 @@
 #include "polyphone/context_audit.h"
 
+#include <algorithm>
+#include <numeric>
 #include <unordered_map>
 
 #include "editor/gbk.h"
@@ -99,6 +101,57 @@ std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
     for (const auto& [code, list] : byChar)
         for (const ContextVotes& k : list) Conclude(k);
     return result;
+}
+
+namespace {
+
+// The positions of `rows` with those that `first` picks out before the rest, stably.
+template <class Row, class Pred>
+std::vector<size_t> FirstOrder(const std::vector<Row>& rows, Pred first) {
+    std::vector<size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_partition(order.begin(), order.end(), [&](size_t i) { return first(i); });
+    return order;
+}
+
+template <class Row>
+void Permute(std::vector<Row>& rows, const std::vector<size_t>& order) {
+    std::vector<Row> out;
+    out.reserve(rows.size());
+    for (size_t i : order) out.push_back(std::move(rows[i]));
+    rows = std::move(out);
+}
+
+}  // namespace
+
+void OrderMisreadFirst(std::vector<PolyAuditChar>& audit,
+                       std::vector<std::vector<PolyContextReading>>& readings) {
+    if (readings.size() != audit.size()) return;
+    for (size_t i = 0; i < audit.size(); ++i) {
+        std::vector<PolyContextReading>& r = readings[i];
+        if (r.size() != audit[i].contexts.size()) continue;
+        const auto order = FirstOrder(r, [&](size_t j) { return ReadOtherwise(r[j]); });
+        Permute(audit[i].contexts, order);
+        Permute(r, order);
+    }
+    const auto order = FirstOrder(audit, [&](size_t i) {
+        return std::any_of(readings[i].begin(), readings[i].end(), ReadOtherwise);
+    });
+    Permute(audit, order);
+    Permute(readings, order);
+}
+
+std::vector<PolyByteRange> PolyCoveredRanges(std::string_view text, const PolyDictSnapshot& dict) {
+    const std::vector<uint8_t> covered = PolyCoverage(text, dict);
+    std::vector<PolyByteRange> out;
+    for (size_t i = 0; i < covered.size() && i < text.size(); ++i) {
+        if (!covered[i]) continue;
+        if (!out.empty() && out.back().end == i)
+            ++out.back().end;
+        else
+            out.push_back({i, i + 1});
+    }
+    return out;
 }
 
 }  // namespace qdm

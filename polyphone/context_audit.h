@@ -27,4 +27,19 @@ std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
     const std::vector<PolyAuditChar>& audit, std::string_view text, const PolyDictSnapshot& dict,
     const PolyContextModel& model);
 
+// Whether the engine reads the context's character otherwise than the model does.
+inline bool ReadOtherwise(const PolyContextReading& r) {
+    return r.reading != r.defaultReading;
+}
+
+// Puts what needs a look first, each order otherwise kept: within a character the contexts
+// the engine would misread, and the characters having such a context before the others.
+// `readings` is ReadAuditContexts's answer for `audit` and moves with it.
+void OrderMisreadFirst(std::vector<PolyAuditChar>& audit,
+                       std::vector<std::vector<PolyContextReading>>& readings);
+
+// The bytes of `text` a dictionary run would replace, as ascending ranges: a fix by context
+// leaves them to the dictionary, as it leaves what a run has written.
+std::vector<PolyByteRange> PolyCoveredRanges(std::string_view text, const PolyDictSnapshot& dict);
+
 }  // namespace qdm

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "editor/gbk.h"
+#include "editor/text_buffer.h"
 #include "polyphone/poly_run.h"
 
 namespace qdm {
@@ -225,9 +226,14 @@ bool FirstPassInHalves(const PolyDictRef& snap, std::string& text, int64_t& tota
     const size_t lf = text.find('\n', text.size() / 2);
     if (lf == std::string::npos) return false;
     const double firstShare = static_cast<double>(lf + 1) / static_cast<double>(text.size());
-    PolyRun second(text.substr(lf + 1), snap, 0);
+    // The first half's result gets room for the whole, so the second one is appended to it
+    // in place; both go into fresh buffers that take huge pages.
+    const size_t whole = text.size();
+    std::string secondHalf = NewTextBuffer(whole - lf - 1);
+    secondHalf.append(text, lf + 1);
+    PolyRun second(std::move(secondHalf), snap, 0);
     text.resize(lf + 1);
-    PolyRun first(std::move(text), snap, 0);
+    PolyRun first(std::move(text), snap, 0, whole);
     std::atomic<double> secondShare{0};
     std::atomic<int64_t> secondCount{0};
     std::atomic<bool> secondDone{false};
@@ -252,7 +258,7 @@ bool FirstPassInHalves(const PolyDictRef& snap, std::string& text, int64_t& tota
     worker.join();
     total = first.Replacements() + second.Replacements();
     text = first.TakeText();
-    text += second.TakeText();
+    text.append(second.TakeText());
     return true;
 }
 

@@ -52,6 +52,17 @@ class PolyMatchIndex {
     template <class F>
     void MatchAt(const unsigned char* p, size_t avail, F&& f) const;
 
+    // Starts loading what MatchAt(p, avail >= 4) reads for words of four bytes or more, so
+    // that a caller can overlap it with the work on an earlier position.
+    void Prefetch(const unsigned char* p) const {
+        if (!m_hasLong) return;
+        const uint32_t key = Load4(p);
+        const uint32_t h = Hash(key) >> m_longShift;
+        __builtin_prefetch(&m_longBits[h >> 6]);
+        if (!m_longGroups.slots.empty())
+            __builtin_prefetch(&m_longGroups.slots[m_longGroups.Home(key)]);
+    }
+
     // Whether every word is whole double-byte characters and every replacement is non-empty
     // and holds no lead byte: the shape poly_inert.h resolves in one scan.
     bool InertReplacements() const { return m_inert; }

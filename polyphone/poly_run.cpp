@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "editor/gbk.h"
+#include "editor/text_buffer.h"
 #include "polyphone/poly_engine.h"
 #include "polyphone/poly_inert.h"
 #include "polyphone/poly_match.h"
@@ -18,7 +19,7 @@ constexpr size_t kSmallPiece = 1024;
 
 }  // namespace
 
-PolyRun::PolyRun(std::string text, PolyDictRef snap, int from)
+PolyRun::PolyRun(std::string text, PolyDictRef snap, int from, size_t outRoom)
     : m_base(std::move(text)), m_snap(std::move(snap)), m_from(static_cast<uint32_t>(from)) {
     m_end = std::max(m_from, static_cast<uint32_t>(m_snap->RunEnd(from)));
     if (m_end == m_from) {  // nothing to apply: the text stays as it is
@@ -31,14 +32,16 @@ PolyRun::PolyRun(std::string text, PolyDictRef snap, int from)
     m_stamp.assign(m_ix->WordCount(), 0);
     for (uint32_t e = m_from; e < m_end; ++e)
         m_maxWord = std::max(m_maxWord, m_snap->Word(e).size());
-    m_out.reserve(m_base.size() + m_base.size() / 4);
+    // Fresh memory is touched in huge pages where the kernel allows it.
+    m_out = NewTextBuffer(std::max(outRoom, m_base.size()));
     if (m_ix->InertReplacements()) {
         m_inert = std::make_unique<InertResolver>(m_base);
-        m_firstEntry.assign(m_ix->WordCount(), ~0u);
-        for (uint32_t w = 0; w < m_firstEntry.size(); ++w) {
+        m_inertWords.assign(m_ix->WordCount(), InertWord{~0u, 0});
+        for (uint32_t w = 0; w < m_inertWords.size(); ++w) {
             auto range = m_ix->EntriesOf(w);
             const uint32_t* e = std::lower_bound(range.begin, range.end, m_from);
-            if (e != range.end && *e < m_end) m_firstEntry[w] = *e;
+            if (e != range.end && *e < m_end)
+                m_inertWords[w] = {*e, static_cast<uint32_t>(m_ix->WordLen(w))};
         }
     }
 }
@@ -201,8 +204,8 @@ bool PolyRun::WorkInert(Clock::time_point deadline) {
     auto replacement = [&](uint32_t entry) { return m_snap->Replacement(entry); };
     size_t i = m_scanPos;
     auto take = [&](uint32_t word) {
-        const uint32_t entry = m_firstEntry[word];
-        if (entry != ~0u) m_inert->Add(i, m_ix->WordLen(word), entry, replacement, m_out);
+        const InertWord w = m_inertWords[word];
+        if (w.entry != ~0u) m_inert->Add(i, w.len, w.entry, replacement, m_out);
     };
     while (i < n) {
         const size_t sliceEnd = std::min(n, i + kSlice);
@@ -212,6 +215,9 @@ bool PolyRun::WorkInert(Clock::time_point deadline) {
                 ++i;
                 continue;
             }
+            // The tables a position looks at are far apart in a large dictionary: ask for the
+            // next character's while this one's are read.
+            if (i + 6 <= n) m_ix->Prefetch(p + i + 2);
             m_ix->MatchAt(p + i, n - i, take);
             i += gbk::CharLen(text, i);
         }

@@ -33,8 +33,10 @@ class PolyRun {
   public:
     using Clock = std::chrono::steady_clock;
 
-    // A run over `text` that applies entries [from, snap->RunEnd(from)).
-    PolyRun(std::string text, PolyDictRef snap, int from);
+    // A run over `text` that applies entries [from, snap->RunEnd(from)). The result is built
+    // in a buffer with room for a text of `outRoom` bytes or of `text`'s size, whichever is
+    // larger, and some more: a caller that appends to it avoids moving it.
+    PolyRun(std::string text, PolyDictRef snap, int from, size_t outRoom = 0);
     ~PolyRun();
 
     const PolyDictRef& Snap() const { return m_snap; }
@@ -99,9 +101,14 @@ class PolyRun {
     std::vector<uint32_t> m_stamp;  // per word: the piece it was last found in
     uint32_t m_serial = 1;          // the piece in hand
 
-    // The inert pass: per word, the first entry of the run that carries it (~0u: none).
+    // The inert pass: per word, the first entry of the run that carries it (~0u: none) and
+    // the word's length, side by side since a match needs both.
+    struct InertWord {
+        uint32_t entry;
+        uint32_t len;
+    };
     std::unique_ptr<InertResolver> m_inert;
-    std::vector<uint32_t> m_firstEntry;
+    std::vector<InertWord> m_inertWords;
 };
 
 }  // namespace qdm

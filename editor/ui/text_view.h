@@ -156,6 +156,11 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     bool Navigate(QKeyEvent* e);
     int32_t RowMove(int32_t byte, int rows);
     int32_t RowEdge(int32_t byte, bool end) const;
+    // The next word boundary after (or before) `byte`; at a line's end, the next unit.
+    int32_t WordEdge(int32_t byte, bool forward) const;
+    // Ctrl+Backspace and Ctrl+Delete: the selection, or up to the word boundary, taken out
+    // with no record, as the document-mirroring view's widget did.
+    void DeleteWord(bool forward);
     int32_t PageMove(int32_t byte, int direction);
     void MoveCaret(int32_t byte, bool extend);
     void SelectWordAt(int32_t byte);

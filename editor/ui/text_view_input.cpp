@@ -39,7 +39,9 @@ bool IsNavigationKey(const QKeyEvent* e) {
         K::MoveToEndOfLine,       K::SelectStartOfLine,   K::SelectEndOfLine,
         K::MoveToStartOfDocument, K::MoveToEndOfDocument, K::SelectStartOfDocument,
         K::SelectEndOfDocument,   K::MoveToNextPage,      K::MoveToPreviousPage,
-        K::SelectNextPage,        K::SelectPreviousPage,  K::SelectAll};
+        K::SelectNextPage,        K::SelectPreviousPage,  K::SelectAll,
+        K::MoveToNextWord,        K::MoveToPreviousWord,  K::SelectNextWord,
+        K::SelectPreviousWord,    K::DeleteStartOfWord,   K::DeleteEndOfWord};
     return std::any_of(std::begin(kKeys), std::end(kKeys),
                        [e](K::StandardKey k) { return e->matches(k); });
 }
@@ -144,11 +146,19 @@ bool TextView::Navigate(QKeyEvent* e) {
         {K::MoveToEndOfDocument, false, [&] { return len; }},
         {K::SelectStartOfDocument, true, [&] { return 0; }},
         {K::SelectEndOfDocument, true, [&] { return len; }},
+        {K::MoveToNextWord, false, [&] { return WordEdge(c, true); }},
+        {K::MoveToPreviousWord, false, [&] { return WordEdge(c, false); }},
+        {K::SelectNextWord, true, [&] { return WordEdge(c, true); }},
+        {K::SelectPreviousWord, true, [&] { return WordEdge(c, false); }},
         {K::MoveToNextPage, false, [&] { return PageMove(c, 1); }, true},
         {K::MoveToPreviousPage, false, [&] { return PageMove(c, -1); }, true},
         {K::SelectNextPage, true, [&] { return PageMove(c, 1); }, true},
         {K::SelectPreviousPage, true, [&] { return PageMove(c, -1); }, true},
     };
+    if (e->matches(K::DeleteStartOfWord) || e->matches(K::DeleteEndOfWord)) {
+        DeleteWord(e->matches(K::DeleteEndOfWord));
+        return true;
+    }
     if (e->matches(K::SelectAll)) {
         TakeSelection(0, len);
         m_anchor = 0;
@@ -231,6 +241,25 @@ int32_t TextView::RowEdge(int32_t byte, bool end) const {
         if (row.lineNumber() + 1 < piece.layout->lineCount() && ch > row.textStart()) --ch;
     }
     return ByteOfSpot({s.line, s.piece, ch});
+}
+
+int32_t TextView::WordEdge(int32_t byte, bool forward) const {
+    const std::string_view text = m_model.Text();
+    const int32_t len = static_cast<int32_t>(text.size());
+    const Spot s = Locate(byte);
+    const QString chars = PieceAt(s.line, s.piece).layout->text();
+    QTextBoundaryFinder words(QTextBoundaryFinder::Word, chars);
+    words.setPosition(s.ch);
+    const qsizetype to = forward ? words.toNextBoundary() : words.toPreviousBoundary();
+    if (to >= 0 && to != s.ch) return ByteOfSpot({s.line, s.piece, static_cast<int>(to)});
+    if (forward) return byte < len ? byte + static_cast<int32_t>(gbk::UnitLen(text, byte)) : len;
+    return byte > 0 ? static_cast<int32_t>(gbk::PrevUnitStart(text, byte)) : 0;
+}
+
+void TextView::DeleteWord(bool forward) {
+    int32_t a = std::min(m_anchor, m_caret), b = std::max(m_anchor, m_caret);
+    if (a == b) (forward ? b : a) = WordEdge(m_caret, forward);
+    if (a < b) ApplyEdit(a, b - a, {});
 }
 
 int32_t TextView::PageMove(int32_t byte, int direction) {

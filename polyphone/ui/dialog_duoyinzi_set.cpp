@@ -1,5 +1,6 @@
 #include "polyphone/ui/dialog_duoyinzi_set.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include "polyphone/poly_merge.h"
 #include "polyphone/poly_rows.h"
 #include "polyphone/ui/gbk_limit_validator.h"
+#include "polyphone/ui/poly_context_choice.h"
 #include "polyphone/ui/poly_rows_model.h"
 #include "uikit/qt_text.h"
 #include "uikit/template_layout.h"
@@ -155,6 +157,12 @@ void CDialogDuoyinziSet::BuildExtras() {
     button("下移", "down", 250, 60, 46, &CDialogDuoyinziSet::OnMoveDown);
     button("修改", "edit", 200, 80, 96, &CDialogDuoyinziSet::OnEdit);
     button("导入常用词…", "importStarter", 200, 100, 96, &CDialogDuoyinziSet::OnImportStarter);
+    // A choice about the runs, not about the file: kept at once, whatever ends the dialog.
+    auto* contextFix = new QCheckBox(QLit("按上下文修正其余多音字"), this);
+    contextFix->setObjectName(QStringLiteral("contextFix"));
+    contextFix->setChecked(PolyContextFixChosen());
+    du.Place(contextFix, 200, 122, 96, 12);
+    connect(contextFix, &QCheckBox::toggled, this, &RememberPolyContextFix);
     m_lint = new QLabel(this);
     m_lint->setObjectName(QStringLiteral("lint"));
     m_lint->setWordWrap(true);

@@ -12,7 +12,8 @@
 // Beside the template's controls, for dictionaries of tens of thousands of rows: a search
 // that narrows the list, the count of rows and of rows shown, moving the selected row up and
 // down (or by dragging it), changing a row in place (a double-click puts it into the fields),
-// importing the starter dictionary, and the lint's word on the rows as they stand.
+// importing the starter dictionary, the lint's word on the rows as they stand, and whether
+// 本文多音字处理 goes on by context after the dictionary (poly_context_choice.h).
 #include <QDialog>
 #include <string>
 #include <vector>

@@ -116,3 +116,86 @@ TEST(ContextAudit, ABankIsReadHangAndCountedAsMisreadUnlessTheDictionaryTakesIt)
 }
 
 }  // namespace
+
+namespace {
+
+namespace gbk = qdm::gbk;
+
+// A character row and its contexts' readings, each context "bytes:reading" read by default
+// as "d".
+struct Row {
+    std::string ch;
+    std::vector<std::pair<std::string, std::string_view>> contexts;
+};
+
+void Build(const std::vector<Row>& rows, std::vector<qdm::PolyAuditChar>& audit,
+           std::vector<std::vector<qdm::PolyContextReading>>& readings) {
+    for (const Row& row : rows) {
+        qdm::PolyAuditChar c;
+        c.ch = row.ch;
+        std::vector<qdm::PolyContextReading> r;
+        for (const auto& [text, reading] : row.contexts) {
+            c.contexts.push_back({text, 1});
+            r.push_back({reading, "d", 0.5f, 1, reading != "d"});
+        }
+        audit.push_back(c);
+        readings.push_back(r);
+    }
+}
+
+std::string Order(const std::vector<qdm::PolyAuditChar>& audit,
+                  const std::vector<std::vector<qdm::PolyContextReading>>& readings) {
+    std::string out;
+    for (size_t i = 0; i < audit.size(); ++i) {
+        out += audit[i].ch + ":";
+        for (size_t j = 0; j < audit[i].contexts.size(); ++j)
+            out += audit[i].contexts[j].text + "=" + std::string(readings[i][j].reading) + " ";
+        out += "| ";
+    }
+    return out;
+}
+
+TEST(ContextAuditOrder, PutsMisreadContextsAndTheirCharactersFirstAndKeepsEveryOtherOrder) {
+    std::vector<qdm::PolyAuditChar> audit;
+    std::vector<std::vector<qdm::PolyContextReading>> readings;
+    Build({{"A", {{"a1", "d"}, {"a2", "d"}}},
+           {"B", {{"b1", "d"}, {"b2", "x"}, {"b3", "d"}, {"b4", "y"}}},
+           {"C", {{"c1", "d"}}},
+           {"D", {{"d1", "z"}}}},
+          audit, readings);
+    qdm::OrderMisreadFirst(audit, readings);
+    EXPECT_EQ(Order(audit, readings), "B:b2=x b4=y b1=d b3=d | D:d1=z | A:a1=d a2=d | C:c1=d | ");
+}
+
+TEST(ContextAuditOrder, LeavesAnAuditAloneWhenItsReadingsDoNotBelongToIt) {
+    std::vector<qdm::PolyAuditChar> audit;
+    std::vector<std::vector<qdm::PolyContextReading>> readings;
+    Build({{"A", {{"a1", "d"}}}, {"B", {{"b1", "x"}}}}, audit, readings);
+    readings.pop_back();
+    qdm::OrderMisreadFirst(audit, readings);
+    ASSERT_EQ(audit.size(), 2u);
+    EXPECT_EQ(audit[0].ch, "A");
+}
+
+TEST(ContextAuditCoverage, GivesTheBytesTheDictionaryReplacesAsJoinedAscendingRanges) {
+    const qdm::PolyDictSnapshot bank{gbk::Lit("银行======>>银航\n")};
+    const std::string text = gbk::Lit("他去银行取钱。银行银行");
+    const auto ranges = qdm::PolyCoveredRanges(text, bank);
+    ASSERT_EQ(ranges.size(), 2u);
+    EXPECT_EQ(ranges[0].begin, 4u);
+    EXPECT_EQ(ranges[0].end, 8u);
+    EXPECT_EQ(ranges[1].begin, 14u);
+    EXPECT_EQ(ranges[1].end, 22u);
+    EXPECT_TRUE(qdm::PolyCoveredRanges(text, qdm::PolyDictSnapshot{std::string()}).empty());
+}
+
+TEST(ContextAuditCoverage, AFixByContextLeavesTheDictionarysWordsToIt) {
+    const qdm::PolyDictSnapshot bank{gbk::Lit("银行======>>银航\n")};
+    const std::string text = gbk::Lit("他是银行的行长，也常常要还钱。");
+    const qdm::PolySmartResult r =
+        qdm::SmartFix(Model(), text, qdm::PolyCoveredRanges(text, bank), qdm::PolyStyle::Homophone);
+    EXPECT_EQ(r.text, gbk::Lit("他是银行的航掌，也常常要环钱。"));
+    EXPECT_EQ(r.fixed, 3);
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -165,3 +167,61 @@ TEST_F(FileIo, AReadOnlyFileIsNotReplaced) {
 }
 
 }  // namespace
+
+namespace {
+
+// `bytes` written into a pipe by another thread, read back whole by ReadAllFd.
+qdm::IoStatus ReadThroughPipe(const std::string& bytes, std::string& out) {
+    ::signal(SIGPIPE, SIG_IGN);  // the writer learns of a reader that gave up from EPIPE
+    int fds[2];
+    if (::pipe(fds) != 0) return qdm::IoStatus::Fail("pipe", "failed");
+    std::thread writer([&] {
+        for (size_t done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fds[1], bytes.data() + done, bytes.size() - done);
+            if (n <= 0) break;  // the reader gave up
+            done += static_cast<size_t>(n);
+        }
+        ::close(fds[1]);
+    });
+    const qdm::IoStatus status = qdm::ReadAllFd(fds[0], "pipe", out);
+    ::close(fds[0]);
+    writer.join();
+    return status;
+}
+
+std::string Pattern(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 4099) & 0xFF);
+    return bytes;
+}
+
+}  // namespace
+
+// Larger than the buffer the bytes pass through, and not a multiple of it.
+TEST_F(FileIo, AFileOrAPipeOfManyChunksIsReadByteForByte) {
+    const std::string bytes = Pattern((1 << 20) + 4097);
+    Write(Path("big"), bytes);
+    std::string whole = "stale";
+    ASSERT_TRUE(qdm::ReadWholeFile(Path("big"), whole));
+    EXPECT_EQ(whole, bytes);
+    std::string piped = "stale";
+    ASSERT_TRUE(ReadThroughPipe(bytes, piped));
+    EXPECT_EQ(piped, bytes);
+    ASSERT_TRUE(ReadThroughPipe("", piped));
+    EXPECT_EQ(piped, "");
+}
+
+TEST_F(FileIo, AStreamIsRefusedOnceItReachesTheLimitWhereverAChunkEnds) {
+    const int64_t limit = 300 * 1024;  // past the first chunk
+    qdm::SetMaxFileSize(limit);
+    for (const int64_t size : {limit - 1, limit, limit + 1, 3 * limit}) {
+        std::string out = "kept";
+        const qdm::IoStatus status = ReadThroughPipe(Pattern(static_cast<size_t>(size)), out);
+        EXPECT_EQ(status.ok, size < limit) << size;
+        EXPECT_EQ(out.size(), size < limit ? static_cast<size_t>(size) : 4) << size;
+        if (!status.ok) {
+            EXPECT_EQ(status.reason, qdm::kTooLargeReason) << size;
+        }
+    }
+    qdm::SetMaxFileSize(0);
+}

@@ -570,4 +570,23 @@ TEST(TextView, ClaimsTheKeysItActsOnBeforeShortcuts) {
     }
 }
 
+TEST(TextView, CtrlArrowsMoveByWordsAndCtrlBackspaceTakesAWordWithoutARecord) {
+    Area area("one two\r\nthree");
+    area.model.SetSelection(0, 0);
+    area.Type(QStringLiteral("x"));  // a record, which the word deletion must not join
+    area.Key(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(area.view->CaretByte(), 4);  // the end of "xone"
+    area.Key(Qt::Key_End);
+    area.Key(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(area.view->CaretByte(), 10);  // over the line break
+    area.Key(Qt::Key_End);
+    area.Key(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(area.model.Text(), "xone two\r\n");
+    EXPECT_FALSE(area.model.CanUndo());  // an unrecorded change, as in the other view
+    area.model.SetSelection(0, 0);
+    area.Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(area.model.Text(), " two\r\n");
+    area.ExpectShowsModel();
+}
+
 }  // namespace
