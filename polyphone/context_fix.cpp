@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "editor/gbk.h"
-#include "polyphone/context_model.h"
+#include "polyphone/context_fixer.h"
 
 namespace qdm {
 namespace {
@@ -104,55 +104,38 @@ std::vector<PolyByteRange> DictionaryChangedRanges(std::string_view before,
     return out;
 }
 
-namespace {
+PolySmartFixer::PolySmartFixer(const PolyReadingTable& table, std::string_view text,
+                               const std::vector<PolyByteRange>& kept, PolyStyle style)
+    : m_table(table), m_text(text), m_range(kept.begin()), m_end(kept.end()), m_style(style) {
+    m_result.text.reserve(text.size() + text.size() / 16);
+}
 
-// The fix built prediction by prediction.
-class Fixer {
-  public:
-    Fixer(const PolyReadingTable& table, std::string_view text,
-          const std::vector<PolyByteRange>& kept, PolyStyle style)
-        : m_table(table), m_text(text), m_range(kept.begin()), m_end(kept.end()), m_style(style) {
-        m_result.text.reserve(text.size() + text.size() / 16);
+void PolySmartFixer::Take(const PolyPrediction& p) {
+    while (m_range != m_end && m_range->end <= p.offset) ++m_range;
+    if (m_range != m_end && m_range->begin < p.offset + 2) return;
+    ++m_result.predicted;
+    if (!p.Changed()) return;
+    std::string after =
+        m_style == PolyStyle::Pinyin ? std::string(p.reading) : m_table.Homophone(p.reading);
+    if (after.empty()) {
+        ++m_result.unfixable;
+        return;
     }
+    ++m_result.fixed;
+    m_result.text.append(m_text, m_copied, p.offset - m_copied);
+    m_result.text.append(after);
+    m_copied = p.offset + 2;
+    m_result.edits.push_back({p.offset, std::string(m_text.substr(p.offset, 2)), std::move(after)});
+}
 
-    void Take(const PolyPrediction& p) {
-        while (m_range != m_end && m_range->end <= p.offset) ++m_range;
-        if (m_range != m_end && m_range->begin < p.offset + 2) return;
-        ++m_result.predicted;
-        if (!p.Changed()) return;
-        std::string after =
-            m_style == PolyStyle::Pinyin ? std::string(p.reading) : m_table.Homophone(p.reading);
-        if (after.empty()) {
-            ++m_result.unfixable;
-            return;
-        }
-        ++m_result.fixed;
-        m_result.text.append(m_text, m_copied, p.offset - m_copied);
-        m_result.text.append(after);
-        m_copied = p.offset + 2;
-        m_result.edits.push_back(
-            {p.offset, std::string(m_text.substr(p.offset, 2)), std::move(after)});
-    }
-
-    PolySmartResult Finish() {
-        m_result.text.append(m_text, m_copied);
-        return std::move(m_result);
-    }
-
-  private:
-    const PolyReadingTable& m_table;
-    std::string_view m_text;
-    std::vector<PolyByteRange>::const_iterator m_range, m_end;
-    PolyStyle m_style;
-    size_t m_copied = 0;
-    PolySmartResult m_result;
-};
-
-}  // namespace
+PolySmartResult PolySmartFixer::Finish() {
+    m_result.text.append(m_text, m_copied);
+    return std::move(m_result);
+}
 
 PolySmartResult SmartFix(const PolyContextModel& model, std::string_view text,
                          const std::vector<PolyByteRange>& kept, PolyStyle style) {
-    Fixer fixer(model.Table(), text, kept, style);
+    PolySmartFixer fixer(model.Table(), text, kept, style);
     model.PredictEach(text, [&](const PolyPrediction& p) { fixer.Take(p); });
     return fixer.Finish();
 }
@@ -160,7 +143,7 @@ PolySmartResult SmartFix(const PolyContextModel& model, std::string_view text,
 PolySmartResult SmartFix(const PolyReadingTable& table, std::string_view text,
                          const std::vector<PolyPrediction>& predictions,
                          const std::vector<PolyByteRange>& kept, PolyStyle style) {
-    Fixer fixer(table, text, kept, style);
+    PolySmartFixer fixer(table, text, kept, style);
     for (const PolyPrediction& p : predictions) fixer.Take(p);
     return fixer.Finish();
 }
