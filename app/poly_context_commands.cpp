@@ -38,11 +38,11 @@ PolySmartResult ShowAuditWithReadings(CDialogPolyAudit& dialog, const PolyComman
         dialog.SetFixable(0);
         return {};
     }
-    auto readings = ReadAuditContexts(audit, text, dict, *model);
-    dialog.SetResult(std::move(audit), std::move(readings));
     // What the dictionary will replace is its business, as in a run with the fix after it.
-    PolySmartResult fix =
-        SmartFix(*model, text, PolyCoveredRanges(text, dict), PolyStyle::Homophone);
+    PolyAuditReadings read =
+        ReadAuditContextsAndFix(audit, text, dict, *model, PolyStyle::Homophone);
+    dialog.SetResult(std::move(audit), std::move(read.readings));
+    PolySmartResult fix = std::move(read.fix);
     dialog.SetFixable(fix.fixed);
     return fix;
 }

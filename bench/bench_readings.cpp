@@ -92,11 +92,10 @@ void BM_AuditReadingsAndFixBook(benchmark::State& state) {
     size_t characters = 0;
     for (auto _ : state) {
         const auto audit = qdm::AuditPolyphones({Book()}, dict, Model().Table());
-        const auto readings = qdm::ReadAuditContexts(audit, Book(), dict, Model());
-        fixed = qdm::SmartFix(Model(), Book(), qdm::PolyCoveredRanges(Book(), dict),
-                              qdm::PolyStyle::Homophone)
-                    .fixed;
-        characters = readings.size();
+        const qdm::PolyAuditReadings r =
+            qdm::ReadAuditContextsAndFix(audit, Book(), dict, Model(), qdm::PolyStyle::Homophone);
+        fixed = r.fix.fixed;
+        characters = r.readings.size();
     }
     state.counters["characters"] = static_cast<double>(characters);
     state.counters["fixed"] = static_cast<double>(fixed);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "editor/gbk.h"
+#include "polyphone/context_fixer.h"
 
 namespace qdm {
 namespace {
@@ -57,13 +58,14 @@ void Conclude(const ContextVotes& k) {
     r.confidence = static_cast<float>(best->confidence / static_cast<double>(best->count));
 }
 
-}  // namespace
+// The listed contexts of the audit's characters by character code, each voting into its
+// place of `result` (sized here, and given the table's first reading until votes come).
+using ContextsByChar = std::unordered_map<uint16_t, std::vector<ContextVotes>>;
 
-std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
-    const std::vector<PolyAuditChar>& audit, std::string_view text, const PolyDictSnapshot& dict,
-    const PolyContextModel& model) {
-    std::vector<std::vector<PolyContextReading>> result(audit.size());
-    std::unordered_map<uint16_t, std::vector<ContextVotes>> byChar;
+ContextsByChar ListContexts(const std::vector<PolyAuditChar>& audit, const PolyContextModel& model,
+                            std::vector<std::vector<PolyContextReading>>& result) {
+    result.assign(audit.size(), {});
+    ContextsByChar byChar;
     for (size_t i = 0; i < audit.size(); ++i) {
         const PolyAuditChar& c = audit[i];
         result[i].resize(c.contexts.size());
@@ -78,29 +80,99 @@ std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
             list.push_back({bytes, FocalOffset(bytes, c.ch), {}, {}, 0, 0, &result[i][j]});
         }
     }
-    if (byChar.empty()) return result;
-    const std::vector<uint8_t> covered = PolyCoverage(text, dict);
-    // Character starts, so that a context found by its bytes is found on the text's own
-    // character boundaries and not across a trail byte.
+    return byChar;
+}
+
+// Character starts, so that a context found by its bytes is found on the text's own character
+// boundaries and not across a trail byte.
+std::vector<uint8_t> CharStarts(std::string_view text) {
     std::vector<uint8_t> start(text.size() + 1, 0);
     for (size_t pos = 0; pos < text.size(); pos += gbk::CharLen(text, pos)) start[pos] = 1;
     start[text.size()] = 1;
-    model.PredictEach(text, [&](const PolyPrediction& p) {
-        if (covered[p.offset]) return;
+    return start;
+}
+
+// The votes one prediction of `text` casts: for every listed context of its character that
+// stands around it, unless the dictionary replaces the character.
+class ContextVoter {
+  public:
+    ContextVoter(ContextsByChar& byChar, std::string_view text, const std::vector<uint8_t>& covered)
+        : m_byChar(byChar), m_text(text), m_covered(covered), m_start(CharStarts(text)) {}
+
+    void Take(const PolyPrediction& p) {
+        if (m_covered[p.offset]) return;
         const auto found =
-            byChar.find(PolyReadingTable::Code(static_cast<unsigned char>(text[p.offset]),
-                                               static_cast<unsigned char>(text[p.offset + 1])));
-        if (found == byChar.end()) return;
+            m_byChar.find(PolyReadingTable::Code(static_cast<unsigned char>(m_text[p.offset]),
+                                                 static_cast<unsigned char>(m_text[p.offset + 1])));
+        if (found == m_byChar.end()) return;
         for (ContextVotes& k : found->second) {
             if (k.focal > p.offset) continue;
             const size_t at = p.offset - k.focal;
-            if (at + k.bytes.size() > text.size() || !start[at]) continue;
-            if (text.compare(at, k.bytes.size(), k.bytes) == 0) Vote(k, p);
+            if (at + k.bytes.size() > m_text.size() || !m_start[at]) continue;
+            if (m_text.compare(at, k.bytes.size(), k.bytes) == 0) Vote(k, p);
         }
-    });
-    for (const auto& [code, list] : byChar)
-        for (const ContextVotes& k : list) Conclude(k);
+    }
+
+    void Finish() const {
+        for (const auto& [code, list] : m_byChar)
+            for (const ContextVotes& k : list) Conclude(k);
+    }
+
+  private:
+    ContextsByChar& m_byChar;
+    std::string_view m_text;
+    const std::vector<uint8_t>& m_covered;
+    std::vector<uint8_t> m_start;
+};
+
+// The covered bytes as ascending ranges, neighbours joined.
+std::vector<PolyByteRange> RangesOf(const std::vector<uint8_t>& covered, size_t size) {
+    std::vector<PolyByteRange> out;
+    for (size_t i = 0; i < covered.size() && i < size; ++i) {
+        if (!covered[i]) continue;
+        if (!out.empty() && out.back().end == i)
+            ++out.back().end;
+        else
+            out.push_back({i, i + 1});
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
+    const std::vector<PolyAuditChar>& audit, std::string_view text, const PolyDictSnapshot& dict,
+    const PolyContextModel& model) {
+    std::vector<std::vector<PolyContextReading>> result;
+    ContextsByChar byChar = ListContexts(audit, model, result);
+    if (byChar.empty()) return result;
+    const std::vector<uint8_t> covered = PolyCoverage(text, dict);
+    ContextVoter voter(byChar, text, covered);
+    model.PredictEach(text, [&](const PolyPrediction& p) { voter.Take(p); });
+    voter.Finish();
     return result;
+}
+
+PolyAuditReadings ReadAuditContextsAndFix(const std::vector<PolyAuditChar>& audit,
+                                          std::string_view text, const PolyDictSnapshot& dict,
+                                          const PolyContextModel& model, PolyStyle style) {
+    PolyAuditReadings out;
+    ContextsByChar byChar = ListContexts(audit, model, out.readings);
+    const std::vector<uint8_t> covered = PolyCoverage(text, dict);
+    const std::vector<PolyByteRange> kept = RangesOf(covered, text.size());
+    PolySmartFixer fixer(model.Table(), text, kept, style);
+    if (byChar.empty()) {
+        model.PredictEach(text, [&](const PolyPrediction& p) { fixer.Take(p); });
+    } else {
+        ContextVoter voter(byChar, text, covered);
+        model.PredictEach(text, [&](const PolyPrediction& p) {
+            voter.Take(p);
+            fixer.Take(p);
+        });
+        voter.Finish();
+    }
+    out.fix = fixer.Finish();
+    return out;
 }
 
 namespace {
@@ -142,16 +214,7 @@ void OrderMisreadFirst(std::vector<PolyAuditChar>& audit,
 }
 
 std::vector<PolyByteRange> PolyCoveredRanges(std::string_view text, const PolyDictSnapshot& dict) {
-    const std::vector<uint8_t> covered = PolyCoverage(text, dict);
-    std::vector<PolyByteRange> out;
-    for (size_t i = 0; i < covered.size() && i < text.size(); ++i) {
-        if (!covered[i]) continue;
-        if (!out.empty() && out.back().end == i)
-            ++out.back().end;
-        else
-            out.push_back({i, i + 1});
-    }
-    return out;
+    return RangesOf(PolyCoverage(text, dict), text.size());
 }
 
 }  // namespace qdm
