@@ -84,6 +84,10 @@ struct Book {
     size_t bytes;  // past 1 MiB the prediction runs in pieces on two threads
 };
 
+void PrintTo(const Book& b, std::ostream* os) {
+    *os << "seed " << b.seed << ", " << b.bytes << " bytes";
+}
+
 class OnePassAudit : public ::testing::TestWithParam<Book> {};
 
 TEST_P(OnePassAudit, GivesTheReadingsAndTheFixTheTwoSeparatePassesGive) {
