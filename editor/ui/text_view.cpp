@@ -26,6 +26,7 @@ TextView::TextView(CEditBox& model, QWidget* parent) : QAbstractScrollArea(paren
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setAttribute(Qt::WA_InputMethodEnabled);
+    viewport()->setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);

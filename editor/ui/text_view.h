@@ -174,6 +174,14 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     void Cut();
     void Paste();
     void DeleteSelection();
+    // Bytes [from, to) replaced by `text` with no record, as a paste; refused with the usual
+    // message, changing nothing, when GBK cannot hold a character of it.
+    bool InsertChars(QString text, int32_t from, int32_t to);
+
+    // ---- drops (text_view_drop.cpp) ----------------------------------------------------------
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
     CEditBox& m_model;
     EditAreaEvents m_events;

@@ -84,15 +84,19 @@ void TextView::DeleteSelection() {
 void TextView::Paste() {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     if (!mime || !mime->hasText()) return;
-    QString text = mime->text();
+    const int32_t a = std::min(m_anchor, m_caret), b = std::max(m_anchor, m_caret);
+    InsertChars(mime->text(), a, b);
+}
+
+bool TextView::InsertChars(QString text, int32_t from, int32_t to) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const Encoded enc = EncodeChars(text);
     if (enc.refusedAt >= 0) {
         emit m_events.refused(RefusalMessage(text, enc.refusedAt));
-        return;
+        return false;
     }
-    const int32_t a = std::min(m_anchor, m_caret), b = std::max(m_anchor, m_caret);
-    ApplyEdit(a, b - a, enc.bytes);
+    ApplyEdit(from, to - from, enc.bytes);
+    return true;
 }
 
 }  // namespace qdm::ui

@@ -119,6 +119,24 @@ TEST(UnitIndex, LookupsAgreeWithAWalkFromTheStart) {
     }
 }
 
+// Runs of bytes that may each lead or trail a pair, of every length around a word and across a
+// chunk's end, broken by each byte that ends such a run.
+TEST(UnitIndex, RunsOfDoubleBytesPairUpAsAWalkPairsThem) {
+    for (const char stopper : {'a', '\x80', '\xFF', '\r', '\n', '\x40'}) {
+        for (const size_t run : {1, 2, 7, 8, 9, 15, 16, 17, 4095, 4096, 4097}) {
+            for (const size_t before : {0, 1, 4090}) {
+                std::string text(before, 'x');
+                for (size_t i = 0; i < run; ++i) text += static_cast<char>(0x81 + i % 0x7E);
+                text += stopper;
+                text += std::string(run % 5, '\xB0');
+                UnitIndex index;
+                index.Reset(text);
+                ExpectMatchesWalk(index, text);
+            }
+        }
+    }
+}
+
 TEST(UnitIndex, EditsThatRepairUnitsAcrossTheirEdgesAreReported) {
     struct Case {
         const char* what;

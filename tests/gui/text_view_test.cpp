@@ -7,10 +7,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -359,6 +361,54 @@ TEST(TextView, CutCopyAndPasteGoThroughTheModelWithoutRecords) {
     EXPECT_EQ(refused.count(), 1);
     EXPECT_EQ(area.model.Text(), Lit("甲一") + "\r\n" + Lit("二丙") + "x");
     area.ExpectShowsModel();
+}
+
+// Dropping `text` at the character at `byte`, as a drag from another program ends; whether the
+// view took it.
+bool Drop(Area& area, int32_t byte, const QString& text) {
+    QMimeData mime;
+    mime.setText(text);
+    const QPointF at(area.PointOf(byte));
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area.view->viewport(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area.view->viewport(), &drop);
+    return drop.isAccepted();
+}
+
+TEST(TextView, DroppedTextGoesInWhereItLandsAsAPasteWithoutARecord) {
+    Area area(Lit("甲乙丙"));
+    area.model.SetSelection(6, 6);
+    area.Type(QStringLiteral("x"));
+    ASSERT_TRUE(area.model.CanUndo());
+    area.model.SetSelection(0, 2);
+    ASSERT_TRUE(Drop(area, 4, QStringLiteral("一\r\n二\u2029三")));
+    EXPECT_EQ(area.model.Text(), Lit("甲乙一") + "\r\n" + Lit("二") + "\r\n" + Lit("三丙") + "x");
+    const int32_t end = static_cast<int32_t>(Lit("甲乙一\r\n二\r\n三").size());
+    EXPECT_EQ(area.Selection(), (std::pair<int32_t, int32_t>{end, end}));
+    EXPECT_FALSE(area.model.CanUndo());
+    area.ExpectShowsModel();
+}
+
+TEST(TextView, ADropGbkCannotHoldIsRefusedWithTheUsualMessageAndChangesNothing) {
+    Area area(Lit("甲乙丙"));
+    QSignalSpy refused(&area.view->Events(), &qdm::ui::EditAreaEvents::refused);
+    EXPECT_FALSE(Drop(area, 2, QStringLiteral("一가")));
+    ASSERT_EQ(refused.count(), 1);
+    EXPECT_EQ(refused.first().first().toString(),
+              qdm::ui::RefusalMessage(QStringLiteral("一가"), 1));
+    EXPECT_EQ(area.model.Text(), Lit("甲乙丙"));
+}
+
+TEST(TextView, ADragWithoutTextIsNotTaken) {
+    Area area(Lit("甲乙丙"));
+    QMimeData mime;
+    mime.setData(QStringLiteral("application/octet-stream"), "xyz");
+    QDragEnterEvent enter(area.PointOf(2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area.view->viewport(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_EQ(area.model.Text(), Lit("甲乙丙"));
 }
 
 TEST(TextView, AccessibilityReadsTheTextCaretAndSelectionInUnits) {
