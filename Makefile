@@ -28,7 +28,7 @@ test-shuffled: build
 		QT_QPA_PLATFORM=offscreen ./$$t --gtest_shuffle --gtest_repeat=3 --gtest_brief=1 || exit 1; done
 
 sanitize: deps
-	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DMKED_SANITIZE=ON -DMKED_WERROR=$(WERROR) -DMKED_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DMKED_SANITIZE=ON -DMKED_WERROR=$(WERROR) -DMKED_BENCH=OFF -DMKED_TEST_SHARDS=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(ASAN) -j $(JOBS)
 	@cd $(ASAN) && QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		ctest --output-on-failure -j $(JOBS)
