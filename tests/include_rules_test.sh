@@ -68,7 +68,7 @@ a GTK header in the core|editor/gbk.cpp|#include <gtk/gtk.h>
 an X11 header in the command line|cli/main.cpp|#include <X11/Xlib.h>
 a Qt header in the command line|cli/main.cpp|#include <QCoreApplication>
 a Qt header in a core test|tests/core/gbk_test.cpp|#include <QByteArray>
-a GUI header in a core test|tests/core/gbk_test.cpp|#include "editor/ui/edit_widget.h"
+a GUI header in a core test|tests/core/gbk_test.cpp|#include "editor/ui/text_view.h"
 a core header in a command-line test|tests/cli/inputs_test.cpp|#include "cli/args.h"
 a GUI header in a core benchmark|bench/bench_dict.cpp|#include "app/app.h"
 a Qt header in the fuzz harness|fuzz/markup_fuzz.cpp|#include <QByteArray>

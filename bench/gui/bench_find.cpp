@@ -2,17 +2,11 @@
 // replaced through the 查找和替换 dialog's session, until the window has painted the result;
 // and the one Undo that restores the text.
 //
-// WidgetTakesReplacedBook measures the edit widget alone taking in the same change, the two
-// ways a mirror can hand it over: /0 the replaced text into the cleared document (what the
-// window does), /1 every match edited in place within one edit block. It bounds what
-// 全部替换 can reach while the widget holds a block per line.
-//
 // Reports the wall time (`ms`) and the process's CPU time during it (`cpu_ms`).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <chrono>
 #include <functional>
@@ -23,12 +17,8 @@
 #include "bench/common/book_gen.h"
 #include "bench/gui/gui_bench.h"
 #include "editor/edit_box.h"
-#include "editor/find.h"
-#include "editor/replace.h"
 #include "editor/ui/edit_area.h"
 #include "editor/ui/find_session.h"
-#include "editor/ui/streamed_insert.h"
-#include "editor/ui/unit_text.h"
 
 namespace {
 
@@ -109,55 +99,6 @@ void ReplaceAll20MB(benchmark::State& state) {
 }
 
 BENCHMARK(ReplaceAll20MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
-
-void WidgetTakesReplacedBook(benchmark::State& state) {
-    const std::string book = NamesBook();
-    qdm::CEditBox model;
-    model.SetText(book);
-    const char* const kLiSi = "\xC0\xEE\xCB\xC4\xCB\xC4";  // 李四四
-    qdm::ReplaceAll(model, qdm::CTextFinder(kZhangSan, {}), kLiSi);
-    const std::string replaced(model.Text());
-
-    QPlainTextEdit view;
-    view.resize(1000, 800);
-    view.document()->setUndoRedoEnabled(false);
-    view.setPlainText(qdm::ui::DecodeUnits(book));
-    view.show();
-    QApplication::processEvents();
-    const QString from = qdm::ui::DecodeUnits(kZhangSan), to = qdm::ui::DecodeUnits(kLiSi);
-    std::vector<int> matches;
-    const QString shown = view.document()->toRawText();
-    for (qsizetype at = shown.indexOf(from); at >= 0; at = shown.indexOf(from, at + from.size()))
-        matches.push_back(static_cast<int>(at));
-
-    auto take = [&] {
-        QTextCursor c(view.document());
-        if (state.range(0) == 0) {
-            view.document()->clear();
-            qdm::ui::InsertUnitsStreamed(c, replaced);
-            return;
-        }
-        c.beginEditBlock();
-        int shift = 0;
-        for (const int at : matches) {
-            c.setPosition(at + shift);
-            c.setPosition(at + shift + static_cast<int>(from.size()), QTextCursor::KeepAnchor);
-            c.insertText(to);
-            shift += static_cast<int>(to.size() - from.size());
-        }
-        c.endEditBlock();
-    };
-    for (auto _ : state) Measure(state, take, view);
-    state.counters["matches"] = static_cast<double>(matches.size());
-    state.counters["blocks"] = view.document()->blockCount();
-}
-
-BENCHMARK(WidgetTakesReplacedBook)
-    ->Arg(0)
-    ->Arg(1)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,10 +1,6 @@
-// The edit area on big books, through IEditArea only, so it measures whichever view MKED_VIEW
-// selects: opening until painted, the memory the open book holds (and after three changes of
-// the window's width), a keystroke in the middle and in a line of 512,000 characters,
-// 全部替换 and its Undo, Page Down and Ctrl+End.
-//
-//   build/bench_text_view                          the document view
-//   MKED_VIEW=bytes build/bench_text_view          the view drawn from the bytes
+// The edit area on big books, through IEditArea only: opening until painted, the memory the
+// open book holds (and after three changes of the window's width), a keystroke in the middle
+// and in a line of 512,000 characters, 全部替换 and its Undo, Page Down and Ctrl+End.
 //
 // `ms` is the wall time of a step until painted, `cpu_ms` the CPU time of the whole process
 // during it. After a key or a command the window paints as the event loop paints it, only what

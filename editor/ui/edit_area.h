@@ -1,8 +1,8 @@
 #pragma once
-// What the rest of the editor asks of the on-screen edit area, whichever view draws it. The
-// model (CEditBox) stays the truth: the area shows its bytes and feeds the user's edits back
-// through the model's recording operations. Docks, commands, find and the tests talk to this
-// interface only, never to the widget class behind it.
+// What the rest of the editor asks of the on-screen edit area. The model (CEditBox) stays the
+// truth: the area shows its bytes and feeds the user's edits back through the model's recording
+// operations. Docks, commands, find and the tests talk to this interface only, never to the
+// widget class behind it, so the view can change without touching them.
 #include <QAbstractScrollArea>
 #include <QList>
 #include <QObject>
@@ -123,8 +123,7 @@ auto IEditArea::RunCommand(Work&& work) {
     return std::forward<Work>(work)();
 }
 
-// The view MKED_VIEW selects: "bytes" the one drawn straight from the model's bytes,
-// anything else the document-mirroring one.
+// The edit area over `model`: a view drawn straight from the model's bytes.
 std::unique_ptr<IEditArea> CreateEditArea(CEditBox& model, QWidget* parent);
 
 }  // namespace qdm::ui

@@ -7,7 +7,7 @@
 
 namespace qdm::ui {
 
-// How the widget stores a line break (a block separator of QTextDocument).
+// How the view stands for a line break among its characters (selected text, ShownText).
 constexpr QChar kLineBreak = QChar::ParagraphSeparator;
 
 // One character per unit of `bytes`, which start on a unit boundary: a line break (CR LF,

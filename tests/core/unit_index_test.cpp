@@ -131,7 +131,8 @@ TEST(UnitIndex, RunsOfDoubleBytesPairUpAsAWalkPairsThem) {
                 text += std::string(run % 5, '\xB0');
                 UnitIndex index;
                 index.Reset(text);
-                ExpectMatchesWalk(index, text);
+                // A pairing gone wrong shifts every unit after it, so a sparse walk sees it.
+                ExpectMatchesWalk(index, text, 13);
             }
         }
     }

@@ -1,4 +1,4 @@
-// The document view's lines against a plain reading of the model's bytes: CR LF, a lone CR
+// The edit area's lines against a plain reading of the model's bytes: CR LF, a lone CR
 // and a lone LF each end one line, whatever stands around them.
 #include <gtest/gtest.h>
 

@@ -81,7 +81,7 @@ book=$SCRATCH/book.qdm
 printf '\xbc\xd7\xd2\xd2\n' >"$book"
 before=$(od -An -tx1 "$book")
 
-QT_IM_MODULE=ibus MKED_VIEW=bytes "$mked" "$book" >"$SCRATCH/mked.log" 2>&1 &
+QT_IM_MODULE=ibus "$mked" "$book" >"$SCRATCH/mked.log" 2>&1 &
 editor=$!
 window=$(timeout 10 xdotool search --sync --onlyvisible --pid "$editor" | head -1) ||
     fail "mked showed no window"

@@ -546,18 +546,6 @@ TEST(TextView, TheSelectionRectangleSpansBothEndsOfTheSelection) {
     EXPECT_LT(r.bottom(), area.view->CharRect(26).top());  // the third line is left out
 }
 
-TEST(TextView, IsTheAreaTheEnvironmentAsksForWithBytesAndOnlyThen) {
-    const QByteArray was = qgetenv("MKED_VIEW");
-    CEditBox model;
-    for (const char* choice : {"bytes", "", "document"}) {
-        qputenv("MKED_VIEW", choice);
-        const std::unique_ptr<qdm::ui::IEditArea> area = qdm::ui::CreateEditArea(model, nullptr);
-        EXPECT_EQ(dynamic_cast<TextView*>(area.get()) != nullptr, std::string(choice) == "bytes")
-            << choice;
-    }
-    qputenv("MKED_VIEW", was);
-}
-
 // Pieces after an edit keep their layouts and move with it; a lead byte typed before a piece
 // or removed from its end changes where units start, and the pieces are cut anew.
 TEST(TextView, EditsInALongLineShowTheModelsTextPieceByPiece) {
