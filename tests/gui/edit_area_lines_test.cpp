@@ -72,7 +72,7 @@ TEST(EditAreaLines, AgreeWithAPlainScanOfTheModelForEveryMixOfBreaks) {
 }
 
 // Typed breaks meet lone CRs and LFs: a typed CR LF after a lone CR, a character typed between
-// the CR and LF of a pair. The mirror re-pairs those units; the lines must follow.
+// the CR and LF of a pair. The index re-pairs those units; the lines must follow.
 TEST(EditAreaLines, StayAsScannedWhileBreaksAreTypedAndDeletedAmongLoneOnes) {
     Editor ed;
     ed.SetText("a\rb\nc\r\nd\r\r\n\n" + G("甲"), 0, 0);

@@ -224,7 +224,7 @@ TEST(Undo, KeysAndMenuReplayTheNewestRecord) {
 
 // Lone CR, lone LF and lead bytes without a trail byte meet typed text; whatever pairs up in
 // the bytes must show as the model has it.
-TEST(Mirror, RandomEditingKeepsTheWidgetShowingTheModelsText) {
+TEST(EditArea, RandomEditingKeepsTheAreaShowingTheModelsText) {
     Editor ed;
     ed.SetText(std::string("a\rb\nc\xB0\r\n") + G("中文") + "\xFF" + "end", 0, 0);
     std::mt19937 rng(11);
