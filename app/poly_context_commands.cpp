@@ -8,9 +8,16 @@
 #include "polyphone/context_audit.h"
 #include "polyphone/context_edit.h"
 #include "polyphone/ui/dialog_poly_audit.h"
+#include "uikit/progress_run.h"
 #include "uikit/qt_text.h"
 
 namespace qdm::ui {
+namespace {
+
+// Below this a text is worked out in a quarter of a second or less, with no progress shown.
+constexpr size_t kAuditInBackgroundBytes = 2u << 20;
+
+}  // namespace
 
 const PolyContextModel* ContextModel(const PolyCommandHost& host, const QString& caption) {
     // It ships with the program and does not change under it; a failure is said each time,
@@ -28,19 +35,35 @@ const PolyContextModel* ContextModel(const PolyCommandHost& host, const QString&
     return loaded ? &model : nullptr;
 }
 
-PolySmartResult ShowAuditWithReadings(CDialogPolyAudit& dialog, const PolyCommandHost& host,
-                                      const PolyDictSnapshot& dict, const PolyReadingTable& table,
-                                      const PolyContextModel* model) {
+std::optional<PolySmartResult> ShowAuditWithReadings(CDialogPolyAudit& dialog,
+                                                     const PolyCommandHost& host,
+                                                     const PolyDictSnapshot& dict,
+                                                     const PolyReadingTable& table,
+                                                     const PolyContextModel* model) {
     const std::string_view text = host.edit->Text();
-    std::vector<PolyAuditChar> audit = AuditPolyphones({text}, dict, table);
+    std::vector<PolyAuditChar> audit;
+    PolyAuditReadings read;
+    const auto work = [&](PassMeter& meter) {
+        meter.Span(0, model ? 0.4 : 1);
+        audit = AuditPolyphones({text}, dict, table, &meter);
+        if (!model || meter.Stopped()) return;
+        // What the dictionary will replace is its business, as in a run with the fix after it.
+        meter.Span(0.4, 1);
+        read = ReadAuditContextsAndFix(audit, text, dict, *model, PolyStyle::Homophone, &meter);
+    };
+    if (text.size() < kAuditInBackgroundBytes) {
+        PassMeter quiet;
+        work(quiet);
+    } else {
+        QWidget* owner = dialog.isVisible() ? static_cast<QWidget*>(&dialog) : host.owner;
+        if (!RunWithProgress(owner, QLit("多音字检查"), QLit("正在统计多音字，请稍候..."), work))
+            return std::nullopt;
+    }
     if (!model) {
         dialog.SetResult(std::move(audit));
         dialog.SetFixable(0);
-        return {};
+        return PolySmartResult{};
     }
-    // What the dictionary will replace is its business, as in a run with the fix after it.
-    PolyAuditReadings read =
-        ReadAuditContextsAndFix(audit, text, dict, *model, PolyStyle::Homophone);
     dialog.SetResult(std::move(audit), std::move(read.readings));
     PolySmartResult fix = std::move(read.fix);
     dialog.SetFixable(fix.fixed);
@@ -57,10 +80,20 @@ void ApplyFixToEditor(const PolyCommandHost& host, const PolySmartResult& fix) {
     ShowContextFixed(host, fixed);
 }
 
-int64_t FixRestByContext(const PolyContextModel& model, std::string_view before,
-                         std::string& text) {
-    PolySmartResult fix =
-        SmartFix(model, text, DictionaryChangedRanges(before, text), PolyStyle::Homophone);
+int64_t FixRestByContext(const PolyContextModel& model, std::string_view before, std::string& text,
+                         QWidget* owner) {
+    PolySmartResult fix;
+    const auto work = [&](PassMeter& meter) {
+        fix = SmartFix(model, text, DictionaryChangedRanges(before, text), PolyStyle::Homophone,
+                       &meter);
+    };
+    if (text.size() < kAuditInBackgroundBytes) {
+        PassMeter quiet;
+        work(quiet);
+    } else if (!RunWithProgress(owner, QLit("本文多音字处理"),
+                                QLit("正在按上下文修正多音字，请稍候..."), work)) {
+        return 0;
+    }
     text = std::move(fix.text);
     return fix.fixed;
 }

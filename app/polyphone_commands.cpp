@@ -122,7 +122,7 @@ int RunPolyphoneDialog(CEditBox& edit, QWidget* parent, const CPolyDict* dict, P
     int32_t start = 0, end = 0;
     edit.GetSelection(start, end);
     if (context) {
-        const int64_t fixed = FixRestByContext(*context, edit.Text(), text);
+        const int64_t fixed = FixRestByContext(*context, edit.Text(), text, parent);
         if (contextFixed) *contextFixed = fixed;
     }
     const int32_t caret = CaretAfterReplacement(edit.Text(), start, text);
@@ -192,8 +192,12 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
         ReadTextFile(path, starter);
     CDialogPolyAudit* shown = nullptr;
     PolySmartResult fix;  // what 全部修正 applies to the text as it is shown
+    // False when the user cancelled working it out: what the dialog would show is stale.
     const auto refresh = [&] {
-        fix = ShowAuditWithReadings(*shown, host, *dict->Snapshot(), *table, model);
+        std::optional<PolySmartResult> shownFix =
+            ShowAuditWithReadings(*shown, host, *dict->Snapshot(), *table, model);
+        if (shownFix) fix = std::move(*shownFix);
+        return shownFix.has_value();
     };
     CDialogPolyAudit::Hooks hooks;
     hooks.jump = [&host, &shown](const std::string& context) {
@@ -205,15 +209,15 @@ void OnPolyphoneAudit(const PolyCommandHost& host) {
         settings.Prefill(
             context, ProposePolyReplacement(context, PolyStyle::Homophone, *table, starter.text));
         settings.exec();
-        refresh();  // the dictionary may have changed
+        if (!refresh()) shown->reject();  // the dictionary may have changed
     };
     hooks.fixAll = [&] {
         ApplyFixToEditor(host, fix);
-        refresh();
+        if (!refresh()) shown->reject();
     };
     CDialogPolyAudit dialog({}, std::move(hooks), host.owner);
     shown = &dialog;
-    refresh();
+    if (!refresh()) return;
     dialog.exec();
 }
 

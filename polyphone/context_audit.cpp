@@ -155,22 +155,30 @@ std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
 
 PolyAuditReadings ReadAuditContextsAndFix(const std::vector<PolyAuditChar>& audit,
                                           std::string_view text, const PolyDictSnapshot& dict,
-                                          const PolyContextModel& model, PolyStyle style) {
+                                          const PolyContextModel& model, PolyStyle style,
+                                          PassMeter* meter) {
     PolyAuditReadings out;
     ContextsByChar byChar = ListContexts(audit, model, out.readings);
-    const std::vector<uint8_t> covered = PolyCoverage(text, dict);
+    if (meter) meter->Phase(0, 0.15);
+    const std::vector<uint8_t> covered = PolyCoverage(text, dict, meter);
+    if (meter) meter->Phase(0.15, 1);
     const std::vector<PolyByteRange> kept = RangesOf(covered, text.size());
     PolySmartFixer fixer(model.Table(), text, kept, style);
     if (byChar.empty()) {
-        model.PredictEach(text, [&](const PolyPrediction& p) { fixer.Take(p); });
+        model.PredictEach(
+            text, [&](const PolyPrediction& p) { fixer.Take(p); }, meter);
     } else {
         ContextVoter voter(byChar, text, covered);
-        model.PredictEach(text, [&](const PolyPrediction& p) {
-            voter.Take(p);
-            fixer.Take(p);
-        });
+        model.PredictEach(
+            text,
+            [&](const PolyPrediction& p) {
+                voter.Take(p);
+                fixer.Take(p);
+            },
+            meter);
         voter.Finish();
     }
+    if (meter && meter->Stopped()) return {};
     out.fix = fixer.Finish();
     return out;
 }

@@ -29,14 +29,16 @@ std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
 
 // The readings of the contexts and the fix of the rest, as 多音字检查 shows and applies them:
 // ReadAuditContexts's answer, and SmartFix's for the bytes outside the dictionary's
-// (PolyCoveredRanges), from one prediction pass instead of two.
+// (PolyCoveredRanges), from one prediction pass instead of two. A stopped `meter` leaves both
+// empty.
 struct PolyAuditReadings {
     std::vector<std::vector<PolyContextReading>> readings;
     PolySmartResult fix;
 };
 PolyAuditReadings ReadAuditContextsAndFix(const std::vector<PolyAuditChar>& audit,
                                           std::string_view text, const PolyDictSnapshot& dict,
-                                          const PolyContextModel& model, PolyStyle style);
+                                          const PolyContextModel& model, PolyStyle style,
+                                          PassMeter* meter = nullptr);
 
 // Whether the engine reads the context's character otherwise than the model does.
 inline bool ReadOtherwise(const PolyContextReading& r) {

@@ -134,9 +134,12 @@ PolySmartResult PolySmartFixer::Finish() {
 }
 
 PolySmartResult SmartFix(const PolyContextModel& model, std::string_view text,
-                         const std::vector<PolyByteRange>& kept, PolyStyle style) {
+                         const std::vector<PolyByteRange>& kept, PolyStyle style,
+                         PassMeter* meter) {
     PolySmartFixer fixer(model.Table(), text, kept, style);
-    model.PredictEach(text, [&](const PolyPrediction& p) { fixer.Take(p); });
+    model.PredictEach(
+        text, [&](const PolyPrediction& p) { fixer.Take(p); }, meter);
+    if (meter && meter->Stopped()) return {};
     return fixer.Finish();
 }
 

@@ -470,7 +470,8 @@ void PolyContextModel::PredictPiece(std::string_view text, size_t base,
 }
 
 void PolyContextModel::PredictEach(std::string_view text,
-                                   const std::function<void(const PolyPrediction&)>& sink) const {
+                                   const std::function<void(const PolyPrediction&)>& sink,
+                                   PassMeter* meter) const {
     std::vector<size_t> cuts{0};
     while (cuts.back() < text.size()) {
         size_t end = cuts.back() + kPiece;
@@ -490,6 +491,8 @@ void PolyContextModel::PredictEach(std::string_view text,
     };
     std::vector<PolyPrediction> mine, theirs;
     for (size_t i = 0; i < pieces; i += 2) {
+        if (meter && !meter->At(static_cast<double>(cuts[i]) / static_cast<double>(text.size())))
+            return;
         std::future<void> other;
         if (i + 1 < pieces) other = std::async(std::launch::async, piece, i + 1, std::ref(theirs));
         piece(i, mine);
@@ -499,6 +502,7 @@ void PolyContextModel::PredictEach(std::string_view text,
             for (const PolyPrediction& p : theirs) sink(p);
         }
     }
+    if (meter) meter->At(1);
 }
 
 std::vector<PolyPrediction> PolyContextModel::Predict(std::string_view text) const {

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/pass_meter.h"
 #include "polyphone/poly_readings.h"
 #include "polyphone/poly_res.h"
 
@@ -53,9 +54,11 @@ class PolyContextModel {
     // Every polyphonic character of the GBK text, in text order. Linear in the text.
     std::vector<PolyPrediction> Predict(std::string_view gbkText) const;
     // The same handed over one by one, in text order, without holding them all: a long text
-    // is read in pieces by two threads (`sink` is called on the caller's thread).
+    // is read in pieces by two threads (`sink` is called on the caller's thread). A stopped
+    // `meter` ends the pass after the pieces under way.
     void PredictEach(std::string_view gbkText,
-                     const std::function<void(const PolyPrediction&)>& sink) const;
+                     const std::function<void(const PolyPrediction&)>& sink,
+                     PassMeter* meter = nullptr) const;
 
   private:
     void PredictPiece(std::string_view piece, size_t base, std::vector<PolyPrediction>& out) const;
@@ -94,9 +97,10 @@ struct PolySmartResult {
 // dictionary wrote, ascending) and whose predicted reading differs from its default:
 // 同音字 style by the table's most common one-reading character of exactly that reading,
 // 拼音 style by the reading itself. A character with no such homophone stays and is counted
-// as unfixable.
+// as unfixable. A stopped `meter` gives an empty result.
 PolySmartResult SmartFix(const PolyContextModel& model, std::string_view text,
-                         const std::vector<PolyByteRange>& kept, PolyStyle style);
+                         const std::vector<PolyByteRange>& kept, PolyStyle style,
+                         PassMeter* meter = nullptr);
 // The same with predictions the caller already holds (Predict over this very text).
 PolySmartResult SmartFix(const PolyReadingTable& table, std::string_view text,
                          const std::vector<PolyPrediction>& predictions,

@@ -19,7 +19,8 @@ struct Occurrence {
 
 }  // namespace
 
-std::vector<uint8_t> PolyCoverage(std::string_view text, const PolyDictSnapshot& dict) {
+std::vector<uint8_t> PolyCoverage(std::string_view text, const PolyDictSnapshot& dict,
+                                  PassMeter* meter) {
     std::vector<uint8_t> covered(text.size(), 0);
     const int applied = dict.AppliedCount();
     if (applied == 0 || text.empty()) return covered;
@@ -30,6 +31,7 @@ std::vector<uint8_t> PolyCoverage(std::string_view text, const PolyDictSnapshot&
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     for (size_t pos = 0; pos < n; pos += gbk::CharLen(text, pos)) {
+        if (meter && !meter->AtByte(pos, n)) return covered;
         index.MatchAt(p + pos, n - pos, [&](uint32_t wordId) {
             const uint32_t entry = *index.EntriesOf(wordId).begin;
             if (entry < static_cast<uint32_t>(applied))
@@ -237,14 +239,17 @@ std::vector<Candidate> ChooseUnpruned(const Spot* begin, const Spot* end) {
 }
 
 void CollectSpots(std::string_view text, const PolyDictSnapshot& dict,
-                  const PolyReadingTable& table, std::vector<Spot>& spots) {
-    const std::vector<uint8_t> covered = PolyCoverage(text, dict);
+                  const PolyReadingTable& table, std::vector<Spot>& spots, PassMeter* meter) {
+    if (meter) meter->Phase(0, 0.6);
+    const std::vector<uint8_t> covered = PolyCoverage(text, dict, meter);
+    if (meter) meter->Phase(0.6, 0.9);
     const auto code = [&](size_t pos) {
         return PolyReadingTable::Code(static_cast<unsigned char>(text[pos]),
                                       static_cast<unsigned char>(text[pos + 1]));
     };
     std::array<uint16_t, 3> before{};  // the table characters just before, nearest last
     for (size_t pos = 0; pos < text.size();) {
+        if (meter && !meter->AtByte(pos, text.size())) return;
         const size_t len = gbk::CharLen(text, pos);
         const uint16_t c = len == 2 ? code(pos) : 0;
         const bool known = c && table.Known(c);
@@ -310,9 +315,12 @@ std::vector<Candidate> ContextsOf(const Spot* begin, const Spot* end) {
 
 std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& texts,
                                            const PolyDictSnapshot& dict,
-                                           const PolyReadingTable& table) {
+                                           const PolyReadingTable& table, PassMeter* meter) {
     std::vector<Spot> spots;
-    for (std::string_view text : texts) CollectSpots(text, dict, table, spots);
+    for (std::string_view text : texts) {
+        CollectSpots(text, dict, table, spots, meter);
+        if (meter && meter->Stopped()) return {};
+    }
     // Grouped by character (a counting sort), so each character's counts stay small and hot.
     std::vector<uint32_t> start(65537, 0);
     for (const Spot& s : spots) ++start[s.c[3] + 1u];
@@ -325,8 +333,12 @@ std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& 
     spots = {};
 
     std::vector<PolyAuditChar> result;
+    if (meter) meter->Phase(0.9, 1);
     for (uint32_t c = 0; c < 65536; ++c) {
         if (start[c] == start[c + 1]) continue;
+        if (meter &&
+            !meter->At(static_cast<double>(start[c]) / static_cast<double>(grouped.size())))
+            return {};
         const Spot* begin = grouped.data() + start[c];
         const Spot* end = grouped.data() + start[c + 1];
         PolyAuditChar out;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/pass_meter.h"
 #include "polyphone/poly_dict.h"
 #include "polyphone/poly_readings.h"
 
@@ -40,13 +41,17 @@ inline constexpr size_t kPolyAuditContexts = 3;
 inline constexpr int kPolyContextMin = 2, kPolyContextMax = 4;
 
 // Every polyphonic character uncovered in `texts` (counted together), by count descending,
-// then by its bytes. Linear in the texts.
+// then by its bytes. Linear in the texts. `meter` (when given) is told how far the pass has got
+// and may stop it: the result is then incomplete, and meter->Stopped() says so.
 std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& texts,
                                            const PolyDictSnapshot& dict,
-                                           const PolyReadingTable& table);
+                                           const PolyReadingTable& table,
+                                           PassMeter* meter = nullptr);
 
-// Marks the bytes of `text` that processing replaces (see above): covered[i] != 0.
-std::vector<uint8_t> PolyCoverage(std::string_view text, const PolyDictSnapshot& dict);
+// Marks the bytes of `text` that processing replaces (see above): covered[i] != 0. A stopped
+// meter leaves the rest unmarked.
+std::vector<uint8_t> PolyCoverage(std::string_view text, const PolyDictSnapshot& dict,
+                                  PassMeter* meter = nullptr);
 
 // "行 xing2/hang2: 1,204 次 — 行动 312, 银行 40, 一行 12" (GBK)
 std::string FormatAuditLine(const PolyAuditChar& c);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <map>
 
@@ -196,6 +198,70 @@ TEST(ContextAuditCoverage, AFixByContextLeavesTheDictionarysWordsToIt) {
         qdm::SmartFix(Model(), text, qdm::PolyCoveredRanges(text, bank), qdm::PolyStyle::Homophone);
     EXPECT_EQ(r.text, gbk::Lit("他是银行的航掌，也常常要环钱。"));
     EXPECT_EQ(r.fixed, 3);
+}
+
+// Reports every 16 KB, so that the sample book gives several in each phase.
+constexpr size_t kStride = 16 << 10;
+
+const std::string& LongBook() {
+    static const std::string book = SampleBook();
+    return book;
+}
+
+struct MeteredRun {
+    std::vector<qdm::PolyAuditChar> audit;
+    qdm::PolyAuditReadings read;
+    std::vector<double> shares;  // as told, in order
+    bool stopped = false;
+};
+
+// The audit and its readings as 多音字检查 works them out, told to stop at report `stopAt`.
+MeteredRun RunMetered(const qdm::PolyDictSnapshot& dict, size_t stopAt) {
+    MeteredRun run;
+    qdm::PassMeter meter(
+        [&](double share) {
+            run.shares.push_back(share);
+            return run.shares.size() < stopAt;
+        },
+        kStride);
+    meter.Span(0, 0.4);
+    run.audit = qdm::AuditPolyphones({LongBook()}, dict, Model().Table(), &meter);
+    meter.Span(0.4, 1);
+    run.read = qdm::ReadAuditContextsAndFix(run.audit, LongBook(), dict, Model(),
+                                            qdm::PolyStyle::Homophone, &meter);
+    run.stopped = meter.Stopped();
+    return run;
+}
+
+TEST(ContextAuditProgress, AMeteredPassGivesTheSameAnswerWithSharesRisingToTheEnd) {
+    const qdm::PolyDictSnapshot dict{gbk::Lit("银行======>>银航\n")};
+    const MeteredRun run = RunMetered(dict, SIZE_MAX);
+    const auto audit = qdm::AuditPolyphones({LongBook()}, dict, Model().Table());
+    const auto read =
+        qdm::ReadAuditContextsAndFix(audit, LongBook(), dict, Model(), qdm::PolyStyle::Homophone);
+    EXPECT_FALSE(run.stopped);
+    ASSERT_EQ(run.audit.size(), audit.size());
+    for (size_t i = 0; i < audit.size(); ++i)
+        EXPECT_EQ(qdm::FormatAuditLine(run.audit[i]), qdm::FormatAuditLine(audit[i]));
+    EXPECT_EQ(run.read.fix.text, read.fix.text);
+    EXPECT_EQ(run.read.readings.size(), read.readings.size());
+    ASSERT_GE(run.shares.size(), 8u);  // coverage twice, spots and prediction, each in strides
+    EXPECT_TRUE(std::is_sorted(run.shares.begin(), run.shares.end()));
+    EXPECT_GE(run.shares.front(), 0.0);
+    EXPECT_EQ(run.shares.back(), 1.0);
+}
+
+TEST(ContextAuditProgress, AStoppedPassIsToldNoMoreAndGivesNothing) {
+    const qdm::PolyDictSnapshot dict{std::string()};
+    const size_t reports = RunMetered(dict, SIZE_MAX).shares.size();
+    for (const size_t stopAt : {size_t{1}, size_t{3}, reports / 2, reports}) {
+        const MeteredRun run = RunMetered(dict, stopAt);
+        SCOPED_TRACE(stopAt);
+        EXPECT_TRUE(run.stopped);
+        EXPECT_EQ(run.shares.size(), stopAt);
+        EXPECT_TRUE(run.read.readings.empty());
+        EXPECT_TRUE(run.read.fix.text.empty());
+    }
 }
 
 }  // namespace
