@@ -58,10 +58,9 @@ void TextView::OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedL
     const int32_t line = m_index.LineOfByte(text, pos);
     const int32_t lineStart = m_index.LineStart(text, line);
     size_t edited = SIZE_MAX;
-    const bool inLine =
-        delta == 0 && line == m_index.LineOfByte(text, pos + insertedLen) &&
-        m_layouts.EditInLine(text, m_index, line, pos - lineStart, removedLen, insertedLen, edited);
+    const bool inLine = delta == 0 && line == m_index.LineOfByte(text, pos + insertedLen);
     if (inLine) {
+        m_layouts.EditInLine(text, m_index, line, pos - lineStart, removedLen, insertedLen, edited);
         m_layouts.Replace(first, line, line);
         m_layouts.Replace(line + 1, newEnd, newEnd);
     } else {
@@ -71,24 +70,27 @@ void TextView::OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedL
         m_top.line += delta;
     } else if (m_top.line >= first) {
         m_top.line = std::min(m_top.line, m_index.Lines() - 1);
-        m_top.piece = std::min(m_top.piece, PieceCount(m_top.line) - 1);
+        if (!HasPiece(m_top.line, m_top.piece)) m_top.piece = PieceCount(m_top.line) - 1;
     }
     m_textDirty = true;
-    if (inLine && edited != SIZE_MAX)
-        MarkPieceDirty(line, edited, m_layouts.Line(text, m_index, line).pieces[edited].height);
-    else if (!aboveScreen)
+    if (inLine && edited != SIZE_MAX) {
+        const LinePiece& piece = m_layouts.Line(text, m_index, line).pieces[edited];
+        MarkPieceDirty(line, edited, piece.height, piece.end);
+    } else if (!aboveScreen)
         MarkDirtyFrom(first);
     m_textChangedPending = true;
     emit m_events.bytesReplaced(pos, removedLen, insertedLen);
     Settle();
 }
 
-void TextView::MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight) {
+void TextView::MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight, int32_t oldEnd) {
     const qreal view = ViewHeight();
     const std::optional<qreal> y = PieceY(line, piece, view);
     if (!y) return;  // off screen
-    const qreal height = PieceAt(line, piece).height;
-    const qreal bottom = height == oldHeight ? *y + height + 1 : view;
+    const LinePiece& laid = PieceAt(line, piece);
+    // The pieces below stay as they were only when this one still ends where it did.
+    const bool same = laid.height == oldHeight && laid.end == oldEnd && oldEnd > laid.start;
+    const qreal bottom = same ? *y + laid.height + 1 : view;
     m_dirty += QRectF(0, *y, viewport()->width(), bottom - *y).toAlignedRect();
 }
 
@@ -255,10 +257,13 @@ QString TextView::ShownText() const {
     for (const auto& [line, laid] : m_layouts.Kept()) {
         const LineSpan span = SpanOfLine(text, m_index, line);
         out += DecodeUnits(text.substr(from, span.start - from));
+        from = span.start;
         for (const LinePiece& piece : laid.pieces) {
-            const int32_t a = span.start + piece.start, b = span.start + piece.end;
-            out += piece.layout ? piece.layout->text() : DecodeUnits(text.substr(a, b - a));
+            if (!piece.layout) continue;
+            out += DecodeUnits(text.substr(from, span.start + piece.start - from)) + piece.Text();
+            from = span.start + piece.end;
         }
+        out += DecodeUnits(text.substr(from, span.end - from));
         from = span.end;
     }
     return out + DecodeUnits(text.substr(from));
@@ -281,7 +286,7 @@ std::vector<TextView::ShownLine> TextView::ShownLines() const {
         const LinePiece& piece = PieceAt(p.line, p.piece);
         if (out.empty() || out.back().line != p.line)
             out.push_back({p.line, piece.unitsBefore, {}});
-        out.back().chars += piece.layout->text();
+        out.back().chars += piece.Text();
         y += piece.height;
     } while (y < h && Next(p));
     return out;
@@ -314,8 +319,13 @@ void TextView::paintEvent(QPaintEvent* e) {
             const int ca = piece.CharOfByte(a - lineStart), cb = piece.CharOfByte(b - lineStart);
             selections.append({ca, cb - ca, selected});
         }
-        if (origin.y() + piece.height >= e->rect().top() && origin.y() <= e->rect().bottom())
-            piece.layout->draw(&painter, origin, selections, QRectF(e->rect()));
+        // The layout holds rows past the piece's end, which the next piece draws.
+        const QRectF box(0, origin.y(), viewport()->width(), piece.height);
+        const QRectF clip = box.intersected(QRectF(e->rect()));
+        if (!clip.isEmpty()) {
+            painter.setClipRect(clip);
+            piece.layout->draw(&painter, origin, selections, clip);
+        }
         if (caret.line == p.line && caret.piece == p.piece && m_caretOn && hasFocus()) {
             const int at = preedit.text.isEmpty() ? caret.ch : caret.ch + preedit.cursor;
             piece.layout->drawCursor(&painter, origin, at, 1);

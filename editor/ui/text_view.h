@@ -122,7 +122,7 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     void ApplyEdit(int32_t pos, int32_t removed, const std::string& bytes);
     // What an edit leaves to paint: the piece laid out again (only it when its height
     // stayed), or everything from a line down.
-    void MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight);
+    void MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight, int32_t oldEnd);
     void MarkDirtyFrom(int32_t line);
     // Paints what changed since the last time: all of it after a scroll, else the marked
     // parts and the rows of the old and the new selection.
@@ -131,7 +131,9 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
 
     // ---- geometry (text_view_geometry.cpp) ------------------------------------------------
     LinePiece& PieceAt(int32_t line, size_t piece) const;
+    // All the pieces of the line: finding them lays out the whole line once.
     size_t PieceCount(int32_t line) const;
+    bool HasPiece(int32_t line, size_t piece) const;
     bool Next(Pos& p) const;  // to the next piece; false at the end of the text
     bool Prev(Pos& p) const;  // to the previous piece
     Pos Advanced(Pos p, qreal dy) const;

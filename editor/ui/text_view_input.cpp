@@ -197,7 +197,7 @@ int32_t TextView::RowMove(int32_t byte, int rows) {
     if (m_goalX < 0) m_goalX = layout->lineAt(row).cursorToX(s.ch);
     Pos p{s.line, s.piece, 0};
     for (; rows > 0; --rows) {
-        if (row + 1 < layout->lineCount()) {
+        if (row + 1 < PieceAt(p.line, p.piece).rows) {
             ++row;
         } else if (Next(p)) {
             layout = PieceAt(p.line, p.piece).layout.get();
@@ -211,7 +211,7 @@ int32_t TextView::RowMove(int32_t byte, int rows) {
             --row;
         } else if (Prev(p)) {
             layout = PieceAt(p.line, p.piece).layout.get();
-            row = layout->lineCount() - 1;
+            row = PieceAt(p.line, p.piece).rows - 1;
         } else {
             return 0;
         }
@@ -228,7 +228,8 @@ int32_t TextView::RowEdge(int32_t byte, bool end) const {
     if (end) {
         ch += row.textLength();
         // A wrapped row ends before the character that starts the next row.
-        if (row.lineNumber() + 1 < piece.layout->lineCount() && ch > row.textStart()) --ch;
+        const bool wrapped = row.lineNumber() + 1 < piece.rows || HasPiece(s.line, s.piece + 1);
+        if (wrapped && ch > row.textStart()) --ch;
     }
     return ByteOfSpot({s.line, s.piece, ch});
 }
@@ -237,7 +238,7 @@ int32_t TextView::WordEdge(int32_t byte, bool forward) const {
     const std::string_view text = m_model.Text();
     const int32_t len = static_cast<int32_t>(text.size());
     const Spot s = Locate(byte);
-    const QString chars = PieceAt(s.line, s.piece).layout->text();
+    const QString chars = PieceAt(s.line, s.piece).Text();
     QTextBoundaryFinder words(QTextBoundaryFinder::Word, chars);
     words.setPosition(s.ch);
     const qsizetype to = forward ? words.toNextBoundary() : words.toPreviousBoundary();
@@ -316,7 +317,7 @@ void TextView::mouseDoubleClickEvent(QMouseEvent* e) {
 void TextView::SelectWordAt(int32_t byte) {
     const Spot s = Locate(byte);
     const LinePiece& piece = PieceAt(s.line, s.piece);
-    const QString chars = piece.layout->text();
+    const QString chars = piece.Text();
     QTextBoundaryFinder words(QTextBoundaryFinder::Word, chars);
     words.setPosition(std::min<qsizetype>(s.ch, chars.size()));
     qsizetype start =
@@ -400,7 +401,7 @@ QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
         case Qt::ImFont:
             return font();
         case Qt::ImSurroundingText:
-            return piece.layout->text();
+            return piece.Text();
         case Qt::ImCursorPosition:
             return s.ch;
         case Qt::ImAnchorPosition: {

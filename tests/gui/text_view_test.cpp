@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextLayout>
 #include <memory>
 #include <random>
 #include <string>
@@ -332,6 +333,106 @@ TEST(TextView, EditsInTheMiddleOfAGiantLineLayOutOnlyNearbyPieces) {
     area.ExpectShowsModel();
     EXPECT_LT(area.view->LaidOutChars(), 10 * qdm::ui::TextLayouts::kPieceBytes);
     EXPECT_EQ(area.view->LineOfByte(middle), 1);
+}
+
+// Where each row of a line starts (in characters of the line) when the line is laid out whole,
+// as no piece boundary can disturb.
+std::vector<int> WholeLineRowStarts(const QString& chars, const QFont& font, qreal width,
+                                    const QList<QTextLayout::FormatRange>& formats) {
+    QTextLayout layout(chars, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.setFormats(formats);
+    layout.beginLayout();
+    std::vector<int> starts;
+    for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine()) {
+        row.setLineWidth(width);
+        starts.push_back(row.textStart());
+    }
+    layout.endLayout();
+    return starts;
+}
+
+// Where each row of line `line` starts on the screen, found from the characters' places.
+std::vector<int> ShownRowStarts(Area& area, int32_t line) {
+    const int32_t first = area.view->UnitOfByte(area.view->LineStartByte(line));
+    const int32_t end = area.view->UnitOfByte(area.view->LineStartByte(line + 1)) - 1;
+    std::vector<int> starts;
+    qreal top = -1;
+    for (int32_t u = first; u < end; ++u) {
+        const QRectF r = area.view->CharRect(area.view->ByteOfUnit(u));
+        if (r.isEmpty()) return starts;  // off screen: the caller sees too few rows
+        if (r.top() > top) starts.push_back(u - first);
+        top = r.top();
+    }
+    return starts;
+}
+
+// A line of a few pieces with words, Chinese and punctuation, so that rows differ in length,
+// checked against the same line laid out whole: as opened, after edits near and across the
+// ends of pieces, and with formats that widen characters.
+TEST(TextView, AGiantLineWrapsOnlyAtTheWindowEdge) {
+    const std::string words[] = {Lit("汉字"), "word ", Lit("，"), "x", Lit("。"), "longerword "};
+    std::mt19937 random(5);
+    std::string line;
+    while (line.size() < 2.5 * qdm::ui::TextLayouts::kPieceBytes) line += words[random() % 6];
+    Area area("top\r\n" + line + "\r\nend", {1000, 4000});
+    QList<QTextLayout::FormatRange> formats;
+    auto expectWholeLineRows = [&](const char* when) {
+        const std::string_view text = area.model.Text();
+        const int32_t start = area.view->LineStartByte(1);
+        const int32_t end = area.view->LineStartByte(2) - 2;
+        const QString chars = qdm::ui::DecodeUnits(text.substr(start, end - start));
+        const qreal width = area.view->viewport()->width() - 2 * area.view->CharRect(0).left();
+        EXPECT_EQ(ShownRowStarts(area, 1),
+                  WholeLineRowStarts(chars, area.view->font(), width, formats))
+            << when;
+    };
+    expectWholeLineRows("as opened");
+    const int32_t piece = qdm::ui::TextLayouts::kPieceBytes;
+    const struct {
+        int32_t at;
+        int32_t removed;
+        std::string inserted;
+    } edits[] = {{6 + piece / 2, 0, Lit("插")},    {6 + piece - 40, 0, "wide words "},
+                 {6 + piece - 20, 60, Lit("，")},  {6 + piece + 2, 0, "x"},
+                 {6 + 2 * piece - 10, 30, {}},     {6, 0, Lit("开头")},
+                 {6 + piece / 3, piece, Lit("跨")}};
+    for (const auto& e : edits) {
+        const int32_t at =
+            static_cast<int32_t>(qdm::gbk::BoundaryAtOrAfter(area.model.Text(), e.at));
+        area.model.ReplaceRange(at, e.removed, e.inserted);
+        expectWholeLineRows(("after an edit at " + std::to_string(e.at)).c_str());
+    }
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    for (int i = 0; i < 4000; i += 37) formats.append({i, 9, bold});
+    area.view->SetLineFormatter([&](std::string_view, int32_t start, int32_t) {
+        return start == area.view->LineStartByte(1) ? formats : QList<QTextLayout::FormatRange>{};
+    });
+    expectWholeLineRows("with bold runs");
+    for (auto& f : formats) f.length = 20;
+    area.view->RefreshFormats();
+    expectWholeLineRows("with longer bold runs");
+}
+
+// End on a wrapped row leaves the caret on that row, also on the rows that end a piece.
+TEST(TextView, EndStaysOnEachWrappedRowOfAGiantLine) {
+    std::string line;
+    for (int i = 0; line.size() < 2.2 * qdm::ui::TextLayouts::kPieceBytes; ++i)
+        line += i % 9 ? Lit("书") : std::string("a ");
+    Area area(line + "\r\nend", {1000, 4000});
+    const std::vector<int> rows = ShownRowStarts(area, 0);
+    ASSERT_GT(rows.size(), 100u);
+    for (size_t r = 0; r + 1 < rows.size(); ++r) {
+        const int32_t start = area.view->ByteOfUnit(rows[r]);
+        area.model.SetSelection(start, start);
+        area.Key(Qt::Key_End);
+        EXPECT_EQ(area.view->CaretByte(), area.view->ByteOfUnit(rows[r + 1] - 1)) << "row " << r;
+        EXPECT_EQ(area.view->CaretRect().top(), area.view->CharRect(start).toRect().top())
+            << "row " << r;
+    }
 }
 
 TEST(TextView, CutCopyAndPasteGoThroughTheModelWithoutRecords) {
