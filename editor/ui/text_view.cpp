@@ -299,10 +299,6 @@ void TextView::paintEvent(QPaintEvent* e) {
     const QPalette pal = palette();
     painter.fillRect(e->rect(), pal.color(QPalette::Base));
     painter.setPen(pal.color(QPalette::Text));
-    const int32_t selA = std::min(m_anchor, m_caret), selB = std::max(m_anchor, m_caret);
-    QTextCharFormat selected;
-    selected.setBackground(pal.brush(QPalette::Highlight));
-    selected.setForeground(pal.brush(QPalette::HighlightedText));
     const Spot caret = Locate(m_caret);
     const Preedit& preedit = m_layouts.CurrentPreedit();
 
@@ -311,20 +307,12 @@ void TextView::paintEvent(QPaintEvent* e) {
     const qreal h = ViewHeight();
     do {
         const LinePiece& piece = PieceAt(p.line, p.piece);
-        const int32_t lineStart = LineStartByte(p.line);
-        QList<QTextLayout::FormatRange> selections;
-        const int32_t a = std::max(selA, lineStart + piece.start);
-        const int32_t b = std::min(selB, lineStart + piece.end);
-        if (b > a && preedit.text.isEmpty()) {
-            const int ca = piece.CharOfByte(a - lineStart), cb = piece.CharOfByte(b - lineStart);
-            selections.append({ca, cb - ca, selected});
-        }
         // The layout holds rows past the piece's end, which the next piece draws.
         const QRectF box(0, origin.y(), viewport()->width(), piece.height);
         const QRectF clip = box.intersected(QRectF(e->rect()));
         if (!clip.isEmpty()) {
             painter.setClipRect(clip);
-            piece.layout->draw(&painter, origin, selections, clip);
+            DrawPiece(painter, p.line, piece, origin, clip);
         }
         if (caret.line == p.line && caret.piece == p.piece && m_caretOn && hasFocus()) {
             const int at = preedit.text.isEmpty() ? caret.ch : caret.ch + preedit.cursor;
@@ -332,6 +320,34 @@ void TextView::paintEvent(QPaintEvent* e) {
         }
         origin.ry() += piece.height;
     } while (origin.y() < h && Next(p));
+}
+
+void TextView::DrawPiece(QPainter& painter, int32_t line, const LinePiece& piece, QPointF origin,
+                         const QRectF& clip) const {
+    const int32_t selA = std::min(m_anchor, m_caret), selB = std::max(m_anchor, m_caret);
+    // While composing, the preedit shifts the characters: no selection is drawn.
+    const bool selecting = selA != selB && m_layouts.CurrentPreedit().text.isEmpty();
+    const LineSpan span = SpanOfLine(m_model.Text(), m_index, line);
+    const QBrush highlight = palette().brush(QPalette::Highlight);
+    QList<QTextLayout::FormatRange> selections;
+    const int32_t a = std::max(selA, span.start + piece.start);
+    const int32_t b = std::min(selB, span.start + piece.end);
+    if (selecting && b > a) {
+        QTextCharFormat selected;
+        selected.setBackground(highlight);
+        selected.setForeground(palette().brush(QPalette::HighlightedText));
+        const int ca = piece.CharOfByte(a - span.start), cb = piece.CharOfByte(b - span.start);
+        selections.append({ca, cb - ca, selected});
+    }
+    piece.layout->draw(&painter, origin, selections, clip);
+    // A selected line break shows as a space's width after the line's last character.
+    const bool breakSelected = span.next > span.end && selA <= span.end && selB >= span.next;
+    if (selecting && breakSelected && span.start + piece.end == span.end && piece.rows > 0) {
+        const QTextLine last = piece.layout->lineAt(piece.rows - 1);
+        const qreal x = origin.x() + last.cursorToX(piece.Chars());
+        const qreal space = QFontMetricsF(font()).horizontalAdvance(u' ');
+        painter.fillRect(QRectF(x, origin.y() + last.y(), space, last.height()), highlight);
+    }
 }
 
 void TextView::resizeEvent(QResizeEvent* e) {

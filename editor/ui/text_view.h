@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QRegion>
 #include <optional>
 #include <vector>
@@ -128,6 +129,9 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     // parts and the rows of the old and the new selection.
     void Repaint();
     QRect SelectionRows(int32_t anchor, int32_t caret) const;
+    // A laid-out piece of line `line` with its part of the selection, its top left at `origin`.
+    void DrawPiece(QPainter& painter, int32_t line, const LinePiece& piece, QPointF origin,
+                   const QRectF& clip) const;
 
     // ---- geometry (text_view_geometry.cpp) ------------------------------------------------
     LinePiece& PieceAt(int32_t line, size_t piece) const;

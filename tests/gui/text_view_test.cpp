@@ -627,6 +627,37 @@ TEST(TextView, DrawsWithTheModelsFontAndColours) {
     EXPECT_TRUE(textColour);
 }
 
+// Whether the line break after the character at `last` is drawn selected: the space just
+// after that character has the highlight's colour.
+bool BreakDrawnSelected(Area& area, int32_t last) {
+    QImage shot(area.view->viewport()->size(), QImage::Format_RGB32);
+    area.view->viewport()->render(&shot);
+    const QRectF r = area.view->CharRect(last);
+    const QPoint at(static_cast<int>(r.right()) + 2, static_cast<int>(r.center().y()));
+    return shot.pixelColor(at) == area.view->palette().color(QPalette::Highlight);
+}
+
+TEST(TextView, ASelectedLineBreakIsDrawnAsASelectedSpaceAfterTheLine) {
+    const struct {
+        std::string text;
+        int32_t from, to;
+        int32_t last;  // the character before the break looked at
+        bool selected;
+    } cases[] = {
+        {"ab\r\ncd", 1, 5, 1, true},   // across the break
+        {"ab\r\ncd", 2, 4, 1, true},   // the break alone
+        {"ab\ncd", 1, 4, 1, true},     // a lone LF
+        {"ab\r\ncd", 0, 2, 1, false},  // up to the break, not over it
+        {"ab\r\ncd", 4, 6, 5, false},  // the last line has no break
+        {"ab\r\ncd", 5, 1, 1, true},   // the caret before the anchor
+    };
+    for (const auto& c : cases) {
+        Area area(c.text);
+        area.model.SetSelection(c.from, c.to);
+        EXPECT_EQ(BreakDrawnSelected(area, c.last), c.selected) << c.from << ".." << c.to;
+    }
+}
+
 TEST(TextView, ShowsTheWholeTextFromItsLayoutsAndTheBytesBetweenThem) {
     Area area(NumberedLines(300) + Lit("末行") + "\x81", {300, 200});
     area.view->verticalScrollBar()->setValue(150);
