@@ -1,6 +1,5 @@
 #include "editor/ui/text_view.h"
 
-#include <QAccessible>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -45,8 +44,9 @@ TextView::~TextView() {
 
 void TextView::OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedLen) {
     const std::string_view text = m_model.Text();
-    const int32_t oldLines = m_index.Lines();
+    const int32_t oldLines = m_index.Lines(), oldUnits = m_index.Units();
     m_index.Update(text, pos, removedLen, insertedLen);
+    if (AccessibilityListens()) TellReplaced(pos, insertedLen, oldUnits);
     const int32_t delta = m_index.Lines() - oldLines;
     // A CR before the edit may have met an LF of it: its line is redrawn too.
     const int32_t first = m_index.LineOfByte(text, std::max(0, pos - 1));
@@ -129,7 +129,9 @@ void TextView::Repaint() {
 }
 
 void TextView::OnTextReset() {
+    const int32_t oldUnits = m_index.Units();
     m_index.Reset(m_model.Text());
+    if (AccessibilityListens()) TellReplaced(0, m_model.Length(), oldUnits);
     m_layouts.Clear();
     m_layouts.SetPreedit({});
     m_fullRepaint = true;
@@ -140,6 +142,18 @@ void TextView::OnTextReset() {
     m_selectionPending = true;
     emit m_events.textReset();
     Settle();
+}
+
+void TextView::TellReplaced(int32_t pos, int32_t insertedLen, int32_t oldUnits) {
+    // A change of millions of characters would cost strings of as many: it goes untold, and
+    // assistive technology reads the text again when it next asks.
+    constexpr int32_t kMostChars = 1 << 20;
+    const int32_t at = UnitOfByte(pos), inserted = UnitOfByte(pos + insertedLen) - at;
+    const int32_t removed = oldUnits - Units() + inserted;
+    if (inserted > kMostChars || removed > kMostChars) return;
+    QString chars = DecodeUnits(m_model.Text().substr(pos, insertedLen));
+    chars.replace(kLineBreak, u'\n');
+    TellTextReplaced(this, at, removed, chars);
 }
 
 void TextView::OnSelectionChanged() {
@@ -170,10 +184,7 @@ void TextView::Settle() {
         m_model.GetSelection(m_anchor, m_caret);
         m_goalX = -1;
         emit m_events.caretMoved();
-        if (QAccessible::isActive()) {
-            QAccessibleTextCursorEvent event(this, UnitOfByte(m_caret));
-            QAccessible::updateAccessibility(&event);
-        }
+        if (AccessibilityListens()) TellCaretMoved(this, UnitOfByte(m_caret));
     }
     SetTop(m_top);
     if (m_scrollPending) {

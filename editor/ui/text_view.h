@@ -117,6 +117,9 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     void OnSelectionChanged() override;
     void OnScrollToCaret() override;
     void OnAppearanceChanged() override;
+    // Tells assistive technology that bytes [pos, pos + insertedLen) replaced what made the
+    // text `oldUnits` characters long.
+    void TellReplaced(int32_t pos, int32_t insertedLen, int32_t oldUnits);
     // Carries out what a batch postponed, once no batch is open.
     void Settle();
     // An edit the view makes itself through CEditBox::ApplyWidgetEdit, which tells no one.

@@ -1,6 +1,5 @@
 // Keys, mouse and input methods of a TextView. Edits go to the model's key handlers, in the
 // order the model documents; caret moves only change the model's selection.
-#include <QAccessible>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -13,6 +12,7 @@
 
 #include "editor/gbk.h"
 #include "editor/ui/text_view.h"
+#include "editor/ui/text_view_accessible.h"
 #include "editor/ui/typed_key.h"
 #include "editor/ui/unit_text.h"
 
@@ -154,6 +154,7 @@ bool TextView::Navigate(QKeyEvent* e) {
         m_anchor = 0;
         m_caret = len;
         Repaint();
+        if (AccessibilityListens()) TellCaretMoved(this, UnitOfByte(m_caret));
         return true;
     }
     for (const Move& m : moves) {
@@ -183,10 +184,7 @@ void TextView::MoveCaret(int32_t byte, bool extend) {
     Repaint();
     updateMicroFocus();
     emit m_events.caretMoved();
-    if (QAccessible::isActive()) {
-        QAccessibleTextCursorEvent event(this, UnitOfByte(m_caret));
-        QAccessible::updateAccessibility(&event);
-    }
+    if (AccessibilityListens()) TellCaretMoved(this, UnitOfByte(m_caret));
 }
 
 // The byte `rows` rows of the screen above (< 0) or below the caret, at the same x.

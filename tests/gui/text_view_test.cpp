@@ -17,12 +17,14 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextLayout>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
 
 #include "editor/edit_box.h"
 #include "editor/gbk.h"
+#include "editor/ui/text_view_accessible.h"
 #include "editor/ui/unit_text.h"
 
 namespace {
@@ -528,6 +530,72 @@ TEST(TextView, AccessibilityReadsTheTextCaretAndSelectionInUnits) {
     text->setSelection(0, 0, 1);
     EXPECT_EQ(area.Selection(), (std::pair<int32_t, int32_t>{0, 2}));
     EXPECT_FALSE(text->characterRect(0).isEmpty());
+}
+
+// What the view told assistive technology: the kind, where, how many characters went and what
+// came.
+struct Told {
+    QAccessible::Event type;
+    int at;
+    int removed = 0;
+    QString inserted;
+    bool operator==(const Told&) const = default;
+    friend void PrintTo(const Told& t, std::ostream* os) {
+        *os << t.type << " at " << t.at << " -" << t.removed << " +" << t.inserted.toStdString();
+    }
+};
+std::vector<Told> g_told;
+
+void Hear(QAccessibleEvent* e) {
+    const auto* cursor = static_cast<QAccessibleTextCursorEvent*>(e);
+    switch (e->type()) {
+        case QAccessible::TextInserted: {
+            const auto* in = static_cast<QAccessibleTextInsertEvent*>(e);
+            return g_told.push_back({e->type(), in->changePosition(), 0, in->textInserted()});
+        }
+        case QAccessible::TextRemoved: {
+            const auto* out = static_cast<QAccessibleTextRemoveEvent*>(e);
+            const int removed = static_cast<int>(out->textRemoved().size());
+            return g_told.push_back({e->type(), out->changePosition(), removed, {}});
+        }
+        case QAccessible::TextUpdated: {
+            const auto* up = static_cast<QAccessibleTextUpdateEvent*>(e);
+            const int removed = static_cast<int>(up->textRemoved().size());
+            return g_told.push_back({e->type(), up->changePosition(), removed, up->textInserted()});
+        }
+        case QAccessible::TextCaretMoved:
+            return g_told.push_back({e->type(), cursor->cursorPosition(), 0, {}});
+        default:
+            return;
+    }
+}
+
+TEST(TextView, TellsAssistiveTechnologyEachChangeAndCaretMoveInCharacters) {
+    Area area(Lit("甲乙") + "\r\nab");
+    area.model.SetSelection(2, 2);
+    qdm::ui::SetAccessibilitySink(Hear);
+    using A = QAccessible;
+    const struct {
+        std::function<void()> step;
+        std::vector<Told> told;
+    } steps[] = {
+        {[&] { area.Type(QStringLiteral("丙")); }, {{A::TextInserted, 1, 0, QStringLiteral("丙")}}},
+        {[&] { area.Key(Qt::Key_Backspace); }, {{A::TextRemoved, 1, 1, {}}}},
+        {[&] { area.Key(Qt::Key_Return); }, {{A::TextInserted, 1, 0, QStringLiteral("\n")}}},
+        {[&] { area.model.ReplaceRange(0, 4, "xyz"); }, {{A::TextUpdated, 0, 2, "xyz"}}},
+        {[&] { area.Key(Qt::Key_Right); }, {{A::TextCaretMoved, 4, 0, {}}}},
+        {[&] { area.Key(Qt::Key_A, Qt::ControlModifier); }, {{A::TextCaretMoved, 7, 0, {}}}},
+        {[&] { area.model.LoadText("new", {}); }, {{A::TextUpdated, 0, 7, "new"}}},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        g_told.clear();
+        steps[i].step();
+        std::erase_if(g_told, [&](const Told& t) {  // the caret follows each change
+            return t.type == A::TextCaretMoved && steps[i].told[0].type != A::TextCaretMoved;
+        });
+        EXPECT_EQ(g_told, steps[i].told) << "step " << i;
+    }
+    qdm::ui::SetAccessibilitySink(nullptr);
 }
 
 std::string NumberedLines(int count) {
