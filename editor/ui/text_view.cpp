@@ -325,7 +325,9 @@ void TextView::paintEvent(QPaintEvent* e) {
             painter.setClipRect(clip);
             DrawPiece(painter, p.line, piece, origin, clip);
         }
-        if (caret.line == p.line && caret.piece == p.piece && m_caretOn && hasFocus()) {
+        const bool caretShown = preedit.text.isEmpty() || preedit.cursorVisible;
+        if (caret.line == p.line && caret.piece == p.piece && m_caretOn && hasFocus() &&
+            caretShown) {
             const int at = preedit.text.isEmpty() ? caret.ch : caret.ch + preedit.cursor;
             piece.layout->drawCursor(&painter, origin, at, 1);
         }

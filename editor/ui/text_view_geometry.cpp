@@ -211,10 +211,13 @@ QRect TextView::RectOfByte(int32_t byte) const {
     const Spot s = Locate(byte);
     const qreal view = ViewHeight();
     const LinePiece& piece = PieceAt(s.line, s.piece);
-    const QTextLine row = piece.layout->lineForTextPosition(s.ch);
+    // While composing, the caret stands in the preedit where the input method puts it.
+    const Preedit& preedit = m_layouts.CurrentPreedit();
+    const int ch = byte == m_caret && !preedit.text.isEmpty() ? s.ch + preedit.cursor : s.ch;
+    const QTextLine row = piece.layout->lineForTextPosition(ch);
     const qreal rowY = row.isValid() ? row.y() : 0;
     const qreal rowHeight = row.isValid() ? row.height() : QFontMetricsF(font()).lineSpacing();
-    const qreal x = Origin().x() + (row.isValid() ? row.cursorToX(s.ch) : 0);
+    const qreal x = Origin().x() + (row.isValid() ? row.cursorToX(ch) : 0);
     qreal y;
     if (const std::optional<qreal> py = PieceY(s.line, s.piece, view)) {
         y = *py + rowY;

@@ -361,8 +361,15 @@ void TextView::inputMethodEvent(QInputMethodEvent* e) {
     if (!commit.isEmpty()) ReplacePreedit(*e);
     Preedit preedit;
     preedit.text = e->preeditString();
-    for (const QInputMethodEvent::Attribute& a : e->attributes())
-        if (a.type == QInputMethodEvent::Cursor) preedit.cursor = a.start;
+    for (const QInputMethodEvent::Attribute& a : e->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor) {
+            preedit.cursor = std::clamp<int>(a.start, 0, static_cast<int>(preedit.text.size()));
+            preedit.cursorVisible = a.length != 0;
+        } else if (a.type == QInputMethodEvent::TextFormat) {
+            const QTextCharFormat format = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+            if (format.isValid()) preedit.formats.append({a.start, a.length, format});
+        }
+    }
     if (!preedit.text.isEmpty()) {
         preedit.line = LineOfByte(m_caret);
         preedit.byteInLine = m_caret - LineStartByte(preedit.line);

@@ -71,6 +71,9 @@ struct Preedit {
     int32_t byteInLine = 0;
     QString text;
     int cursor = 0;  // in the preedit text
+    bool cursorVisible = true;
+    // The input method's, over the preedit text; none: the preedit is underlined.
+    QList<QTextLayout::FormatRange> formats;
 };
 
 class TextLayouts {

@@ -129,11 +129,18 @@ std::unique_ptr<QTextLayout> TextLayouts::LayOut(const QString& chars,
     layout->setCacheEnabled(true);
     if (preeditAt >= 0) {
         layout->setPreeditArea(preeditAt, m_preedit.text);
-        QTextCharFormat underline;
-        underline.setFontUnderline(true);
         for (QTextLayout::FormatRange& f : formats)
             if (f.start >= preeditAt) f.start += static_cast<int>(m_preedit.text.size());
-        formats.append({preeditAt, static_cast<int>(m_preedit.text.size()), underline});
+        QTextCharFormat underline;
+        underline.setFontUnderline(true);
+        if (m_preedit.formats.isEmpty())
+            formats.append({preeditAt, static_cast<int>(m_preedit.text.size()), underline});
+        const int length = static_cast<int>(m_preedit.text.size());
+        for (const QTextLayout::FormatRange& f : m_preedit.formats) {
+            const int a = std::clamp(f.start, 0, length);
+            const int b = std::clamp(f.start + f.length, a, length);
+            if (b > a) formats.append({preeditAt + a, b - a, f.format});
+        }
     }
     layout->setFormats(formats);
     layout->beginLayout();

@@ -297,6 +297,40 @@ TEST(TextView, InputMethodComposesInPlaceAndCommitsAsATypedCharacter) {
     area.ExpectShowsModel();
 }
 
+TEST(TextView, ThePreeditIsDrawnWithTheInputMethodsFormatsAndItsCursor) {
+    Area area(Lit("前后"));
+    area.model.SetSelection(2, 2);
+    using Attr = QInputMethodEvent::Attribute;
+    const auto compose = [&](const QList<Attr>& attributes) {
+        QInputMethodEvent e(QStringLiteral("zhongguo"), attributes);
+        QApplication::sendEvent(area.view.get(), &e);
+    };
+    const auto redPixels = [&] {
+        QImage shot(area.view->viewport()->size(), QImage::Format_RGB32);
+        area.view->viewport()->render(&shot);
+        int red = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) red += shot.pixelColor(x, y) == Qt::red;
+        return red;
+    };
+    QTextCharFormat red;
+    red.setBackground(Qt::red);
+    compose({Attr(QInputMethodEvent::TextFormat, 0, 5, red)});
+    EXPECT_GT(redPixels(), 0);
+    compose({});
+    EXPECT_EQ(redPixels(), 0);
+
+    const int caretX = area.view->CaretRect().x();
+    std::vector<int> xs;
+    for (int cursor : {0, 3, 8}) {
+        compose({Attr(QInputMethodEvent::Cursor, cursor, 1)});
+        xs.push_back(area.Query(Qt::ImCursorRectangle).toRect().x());
+    }
+    EXPECT_EQ(xs[0], caretX);
+    EXPECT_LT(xs[0], xs[1]);
+    EXPECT_LT(xs[1], xs[2]);
+}
+
 TEST(TextView, InputMethodCommitOfACharacterGbkCannotHoldChangesNothing) {
     Area area("ab");
     area.model.SetSelection(1, 1);
