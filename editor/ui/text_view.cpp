@@ -311,6 +311,7 @@ void TextView::paintEvent(QPaintEvent* e) {
     painter.fillRect(e->rect(), pal.color(QPalette::Base));
     painter.setPen(pal.color(QPalette::Text));
     const Spot caret = Locate(m_caret);
+    const Spot drop = m_dropCaret >= 0 ? Locate(m_dropCaret) : Spot{-1, 0, 0};
     const Preedit& preedit = m_layouts.CurrentPreedit();
 
     Pos p = m_top;
@@ -331,6 +332,8 @@ void TextView::paintEvent(QPaintEvent* e) {
             const int at = preedit.text.isEmpty() ? caret.ch : caret.ch + preedit.cursor;
             piece.layout->drawCursor(&painter, origin, at, 1);
         }
+        if (drop.line == p.line && drop.piece == p.piece)
+            piece.layout->drawCursor(&painter, origin, drop.ch, 1);
         origin.ry() += piece.height;
     } while (origin.y() < h && Next(p));
 }

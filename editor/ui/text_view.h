@@ -73,6 +73,8 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     int32_t TopLine() const { return m_top.line; }
     // Scrolls by `dy` pixels (negative: up).
     void ScrollBy(qreal dy);
+    // Where a drag over the view would drop its text; -1 when none is over it.
+    int32_t DropCaretByte() const { return m_dropCaret; }
     // Characters laid out now, on screen or near it.
     int64_t LaidOutChars() const { return m_layouts.LaidOutChars(); }
 
@@ -190,7 +192,10 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     // ---- drops (text_view_drop.cpp) ----------------------------------------------------------
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
+    void dragLeaveEvent(QDragLeaveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    // Shows the caret of a drag at `byte` (-1: none).
+    void ShowDropCaret(int32_t byte);
 
     CEditBox& m_model;
     EditAreaEvents m_events;
@@ -218,6 +223,7 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     QBasicTimer m_blink;
     QBasicTimer m_autoScroll;
     QPointF m_dragPoint;
+    int32_t m_dropCaret = -1;
     bool m_dragging = false;
     QElapsedTimer m_sinceDoubleClick;
     QPointF m_doubleClickPoint;

@@ -528,6 +528,39 @@ TEST(TextView, DroppedTextGoesInWhereItLandsAsAPasteWithoutARecord) {
     area.ExpectShowsModel();
 }
 
+TEST(TextView, ACaretShowsWhereDraggedTextWouldLandUntilItLeavesOrDrops) {
+    Area area(Lit("甲乙丙"));
+    const auto shot = [&] {
+        QImage image(area.view->viewport()->size(), QImage::Format_RGB32);
+        area.view->viewport()->render(&image);
+        return image;
+    };
+    const QImage without = shot();
+    QMimeData mime;
+    mime.setText(QStringLiteral("x"));
+    QDragEnterEvent enter(area.PointOf(4), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area.view->viewport(), &enter);
+    EXPECT_EQ(area.view->DropCaretByte(), 4);
+    QDragMoveEvent move(area.PointOf(2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area.view->viewport(), &move);
+    EXPECT_EQ(area.view->DropCaretByte(), 2);
+    // Drawn at the character it would land before, and nowhere else.
+    const QImage with = shot();
+    const int x = static_cast<int>(area.view->CharRect(2).left());
+    int changed = 0, far = 0;
+    for (int py = 0; py < with.height(); ++py)
+        for (int px = 0; px < with.width(); ++px)
+            if (with.pixel(px, py) != without.pixel(px, py)) ++changed, far += std::abs(px - x) > 2;
+    EXPECT_GT(changed, 0);
+    EXPECT_EQ(far, 0);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(area.view->viewport(), &leave);
+    EXPECT_EQ(area.view->DropCaretByte(), -1);
+    EXPECT_EQ(shot(), without);
+    ASSERT_TRUE(Drop(area, 4, QStringLiteral("x")));
+    EXPECT_EQ(area.view->DropCaretByte(), -1);
+}
+
 TEST(TextView, ADropGbkCannotHoldIsRefusedWithTheUsualMessageAndChangesNothing) {
     Area area(Lit("甲乙丙"));
     QSignalSpy refused(&area.view->Events(), &qdm::ui::EditAreaEvents::refused);
