@@ -2,6 +2,7 @@
 
 #include <QTextOption>
 #include <algorithm>
+#include <iterator>
 
 #include "editor/gbk.h"
 #include "editor/ui/unit_text.h"
@@ -159,6 +160,28 @@ void TextLayouts::EditInLine(std::string_view text, const UnitIndex& index, int3
     it->second.formats =
         m_formatter ? m_formatter(text, span.start, span.end) : QList<QTextLayout::FormatRange>{};
     LoosenReformatted(it->second);
+}
+
+std::vector<LinePiece> TextLayouts::TakePiecesBefore(int32_t line, int32_t rel) {
+    const auto it = m_lines.find(line);
+    if (it == m_lines.end()) return {};
+    std::vector<LinePiece>& pieces = it->second.pieces;
+    size_t end = 0;
+    const size_t edited = EditedPiece(pieces, rel);
+    while (end < edited && pieces[end].settled) ++end;
+    std::vector<LinePiece> before;
+    before.reserve(end);
+    std::move(pieces.begin(), pieces.begin() + static_cast<ptrdiff_t>(end),
+              std::back_inserter(before));
+    return before;
+}
+
+void TextLayouts::RestorePieces(std::string_view text, const UnitIndex& index, int32_t line,
+                                std::vector<LinePiece> pieces) {
+    if (pieces.empty()) return;
+    LineLayout& laid = Line(text, index, line);
+    laid.pieces = std::move(pieces);
+    LoosenReformatted(laid);
 }
 
 void TextLayouts::Keep(int32_t from, int32_t to) {

@@ -106,6 +106,11 @@ class TextLayouts {
     // (its height and end still the old ones), or SIZE_MAX for a line not kept.
     void EditInLine(std::string_view text, const UnitIndex& index, int32_t line, int32_t rel,
                     int32_t removed, int32_t inserted, size_t& edited);
+    // The pieces of line `line` that an edit at byte `rel` of it leaves as they are, taken out
+    // of it; and given back to the line after the edit.
+    std::vector<LinePiece> TakePiecesBefore(int32_t line, int32_t rel);
+    void RestorePieces(std::string_view text, const UnitIndex& index, int32_t line,
+                       std::vector<LinePiece> pieces);
     // Forgets every line outside [from, to).
     void Keep(int32_t from, int32_t to);
 

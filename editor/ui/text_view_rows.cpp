@@ -60,6 +60,27 @@ Cut FindCut(const QTextLayout& layout, const Shown& shown, bool toLineEnd, int w
     return fallback;
 }
 
+// The piece ends at `cut` of `layout`, whose units to there are `units`.
+void Settle(LinePiece& piece, std::unique_ptr<QTextLayout> layout, std::vector<int32_t> units,
+            QList<QTextLayout::FormatRange> formats, const Cut& cut, const Shown& shown) {
+    const int rows = layout->lineCount();
+    piece.end = units.back();
+    piece.chars = cut.chars;
+    piece.unitBytes = std::move(units);
+    piece.formats = std::move(formats);
+    piece.laidChars = static_cast<int32_t>(layout->text().size());
+    piece.rows = cut.row;
+    piece.height = cut.row < rows ? layout->lineAt(cut.row).y()
+                   : rows > 0     ? layout->lineAt(rows - 1).y() + layout->lineAt(rows - 1).height()
+                                  : 0;
+    int firstRowEnd =
+        shown.TextChar(rows > 1 ? layout->lineAt(1).textStart() : piece.laidChars + shown.length);
+    if (firstRowEnd < 0) firstRowEnd = shown.at;
+    piece.firstRowEnd = piece.unitBytes[static_cast<size_t>(std::min(firstRowEnd, cut.chars))];
+    piece.layout = std::move(layout);
+    piece.settled = true;
+}
+
 }  // namespace
 
 void TextLayouts::Fill(std::string_view text, const LineSpan& span, LineLayout& line, size_t k,
@@ -68,6 +89,7 @@ void TextLayouts::Fill(std::string_view text, const LineSpan& span, LineLayout& 
     const int32_t len = span.end - span.start;
     const bool known = piece.end > piece.start;  // where the piece ended, to be checked
     int32_t reach = std::max(piece.start + kPieceBytes, known ? piece.end + kTailBytes : 0);
+    bool holdsPreedit = false;  // found to, though it was thought to end before it
     for (;;) {
         std::vector<int32_t> units = UnitStarts(text, span, piece.start, reach);
         const bool toLineEnd = units.back() == len;
@@ -77,7 +99,7 @@ void TextLayouts::Fill(std::string_view text, const LineSpan& span, LineLayout& 
         const int32_t b = m_preedit.line == lineNumber ? m_preedit.byteInLine : -1;
         const int32_t ends = known ? piece.end : units.back();
         Shown shown;
-        if (b >= piece.start && (b < ends || (toLineEnd && b == len))) {
+        if (b >= piece.start && (holdsPreedit || b < ends || (toLineEnd && b == len))) {
             shown.at = static_cast<int>(std::upper_bound(units.begin(), units.end(), b) -
                                         units.begin() - 1);
             shown.length = static_cast<int>(m_preedit.text.size());
@@ -96,25 +118,14 @@ void TextLayouts::Fill(std::string_view text, const LineSpan& span, LineLayout& 
         }
         if (cut.chars < 0) cut.chars = static_cast<int>(chars.size());
         const int32_t end = units[static_cast<size_t>(cut.chars)];
+        if (shown.at < 0 && b >= piece.start && b < end) {
+            holdsPreedit = true;
+            continue;
+        }
         // The pieces after were found from the old end.
         if (!known || end != piece.end) line.pieces.resize(k + 1);
-        piece.end = end;
-        piece.chars = cut.chars;
         units.resize(static_cast<size_t>(cut.chars) + 1);
-        piece.unitBytes = std::move(units);
-        piece.formats = std::move(formats);
-        piece.laidChars = static_cast<int32_t>(chars.size());
-        piece.rows = cut.row;
-        const int rows = layout->lineCount();
-        piece.height = cut.row < rows ? layout->lineAt(cut.row).y()
-                       : rows > 0 ? layout->lineAt(rows - 1).y() + layout->lineAt(rows - 1).height()
-                                  : 0;
-        int firstRowEnd = shown.TextChar(rows > 1 ? layout->lineAt(1).textStart()
-                                                  : static_cast<int>(chars.size()) + shown.length);
-        if (firstRowEnd < 0) firstRowEnd = shown.at;
-        piece.firstRowEnd = piece.unitBytes[static_cast<size_t>(std::min(firstRowEnd, cut.chars))];
-        piece.layout = std::move(layout);
-        piece.settled = true;
+        Settle(piece, std::move(layout), std::move(units), std::move(formats), cut, shown);
         return;
     }
 }

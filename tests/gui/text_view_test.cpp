@@ -393,7 +393,9 @@ std::vector<int> WholeLineRowStarts(const QString& chars, const QFont& font, qre
 // Where each row of line `line` starts on the screen, found from the characters' places.
 std::vector<int> ShownRowStarts(Area& area, int32_t line) {
     const int32_t first = area.view->UnitOfByte(area.view->LineStartByte(line));
-    const int32_t end = area.view->UnitOfByte(area.view->LineStartByte(line + 1)) - 1;
+    const int32_t next = line + 1 < area.view->LineCount() ? area.view->LineStartByte(line + 1)
+                                                           : area.model.Length() + 1;
+    const int32_t end = area.view->UnitOfByte(next - 1);
     std::vector<int> starts;
     qreal top = -1;
     for (int32_t u = first; u < end; ++u) {
@@ -403,6 +405,22 @@ std::vector<int> ShownRowStarts(Area& area, int32_t line) {
         top = r.top();
     }
     return starts;
+}
+
+// Line `line` of the view is shown in rows that start where they start when it is laid out
+// whole with `formats`.
+void ExpectWrapsAsAWholeLine(Area& area, int32_t line,
+                             const QList<QTextLayout::FormatRange>& formats, const char* when) {
+    const std::string_view text = area.model.Text();
+    const int32_t start = area.view->LineStartByte(line);
+    int32_t end = line + 1 < area.view->LineCount() ? area.view->LineStartByte(line + 1)
+                                                    : area.model.Length();
+    while (end > start && (text[end - 1] == '\n' || text[end - 1] == '\r')) --end;
+    const QString chars = qdm::ui::DecodeUnits(text.substr(start, end - start));
+    const qreal width = area.view->viewport()->width() - 2 * area.view->CharRect(0).left();
+    EXPECT_EQ(ShownRowStarts(area, line),
+              WholeLineRowStarts(chars, area.view->font(), width, formats))
+        << when;
 }
 
 // A line of a few pieces with words, Chinese and punctuation, so that rows differ in length,
@@ -415,15 +433,8 @@ TEST(TextView, AGiantLineWrapsOnlyAtTheWindowEdge) {
     while (line.size() < 2.5 * qdm::ui::TextLayouts::kPieceBytes) line += words[random() % 6];
     Area area("top\r\n" + line + "\r\nend", {1000, 4000});
     QList<QTextLayout::FormatRange> formats;
-    auto expectWholeLineRows = [&](const char* when) {
-        const std::string_view text = area.model.Text();
-        const int32_t start = area.view->LineStartByte(1);
-        const int32_t end = area.view->LineStartByte(2) - 2;
-        const QString chars = qdm::ui::DecodeUnits(text.substr(start, end - start));
-        const qreal width = area.view->viewport()->width() - 2 * area.view->CharRect(0).left();
-        EXPECT_EQ(ShownRowStarts(area, 1),
-                  WholeLineRowStarts(chars, area.view->font(), width, formats))
-            << when;
+    const auto expectWholeLineRows = [&](const char* when) {
+        ExpectWrapsAsAWholeLine(area, 1, formats, when);
     };
     expectWholeLineRows("as opened");
     const int32_t piece = qdm::ui::TextLayouts::kPieceBytes;
@@ -443,6 +454,11 @@ TEST(TextView, AGiantLineWrapsOnlyAtTheWindowEdge) {
     }
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
+    const int32_t cut =
+        static_cast<int32_t>(qdm::gbk::BoundaryAtOrAfter(area.model.Text(), 6 + piece + piece / 2));
+    area.model.ReplaceRange(cut, 0, "\r\n");
+    ExpectWrapsAsAWholeLine(area, 2, formats, "the second part of a line cut in two");
+    expectWholeLineRows("the first part of a line cut in two");
     for (int i = 0; i < 4000; i += 37) formats.append({i, 9, bold});
     area.view->SetLineFormatter([&](std::string_view, int32_t start, int32_t) {
         return start == area.view->LineStartByte(1) ? formats : QList<QTextLayout::FormatRange>{};
@@ -451,6 +467,28 @@ TEST(TextView, AGiantLineWrapsOnlyAtTheWindowEdge) {
     for (auto& f : formats) f.length = 20;
     area.view->RefreshFormats();
     expectWholeLineRows("with longer bold runs");
+}
+
+// A preedit near where a piece ends is shown once, and once committed the line wraps as a
+// whole line does.
+TEST(TextView, ComposingInAGiantLineNearAPiecesEndKeepsItsTextAndRows) {
+    std::string line;
+    for (int i = 0; line.size() < 2.2 * qdm::ui::TextLayouts::kPieceBytes; ++i)
+        line += i % 5 ? Lit("书") : std::string("ab ");
+    Area area("top\r\n" + line + "\r\nend", {1000, 4000});
+    const int32_t piece = qdm::ui::TextLayouts::kPieceBytes;
+    for (int32_t at = 6 + piece - 400; at < 6 + piece + 100; at += 61) {
+        const int32_t caret =
+            static_cast<int32_t>(qdm::gbk::BoundaryAtOrAfter(area.model.Text(), at));
+        area.model.SetSelection(caret, caret);
+        QInputMethodEvent compose(QStringLiteral("zhonghuarenmingongheguo"), {});
+        QApplication::sendEvent(area.view.get(), &compose);
+        ASSERT_NO_FATAL_FAILURE(area.ExpectShowsModel()) << at;
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("中"));
+        QApplication::sendEvent(area.view.get(), &commit);
+        ExpectWrapsAsAWholeLine(area, 1, {}, ("after composing at " + std::to_string(at)).c_str());
+    }
 }
 
 // End on a wrapped row leaves the caret on that row, also on the rows that end a piece.
