@@ -65,7 +65,7 @@ void TextView::OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedL
         m_layouts.Replace(line + 1, newEnd, newEnd);
     } else {
         // A line of a whole book cut in two keeps where its first part's rows start.
-        std::vector<LinePiece> before = m_layouts.TakePiecesBefore(line, pos - lineStart);
+        Pieces before = m_layouts.TakePiecesBefore(line, pos - lineStart);
         m_layouts.Replace(first, oldEnd, newEnd);
         m_layouts.RestorePieces(text, m_index, line, std::move(before));
     }

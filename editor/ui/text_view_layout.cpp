@@ -30,7 +30,7 @@ void Loosen(LinePiece& piece) {
 
 // The first piece an edit at byte `rel` may change: the one holding it, or the one before
 // when it lies in the first row, whose start the row before may reach over.
-size_t EditedPiece(const std::vector<LinePiece>& pieces, int32_t rel) {
+size_t EditedPiece(const Pieces& pieces, int32_t rel) {
     size_t k = pieces.size() - 1;
     while (k > 0 && pieces[k].start > rel) --k;
     return k > 0 && rel < pieces[k].firstRowEnd ? k - 1 : k;
@@ -101,7 +101,7 @@ void TextLayouts::SetPreedit(Preedit preedit) {
 void TextLayouts::Unsettle(int32_t line, int32_t rel) {
     const auto it = m_lines.find(line);
     if (it == m_lines.end()) return;
-    std::vector<LinePiece>& pieces = it->second.pieces;
+    Pieces& pieces = it->second.pieces;
     for (size_t k = EditedPiece(pieces, rel); k < pieces.size() && pieces[k].start <= rel; ++k)
         Loosen(pieces[k]);
 }
@@ -121,13 +121,13 @@ void TextLayouts::EditInLine(std::string_view text, const UnitIndex& index, int3
     edited = SIZE_MAX;
     const auto it = m_lines.find(line);
     if (it == m_lines.end()) return;
-    std::vector<LinePiece>& pieces = it->second.pieces;
+    Pieces& pieces = it->second.pieces;
     const size_t j = EditedPiece(pieces, rel);
     size_t m = j + 1;  // the first piece after the edit, which may keep its rows
     while (m < pieces.size() && pieces[m].start < rel + removed) ++m;
     const int32_t delta = inserted - removed;
     const LineSpan span = SpanOfLine(text, index, line);
-    LinePiece& edit = pieces[j];
+    const LinePiece& edit = pieces[j];
     int32_t units = 0;
     bool keep = m < pieces.size() && pieces[m].start + delta - edit.start <= 2 * kPieceBytes;
     if (keep) {
@@ -148,36 +148,36 @@ void TextLayouts::EditInLine(std::string_view text, const UnitIndex& index, int3
         }
         pieces.erase(pieces.begin() + static_cast<ptrdiff_t>(j + 1),
                      pieces.begin() + static_cast<ptrdiff_t>(m));
-        edit.end = pieces[j + 1].start;  // to be checked when the piece is laid out again
-        edit.chars = units;
+        // Erasing from the middle of a deque moves its elements: `edit` is gone.
+        pieces[j].end = pieces[j + 1].start;  // to be checked when the piece is laid out again
+        pieces[j].chars = units;
     } else {
         pieces.resize(j + 1);
-        edit.end = edit.start;  // found afresh
-        edit.chars = 0;
+        pieces[j].end = pieces[j].start;  // found afresh
+        pieces[j].chars = 0;
     }
-    Loosen(edit);
+    Loosen(pieces[j]);
     edited = j;
     it->second.formats =
         m_formatter ? m_formatter(text, span.start, span.end) : QList<QTextLayout::FormatRange>{};
     LoosenReformatted(it->second);
 }
 
-std::vector<LinePiece> TextLayouts::TakePiecesBefore(int32_t line, int32_t rel) {
+Pieces TextLayouts::TakePiecesBefore(int32_t line, int32_t rel) {
     const auto it = m_lines.find(line);
     if (it == m_lines.end()) return {};
-    std::vector<LinePiece>& pieces = it->second.pieces;
+    Pieces& pieces = it->second.pieces;
     size_t end = 0;
     const size_t edited = EditedPiece(pieces, rel);
     while (end < edited && pieces[end].settled) ++end;
-    std::vector<LinePiece> before;
-    before.reserve(end);
+    Pieces before;
     std::move(pieces.begin(), pieces.begin() + static_cast<ptrdiff_t>(end),
               std::back_inserter(before));
     return before;
 }
 
 void TextLayouts::RestorePieces(std::string_view text, const UnitIndex& index, int32_t line,
-                                std::vector<LinePiece> pieces) {
+                                Pieces pieces) {
     if (pieces.empty()) return;
     LineLayout& laid = Line(text, index, line);
     laid.pieces = std::move(pieces);

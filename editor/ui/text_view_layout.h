@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTextLayout>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -54,9 +55,12 @@ struct LinePiece {
     int32_t CharOfByte(int32_t rel) const;
 };
 
+// A deque: finding the next piece must leave the ones a caller holds where they are.
+using Pieces = std::deque<LinePiece>;
+
 struct LineLayout {
     // The pieces found so far, from the line's start; the last may end before the line does.
-    std::vector<LinePiece> pieces;
+    Pieces pieces;
     QList<QTextLayout::FormatRange> formats;  // the line formatter's, in line characters
 };
 
@@ -108,9 +112,8 @@ class TextLayouts {
                     int32_t removed, int32_t inserted, size_t& edited);
     // The pieces of line `line` that an edit at byte `rel` of it leaves as they are, taken out
     // of it; and given back to the line after the edit.
-    std::vector<LinePiece> TakePiecesBefore(int32_t line, int32_t rel);
-    void RestorePieces(std::string_view text, const UnitIndex& index, int32_t line,
-                       std::vector<LinePiece> pieces);
+    Pieces TakePiecesBefore(int32_t line, int32_t rel);
+    void RestorePieces(std::string_view text, const UnitIndex& index, int32_t line, Pieces pieces);
     // Forgets every line outside [from, to).
     void Keep(int32_t from, int32_t to);
 
