@@ -132,8 +132,9 @@ void Open100MBLinesOf100(benchmark::State& state) {
     Open(state, Write("lines100.txt", Book(100'000'000, (100 - 6) / 2)));
 }
 
-// Typing a character and taking it out again at `byte`, painted each time; the median.
-void Keystrokes(benchmark::State& state, const Corpus& book, double where) {
+// Typing a character (Enter: a line break) and taking it out again at `byte`, painted each
+// time; the median.
+void Keystrokes(benchmark::State& state, const Corpus& book, double where, bool enter = false) {
     for (auto _ : state) {
         Window w;
         w.Open(book);
@@ -144,8 +145,9 @@ void Keystrokes(benchmark::State& state, const Corpus& book, double where) {
             const bool type = i % 2 == 0;
             painted.Share();
             const Timer t;
-            w.Key(type ? Qt::Key_unknown : Qt::Key_Backspace, Qt::NoModifier,
-                  type ? QStringLiteral("字") : QString());
+            const Qt::Key key = enter ? Qt::Key_Return : Qt::Key_unknown;
+            w.Key(type ? key : Qt::Key_Backspace, Qt::NoModifier,
+                  type && !enter ? QStringLiteral("字") : QString());
             if (i == 0) continue;  // the first grows the model's buffer once
             wall.push_back(t.WallMs());
             cpu.push_back(t.CpuSpent());
@@ -173,6 +175,14 @@ void KeystrokeIn512000CharacterLine(benchmark::State& state) {
     const std::string book = before + Book(1, 512'000) + after;
     const double middle = (before.size() + 512'000.0) / static_cast<double>(book.size());
     Keystrokes(state, Write("giant_line.txt", book), middle);
+}
+
+// The same line cut in two by Enter in its middle and joined again by Backspace.
+void EnterIn512000CharacterLine(benchmark::State& state) {
+    const std::string before = Book(200'000), after = Book(200'000);
+    const std::string book = before + Book(1, 512'000) + after;
+    const double middle = (before.size() + 512'000.0) / static_cast<double>(book.size());
+    Keystrokes(state, Write("giant_line.txt", book), middle, true);
 }
 
 // `count` lines of the book, spread evenly, start with the needle (the book needs as many).
@@ -252,6 +262,10 @@ BENCHMARK(Open100MBLinesOf420)->UseManualTime()->Iterations(1)->Unit(benchmark::
 BENCHMARK(Open100MBLinesOf100)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(KeystrokeMiddleOf100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(KeystrokeIn512000CharacterLine)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(EnterIn512000CharacterLine)
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);

@@ -1,6 +1,5 @@
 #include "editor/ui/text_view.h"
 
-#include <QAccessible>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -45,8 +44,9 @@ TextView::~TextView() {
 
 void TextView::OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedLen) {
     const std::string_view text = m_model.Text();
-    const int32_t oldLines = m_index.Lines();
+    const int32_t oldLines = m_index.Lines(), oldUnits = m_index.Units();
     m_index.Update(text, pos, removedLen, insertedLen);
+    if (AccessibilityListens()) TellReplaced(pos, insertedLen, oldUnits);
     const int32_t delta = m_index.Lines() - oldLines;
     // A CR before the edit may have met an LF of it: its line is redrawn too.
     const int32_t first = m_index.LineOfByte(text, std::max(0, pos - 1));
@@ -58,37 +58,42 @@ void TextView::OnTextReplaced(int32_t pos, int32_t removedLen, int32_t insertedL
     const int32_t line = m_index.LineOfByte(text, pos);
     const int32_t lineStart = m_index.LineStart(text, line);
     size_t edited = SIZE_MAX;
-    const bool inLine =
-        delta == 0 && line == m_index.LineOfByte(text, pos + insertedLen) &&
-        m_layouts.EditInLine(text, m_index, line, pos - lineStart, removedLen, insertedLen, edited);
+    const bool inLine = delta == 0 && line == m_index.LineOfByte(text, pos + insertedLen);
     if (inLine) {
+        m_layouts.EditInLine(text, m_index, line, pos - lineStart, removedLen, insertedLen, edited);
         m_layouts.Replace(first, line, line);
         m_layouts.Replace(line + 1, newEnd, newEnd);
     } else {
+        // A line of a whole book cut in two keeps where its first part's rows start.
+        Pieces before = m_layouts.TakePiecesBefore(line, pos - lineStart);
         m_layouts.Replace(first, oldEnd, newEnd);
+        m_layouts.RestorePieces(text, m_index, line, std::move(before));
     }
     if (m_top.line >= oldEnd) {
         m_top.line += delta;
     } else if (m_top.line >= first) {
         m_top.line = std::min(m_top.line, m_index.Lines() - 1);
-        m_top.piece = std::min(m_top.piece, PieceCount(m_top.line) - 1);
+        if (!HasPiece(m_top.line, m_top.piece)) m_top.piece = PieceCount(m_top.line) - 1;
     }
     m_textDirty = true;
-    if (inLine && edited != SIZE_MAX)
-        MarkPieceDirty(line, edited, m_layouts.Line(text, m_index, line).pieces[edited].height);
-    else if (!aboveScreen)
+    if (inLine && edited != SIZE_MAX) {
+        const LinePiece& piece = m_layouts.Line(text, m_index, line).pieces[edited];
+        MarkPieceDirty(line, edited, piece.height, piece.end);
+    } else if (!aboveScreen)
         MarkDirtyFrom(first);
     m_textChangedPending = true;
     emit m_events.bytesReplaced(pos, removedLen, insertedLen);
     Settle();
 }
 
-void TextView::MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight) {
+void TextView::MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight, int32_t oldEnd) {
     const qreal view = ViewHeight();
     const std::optional<qreal> y = PieceY(line, piece, view);
     if (!y) return;  // off screen
-    const qreal height = PieceAt(line, piece).height;
-    const qreal bottom = height == oldHeight ? *y + height + 1 : view;
+    const LinePiece& laid = PieceAt(line, piece);
+    // The pieces below stay as they were only when this one still ends where it did.
+    const bool same = laid.height == oldHeight && laid.end == oldEnd && oldEnd > laid.start;
+    const qreal bottom = same ? *y + laid.height + 1 : view;
     m_dirty += QRectF(0, *y, viewport()->width(), bottom - *y).toAlignedRect();
 }
 
@@ -127,7 +132,9 @@ void TextView::Repaint() {
 }
 
 void TextView::OnTextReset() {
+    const int32_t oldUnits = m_index.Units();
     m_index.Reset(m_model.Text());
+    if (AccessibilityListens()) TellReplaced(0, m_model.Length(), oldUnits);
     m_layouts.Clear();
     m_layouts.SetPreedit({});
     m_fullRepaint = true;
@@ -138,6 +145,18 @@ void TextView::OnTextReset() {
     m_selectionPending = true;
     emit m_events.textReset();
     Settle();
+}
+
+void TextView::TellReplaced(int32_t pos, int32_t insertedLen, int32_t oldUnits) {
+    // A change of millions of characters would cost strings of as many: it goes untold, and
+    // assistive technology reads the text again when it next asks.
+    constexpr int32_t kMostChars = 1 << 20;
+    const int32_t at = UnitOfByte(pos), inserted = UnitOfByte(pos + insertedLen) - at;
+    const int32_t removed = oldUnits - Units() + inserted;
+    if (inserted > kMostChars || removed > kMostChars) return;
+    QString chars = DecodeUnits(m_model.Text().substr(pos, insertedLen));
+    chars.replace(kLineBreak, u'\n');
+    TellTextReplaced(this, at, removed, chars);
 }
 
 void TextView::OnSelectionChanged() {
@@ -168,10 +187,7 @@ void TextView::Settle() {
         m_model.GetSelection(m_anchor, m_caret);
         m_goalX = -1;
         emit m_events.caretMoved();
-        if (QAccessible::isActive()) {
-            QAccessibleTextCursorEvent event(this, UnitOfByte(m_caret));
-            QAccessible::updateAccessibility(&event);
-        }
+        if (AccessibilityListens()) TellCaretMoved(this, UnitOfByte(m_caret));
     }
     SetTop(m_top);
     if (m_scrollPending) {
@@ -255,10 +271,13 @@ QString TextView::ShownText() const {
     for (const auto& [line, laid] : m_layouts.Kept()) {
         const LineSpan span = SpanOfLine(text, m_index, line);
         out += DecodeUnits(text.substr(from, span.start - from));
+        from = span.start;
         for (const LinePiece& piece : laid.pieces) {
-            const int32_t a = span.start + piece.start, b = span.start + piece.end;
-            out += piece.layout ? piece.layout->text() : DecodeUnits(text.substr(a, b - a));
+            if (!piece.layout) continue;
+            out += DecodeUnits(text.substr(from, span.start + piece.start - from)) + piece.Text();
+            from = span.start + piece.end;
         }
+        out += DecodeUnits(text.substr(from, span.end - from));
         from = span.end;
     }
     return out + DecodeUnits(text.substr(from));
@@ -281,7 +300,7 @@ std::vector<TextView::ShownLine> TextView::ShownLines() const {
         const LinePiece& piece = PieceAt(p.line, p.piece);
         if (out.empty() || out.back().line != p.line)
             out.push_back({p.line, piece.unitsBefore, {}});
-        out.back().chars += piece.layout->text();
+        out.back().chars += piece.Text();
         y += piece.height;
     } while (y < h && Next(p));
     return out;
@@ -294,11 +313,8 @@ void TextView::paintEvent(QPaintEvent* e) {
     const QPalette pal = palette();
     painter.fillRect(e->rect(), pal.color(QPalette::Base));
     painter.setPen(pal.color(QPalette::Text));
-    const int32_t selA = std::min(m_anchor, m_caret), selB = std::max(m_anchor, m_caret);
-    QTextCharFormat selected;
-    selected.setBackground(pal.brush(QPalette::Highlight));
-    selected.setForeground(pal.brush(QPalette::HighlightedText));
     const Spot caret = Locate(m_caret);
+    const Spot drop = m_dropCaret >= 0 ? Locate(m_dropCaret) : Spot{-1, 0, 0};
     const Preedit& preedit = m_layouts.CurrentPreedit();
 
     Pos p = m_top;
@@ -306,22 +322,51 @@ void TextView::paintEvent(QPaintEvent* e) {
     const qreal h = ViewHeight();
     do {
         const LinePiece& piece = PieceAt(p.line, p.piece);
-        const int32_t lineStart = LineStartByte(p.line);
-        QList<QTextLayout::FormatRange> selections;
-        const int32_t a = std::max(selA, lineStart + piece.start);
-        const int32_t b = std::min(selB, lineStart + piece.end);
-        if (b > a && preedit.text.isEmpty()) {
-            const int ca = piece.CharOfByte(a - lineStart), cb = piece.CharOfByte(b - lineStart);
-            selections.append({ca, cb - ca, selected});
+        // The layout holds rows past the piece's end, which the next piece draws.
+        const QRectF box(0, origin.y(), viewport()->width(), piece.height);
+        const QRectF clip = box.intersected(QRectF(e->rect()));
+        if (!clip.isEmpty()) {
+            painter.setClipRect(clip);
+            DrawPiece(painter, p.line, piece, origin, clip);
         }
-        if (origin.y() + piece.height >= e->rect().top() && origin.y() <= e->rect().bottom())
-            piece.layout->draw(&painter, origin, selections, QRectF(e->rect()));
-        if (caret.line == p.line && caret.piece == p.piece && m_caretOn && hasFocus()) {
+        const bool caretShown = preedit.text.isEmpty() || preedit.cursorVisible;
+        if (caret.line == p.line && caret.piece == p.piece && m_caretOn && hasFocus() &&
+            caretShown) {
             const int at = preedit.text.isEmpty() ? caret.ch : caret.ch + preedit.cursor;
             piece.layout->drawCursor(&painter, origin, at, 1);
         }
+        if (drop.line == p.line && drop.piece == p.piece)
+            piece.layout->drawCursor(&painter, origin, drop.ch, 1);
         origin.ry() += piece.height;
     } while (origin.y() < h && Next(p));
+}
+
+void TextView::DrawPiece(QPainter& painter, int32_t line, const LinePiece& piece, QPointF origin,
+                         const QRectF& clip) const {
+    const int32_t selA = std::min(m_anchor, m_caret), selB = std::max(m_anchor, m_caret);
+    // While composing, the preedit shifts the characters: no selection is drawn.
+    const bool selecting = selA != selB && m_layouts.CurrentPreedit().text.isEmpty();
+    const LineSpan span = SpanOfLine(m_model.Text(), m_index, line);
+    const QBrush highlight = palette().brush(QPalette::Highlight);
+    QList<QTextLayout::FormatRange> selections;
+    const int32_t a = std::max(selA, span.start + piece.start);
+    const int32_t b = std::min(selB, span.start + piece.end);
+    if (selecting && b > a) {
+        QTextCharFormat selected;
+        selected.setBackground(highlight);
+        selected.setForeground(palette().brush(QPalette::HighlightedText));
+        const int ca = piece.CharOfByte(a - span.start), cb = piece.CharOfByte(b - span.start);
+        selections.append({ca, cb - ca, selected});
+    }
+    piece.layout->draw(&painter, origin, selections, clip);
+    // A selected line break shows as a space's width after the line's last character.
+    const bool breakSelected = span.next > span.end && selA <= span.end && selB >= span.next;
+    if (selecting && breakSelected && span.start + piece.end == span.end && piece.rows > 0) {
+        const QTextLine last = piece.layout->lineAt(piece.rows - 1);
+        const qreal x = origin.x() + last.cursorToX(piece.Chars());
+        const qreal space = QFontMetricsF(font()).horizontalAdvance(u' ');
+        painter.fillRect(QRectF(x, origin.y() + last.y(), space, last.height()), highlight);
+    }
 }
 
 void TextView::resizeEvent(QResizeEvent* e) {

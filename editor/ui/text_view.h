@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QRegion>
 #include <optional>
 #include <vector>
@@ -72,6 +73,8 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     int32_t TopLine() const { return m_top.line; }
     // Scrolls by `dy` pixels (negative: up).
     void ScrollBy(qreal dy);
+    // Where a drag over the view would drop its text; -1 when none is over it.
+    int32_t DropCaretByte() const { return m_dropCaret; }
     // Characters laid out now, on screen or near it.
     int64_t LaidOutChars() const { return m_layouts.LaidOutChars(); }
 
@@ -116,22 +119,30 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     void OnSelectionChanged() override;
     void OnScrollToCaret() override;
     void OnAppearanceChanged() override;
+    // Tells assistive technology that bytes [pos, pos + insertedLen) replaced what made the
+    // text `oldUnits` characters long.
+    void TellReplaced(int32_t pos, int32_t insertedLen, int32_t oldUnits);
     // Carries out what a batch postponed, once no batch is open.
     void Settle();
     // An edit the view makes itself through CEditBox::ApplyWidgetEdit, which tells no one.
     void ApplyEdit(int32_t pos, int32_t removed, const std::string& bytes);
     // What an edit leaves to paint: the piece laid out again (only it when its height
     // stayed), or everything from a line down.
-    void MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight);
+    void MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight, int32_t oldEnd);
     void MarkDirtyFrom(int32_t line);
     // Paints what changed since the last time: all of it after a scroll, else the marked
     // parts and the rows of the old and the new selection.
     void Repaint();
     QRect SelectionRows(int32_t anchor, int32_t caret) const;
+    // A laid-out piece of line `line` with its part of the selection, its top left at `origin`.
+    void DrawPiece(QPainter& painter, int32_t line, const LinePiece& piece, QPointF origin,
+                   const QRectF& clip) const;
 
     // ---- geometry (text_view_geometry.cpp) ------------------------------------------------
     LinePiece& PieceAt(int32_t line, size_t piece) const;
+    // All the pieces of the line: finding them lays out the whole line once.
     size_t PieceCount(int32_t line) const;
+    bool HasPiece(int32_t line, size_t piece) const;
     bool Next(Pos& p) const;  // to the next piece; false at the end of the text
     bool Prev(Pos& p) const;  // to the previous piece
     Pos Advanced(Pos p, qreal dy) const;
@@ -181,7 +192,10 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     // ---- drops (text_view_drop.cpp) ----------------------------------------------------------
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
+    void dragLeaveEvent(QDragLeaveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    // Shows the caret of a drag at `byte` (-1: none).
+    void ShowDropCaret(int32_t byte);
 
     CEditBox& m_model;
     EditAreaEvents m_events;
@@ -209,6 +223,7 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     QBasicTimer m_blink;
     QBasicTimer m_autoScroll;
     QPointF m_dragPoint;
+    int32_t m_dropCaret = -1;
     bool m_dragging = false;
     QElapsedTimer m_sinceDoubleClick;
     QPointF m_doubleClickPoint;

@@ -79,7 +79,44 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     return nullptr;
 }
 
+AccessibilitySink g_sink = nullptr;
+
+void Tell(QAccessibleEvent* event) {
+    if (g_sink)
+        g_sink(event);
+    else
+        QAccessible::updateAccessibility(event);
+}
+
 }  // namespace
+
+bool AccessibilityListens() {
+    return g_sink || QAccessible::isActive();
+}
+
+void SetAccessibilitySink(AccessibilitySink sink) {
+    g_sink = sink;
+}
+
+void TellTextReplaced(QObject* view, int at, int removed, const QString& inserted) {
+    const QString gone(removed, u' ');
+    if (removed == 0 && inserted.isEmpty()) return;
+    if (removed == 0) {
+        QAccessibleTextInsertEvent event(view, at, inserted);
+        Tell(&event);
+    } else if (inserted.isEmpty()) {
+        QAccessibleTextRemoveEvent event(view, at, gone);
+        Tell(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(view, at, gone, inserted);
+        Tell(&event);
+    }
+}
+
+void TellCaretMoved(QObject* view, int at) {
+    QAccessibleTextCursorEvent event(view, at);
+    Tell(&event);
+}
 
 void InstallTextViewAccessibility() {
     static const bool installed = [] {

@@ -26,11 +26,15 @@ LinePiece& TextView::PieceAt(int32_t line, size_t piece) const {
 }
 
 size_t TextView::PieceCount(int32_t line) const {
-    return m_layouts.Line(m_model.Text(), m_index, line).pieces.size();
+    return m_layouts.PieceCount(m_model.Text(), m_index, line);
+}
+
+bool TextView::HasPiece(int32_t line, size_t piece) const {
+    return m_layouts.HasPiece(m_model.Text(), m_index, line, piece);
 }
 
 bool TextView::Next(Pos& p) const {
-    if (p.piece + 1 < PieceCount(p.line)) {
+    if (HasPiece(p.line, p.piece + 1)) {
         ++p.piece;
     } else if (p.line + 1 < m_index.Lines()) {
         ++p.line;
@@ -79,7 +83,7 @@ TextView::Pos TextView::Advanced(Pos p, qreal dy) const {
 // screen; neither does this one.
 TextView::Pos TextView::Clamped(Pos top) const {
     top.line = std::clamp(top.line, 0, m_index.Lines() - 1);
-    top.piece = std::min(top.piece, PieceCount(top.line) - 1);
+    if (!HasPiece(top.line, top.piece)) top.piece = PieceCount(top.line) - 1;
     top.y =
         std::clamp<qreal>(top.y, 0, std::max<qreal>(0, PieceAt(top.line, top.piece).height - 1));
     const qreal room = ViewHeight() - 2 * Origin().y();
@@ -133,9 +137,7 @@ TextView::Spot TextView::Locate(int32_t byte) const {
     s.line = m_index.LineOfByte(text, byte);
     const LineSpan span = SpanOfLine(text, m_index, s.line);
     const int32_t rel = std::min(byte, span.end) - span.start;
-    const LineLayout& line = m_layouts.Line(text, m_index, s.line);
-    s.piece = line.pieces.size() - 1;
-    while (s.piece > 0 && line.pieces[s.piece].start > rel) --s.piece;
+    s.piece = m_layouts.PieceOfByte(text, m_index, s.line, rel);
     s.ch = PieceAt(s.line, s.piece).CharOfByte(rel);
     return s;
 }
@@ -209,10 +211,13 @@ QRect TextView::RectOfByte(int32_t byte) const {
     const Spot s = Locate(byte);
     const qreal view = ViewHeight();
     const LinePiece& piece = PieceAt(s.line, s.piece);
-    const QTextLine row = piece.layout->lineForTextPosition(s.ch);
+    // While composing, the caret stands in the preedit where the input method puts it.
+    const Preedit& preedit = m_layouts.CurrentPreedit();
+    const int ch = byte == m_caret && !preedit.text.isEmpty() ? s.ch + preedit.cursor : s.ch;
+    const QTextLine row = piece.layout->lineForTextPosition(ch);
     const qreal rowY = row.isValid() ? row.y() : 0;
     const qreal rowHeight = row.isValid() ? row.height() : QFontMetricsF(font()).lineSpacing();
-    const qreal x = Origin().x() + (row.isValid() ? row.cursorToX(s.ch) : 0);
+    const qreal x = Origin().x() + (row.isValid() ? row.cursorToX(ch) : 0);
     qreal y;
     if (const std::optional<qreal> py = PieceY(s.line, s.piece, view)) {
         y = *py + rowY;
@@ -233,9 +238,9 @@ int32_t TextView::ByteAt(QPointF point) const {
         if (point.y() < y + piece.height || y + piece.height >= view || !Next(next)) {
             const qreal within = std::clamp<qreal>(point.y() - y, 0, piece.height - 0.5);
             int ch = 0;
-            for (int i = 0; i < piece.layout->lineCount(); ++i) {
+            for (int i = 0; i < piece.rows; ++i) {
                 const QTextLine row = piece.layout->lineAt(i);
-                if (within < row.y() + row.height() || i + 1 == piece.layout->lineCount()) {
+                if (within < row.y() + row.height() || i + 1 == piece.rows) {
                     ch = row.xToCursor(point.x() - Origin().x());
                     break;
                 }

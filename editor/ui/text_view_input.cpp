@@ -1,6 +1,5 @@
 // Keys, mouse and input methods of a TextView. Edits go to the model's key handlers, in the
 // order the model documents; caret moves only change the model's selection.
-#include <QAccessible>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -13,6 +12,7 @@
 
 #include "editor/gbk.h"
 #include "editor/ui/text_view.h"
+#include "editor/ui/text_view_accessible.h"
 #include "editor/ui/typed_key.h"
 #include "editor/ui/unit_text.h"
 
@@ -154,6 +154,7 @@ bool TextView::Navigate(QKeyEvent* e) {
         m_anchor = 0;
         m_caret = len;
         Repaint();
+        if (AccessibilityListens()) TellCaretMoved(this, UnitOfByte(m_caret));
         return true;
     }
     for (const Move& m : moves) {
@@ -183,10 +184,7 @@ void TextView::MoveCaret(int32_t byte, bool extend) {
     Repaint();
     updateMicroFocus();
     emit m_events.caretMoved();
-    if (QAccessible::isActive()) {
-        QAccessibleTextCursorEvent event(this, UnitOfByte(m_caret));
-        QAccessible::updateAccessibility(&event);
-    }
+    if (AccessibilityListens()) TellCaretMoved(this, UnitOfByte(m_caret));
 }
 
 // The byte `rows` rows of the screen above (< 0) or below the caret, at the same x.
@@ -197,7 +195,7 @@ int32_t TextView::RowMove(int32_t byte, int rows) {
     if (m_goalX < 0) m_goalX = layout->lineAt(row).cursorToX(s.ch);
     Pos p{s.line, s.piece, 0};
     for (; rows > 0; --rows) {
-        if (row + 1 < layout->lineCount()) {
+        if (row + 1 < PieceAt(p.line, p.piece).rows) {
             ++row;
         } else if (Next(p)) {
             layout = PieceAt(p.line, p.piece).layout.get();
@@ -211,7 +209,7 @@ int32_t TextView::RowMove(int32_t byte, int rows) {
             --row;
         } else if (Prev(p)) {
             layout = PieceAt(p.line, p.piece).layout.get();
-            row = layout->lineCount() - 1;
+            row = PieceAt(p.line, p.piece).rows - 1;
         } else {
             return 0;
         }
@@ -228,7 +226,8 @@ int32_t TextView::RowEdge(int32_t byte, bool end) const {
     if (end) {
         ch += row.textLength();
         // A wrapped row ends before the character that starts the next row.
-        if (row.lineNumber() + 1 < piece.layout->lineCount() && ch > row.textStart()) --ch;
+        const bool wrapped = row.lineNumber() + 1 < piece.rows || HasPiece(s.line, s.piece + 1);
+        if (wrapped && ch > row.textStart()) --ch;
     }
     return ByteOfSpot({s.line, s.piece, ch});
 }
@@ -237,7 +236,7 @@ int32_t TextView::WordEdge(int32_t byte, bool forward) const {
     const std::string_view text = m_model.Text();
     const int32_t len = static_cast<int32_t>(text.size());
     const Spot s = Locate(byte);
-    const QString chars = PieceAt(s.line, s.piece).layout->text();
+    const QString chars = PieceAt(s.line, s.piece).Text();
     QTextBoundaryFinder words(QTextBoundaryFinder::Word, chars);
     words.setPosition(s.ch);
     const qsizetype to = forward ? words.toNextBoundary() : words.toPreviousBoundary();
@@ -316,7 +315,7 @@ void TextView::mouseDoubleClickEvent(QMouseEvent* e) {
 void TextView::SelectWordAt(int32_t byte) {
     const Spot s = Locate(byte);
     const LinePiece& piece = PieceAt(s.line, s.piece);
-    const QString chars = piece.layout->text();
+    const QString chars = piece.Text();
     QTextBoundaryFinder words(QTextBoundaryFinder::Word, chars);
     words.setPosition(std::min<qsizetype>(s.ch, chars.size()));
     qsizetype start =
@@ -362,8 +361,15 @@ void TextView::inputMethodEvent(QInputMethodEvent* e) {
     if (!commit.isEmpty()) ReplacePreedit(*e);
     Preedit preedit;
     preedit.text = e->preeditString();
-    for (const QInputMethodEvent::Attribute& a : e->attributes())
-        if (a.type == QInputMethodEvent::Cursor) preedit.cursor = a.start;
+    for (const QInputMethodEvent::Attribute& a : e->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor) {
+            preedit.cursor = std::clamp<int>(a.start, 0, static_cast<int>(preedit.text.size()));
+            preedit.cursorVisible = a.length != 0;
+        } else if (a.type == QInputMethodEvent::TextFormat) {
+            const QTextCharFormat format = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+            if (format.isValid()) preedit.formats.append({a.start, a.length, format});
+        }
+    }
     if (!preedit.text.isEmpty()) {
         preedit.line = LineOfByte(m_caret);
         preedit.byteInLine = m_caret - LineStartByte(preedit.line);
@@ -400,7 +406,7 @@ QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
         case Qt::ImFont:
             return font();
         case Qt::ImSurroundingText:
-            return piece.layout->text();
+            return piece.Text();
         case Qt::ImCursorPosition:
             return s.ch;
         case Qt::ImAnchorPosition: {

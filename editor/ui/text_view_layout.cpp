@@ -2,6 +2,7 @@
 
 #include <QTextOption>
 #include <algorithm>
+#include <iterator>
 
 #include "editor/gbk.h"
 #include "editor/ui/unit_text.h"
@@ -9,30 +10,42 @@
 namespace qdm::ui {
 namespace {
 
-size_t UnitLenIn(const unsigned char* p, size_t i, size_t n) {
-    return gbk::IsLead(p[i]) && i + 1 < n && gbk::IsTrail(p[i + 1]) ? 2 : 1;
+bool SameFormats(const QList<QTextLayout::FormatRange>& a,
+                 const QList<QTextLayout::FormatRange>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.start == y.start && x.length == y.length && x.format == y.format;
+    });
 }
 
-// The line's characters cut every kPieceBytes at the next unit boundary.
-std::vector<LinePiece> CutPieces(std::string_view text, const LineSpan& span) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    std::vector<LinePiece> pieces(1);
-    int32_t pieceStart = span.start, units = 0;
-    for (int32_t i = span.start; i < span.end;) {
-        if (i - pieceStart >= TextLayouts::kPieceBytes) {
-            pieces.back().end = i - span.start;
-            LinePiece next;
-            next.start = next.end = i - span.start;
-            next.unitsBefore = units;
-            pieces.push_back(std::move(next));
-            pieceStart = i;
-        }
-        i += static_cast<int32_t>(UnitLenIn(p, i, text.size()));
-        ++units;
-    }
-    pieces.back().end = span.end - span.start;
-    return pieces;
+// A piece keeps its end and the formats it was laid out with when its layout goes.
+void Drop(LinePiece& piece) {
+    piece.layout.reset();
+    piece.unitBytes = {};
 }
+
+void Loosen(LinePiece& piece) {
+    piece.settled = false;
+    Drop(piece);
+}
+
+// The first piece an edit at byte `rel` may change: the one holding it, or the one before
+// when it lies in the first row, whose start the row before may reach over.
+size_t EditedPiece(const Pieces& pieces, int32_t rel) {
+    size_t k = pieces.size() - 1;
+    while (k > 0 && pieces[k].start > rel) --k;
+    return k > 0 && rel < pieces[k].firstRowEnd ? k - 1 : k;
+}
+
+// Line formats changed: a piece laid out with other formats may wrap elsewhere now.
+void LoosenReformatted(LineLayout& line) {
+    for (LinePiece& piece : line.pieces)
+        if (piece.settled &&
+            !SameFormats(piece.formats,
+                         ClipFormats(line.formats, piece.unitsBefore, piece.laidChars)))
+            Loosen(piece);
+}
+
+}  // namespace
 
 // The formatter's ranges that fall in characters [from, from + count) of the line, moved to
 // count from the piece's start.
@@ -45,15 +58,6 @@ QList<QTextLayout::FormatRange> ClipFormats(const QList<QTextLayout::FormatRange
     }
     return out;
 }
-
-bool SameFormats(const QList<QTextLayout::FormatRange>& a,
-                 const QList<QTextLayout::FormatRange>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        return x.start == y.start && x.length == y.length && x.format == y.format;
-    });
-}
-
-}  // namespace
 
 LineSpan SpanOfLine(std::string_view text, const UnitIndex& index, int32_t line) {
     LineSpan s;
@@ -88,10 +92,18 @@ void TextLayouts::SetFormatter(LineFormatter formatter) {
 }
 
 void TextLayouts::SetPreedit(Preedit preedit) {
-    if (m_preedit.line >= 0) m_lines.erase(m_preedit.line);
+    if (m_preedit.line >= 0) Unsettle(m_preedit.line, m_preedit.byteInLine);
     m_preedit = std::move(preedit);
     if (m_preedit.text.isEmpty()) m_preedit.line = -1;
-    if (m_preedit.line >= 0) m_lines.erase(m_preedit.line);
+    if (m_preedit.line >= 0) Unsettle(m_preedit.line, m_preedit.byteInLine);
+}
+
+void TextLayouts::Unsettle(int32_t line, int32_t rel) {
+    const auto it = m_lines.find(line);
+    if (it == m_lines.end()) return;
+    Pieces& pieces = it->second.pieces;
+    for (size_t k = EditedPiece(pieces, rel); k < pieces.size() && pieces[k].start <= rel; ++k)
+        Loosen(pieces[k]);
 }
 
 void TextLayouts::Replace(int32_t first, int32_t oldEnd, int32_t newEnd) {
@@ -104,48 +116,72 @@ void TextLayouts::Replace(int32_t first, int32_t oldEnd, int32_t newEnd) {
     m_lines.merge(moved);
 }
 
-bool TextLayouts::EditInLine(std::string_view text, const UnitIndex& index, int32_t line,
+void TextLayouts::EditInLine(std::string_view text, const UnitIndex& index, int32_t line,
                              int32_t rel, int32_t removed, int32_t inserted, size_t& edited) {
     edited = SIZE_MAX;
     const auto it = m_lines.find(line);
-    if (it == m_lines.end()) return true;
-    std::vector<LinePiece>& pieces = it->second.pieces;
-    size_t k = pieces.size() - 1;
-    while (k > 0 && pieces[k].start > rel) --k;
-    LinePiece& changed = pieces[k];
-    // At a piece's start the byte before may pair anew with what was typed.
-    if (rel + removed > changed.end || (k > 0 && rel == changed.start)) return false;
-    const int32_t delta = inserted - removed, newEnd = changed.end + delta;
-    if (newEnd - changed.start > 2 * kPieceBytes) return false;
+    if (it == m_lines.end()) return;
+    Pieces& pieces = it->second.pieces;
+    const size_t j = EditedPiece(pieces, rel);
+    size_t m = j + 1;  // the first piece after the edit, which may keep its rows
+    while (m < pieces.size() && pieces[m].start < rel + removed) ++m;
+    const int32_t delta = inserted - removed;
     const LineSpan span = SpanOfLine(text, index, line);
-    if (span.start + newEnd > span.end) return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    int32_t i = span.start + changed.start, units = 0;
-    while (i < span.start + newEnd) {
-        i += static_cast<int32_t>(UnitLenIn(p, static_cast<size_t>(i), text.size()));
-        ++units;
+    const LinePiece& edit = pieces[j];
+    int32_t units = 0;
+    bool keep = m < pieces.size() && pieces[m].start + delta - edit.start <= 2 * kPieceBytes;
+    if (keep) {
+        const int32_t to = pieces[m].start + delta;
+        int32_t i = edit.start;
+        for (; i < to; ++units) i += static_cast<int32_t>(gbk::CharLen(text, span.start + i));
+        keep = i == to;  // the next piece still starts a unit
     }
-    if (i != span.start + newEnd) return false;  // the next piece no longer starts a unit
-    const int32_t unitDelta =
-        k + 1 < pieces.size() ? units - (pieces[k + 1].unitsBefore - changed.unitsBefore) : 0;
-    changed.end = newEnd;
-    changed.layout.reset();
-    edited = k;
-    for (size_t j = k + 1; j < pieces.size(); ++j) {
-        LinePiece& later = pieces[j];
-        later.start += delta;
-        later.end += delta;
-        later.unitsBefore += unitDelta;
-        for (int32_t& b : later.unitBytes) b += delta;
+    if (keep) {
+        const int32_t unitDelta = units - (pieces[m].unitsBefore - edit.unitsBefore);
+        for (size_t n = m; n < pieces.size(); ++n) {
+            LinePiece& later = pieces[n];
+            later.start += delta;
+            later.end += delta;
+            later.firstRowEnd += delta;
+            later.unitsBefore += unitDelta;
+            for (int32_t& b : later.unitBytes) b += delta;
+        }
+        pieces.erase(pieces.begin() + static_cast<ptrdiff_t>(j + 1),
+                     pieces.begin() + static_cast<ptrdiff_t>(m));
+        // Erasing from the middle of a deque moves its elements: `edit` is gone.
+        pieces[j].end = pieces[j + 1].start;  // to be checked when the piece is laid out again
+        pieces[j].chars = units;
+    } else {
+        pieces.resize(j + 1);
+        pieces[j].end = pieces[j].start;  // found afresh
+        pieces[j].chars = 0;
     }
+    Loosen(pieces[j]);
+    edited = j;
     it->second.formats =
         m_formatter ? m_formatter(text, span.start, span.end) : QList<QTextLayout::FormatRange>{};
-    for (LinePiece& piece : pieces)
-        if (piece.layout &&
-            !SameFormats(piece.formats,
-                         ClipFormats(it->second.formats, piece.unitsBefore, piece.Chars())))
-            piece.layout.reset();
-    return true;
+    LoosenReformatted(it->second);
+}
+
+Pieces TextLayouts::TakePiecesBefore(int32_t line, int32_t rel) {
+    const auto it = m_lines.find(line);
+    if (it == m_lines.end()) return {};
+    Pieces& pieces = it->second.pieces;
+    size_t end = 0;
+    const size_t edited = EditedPiece(pieces, rel);
+    while (end < edited && pieces[end].settled) ++end;
+    Pieces before;
+    std::move(pieces.begin(), pieces.begin() + static_cast<ptrdiff_t>(end),
+              std::back_inserter(before));
+    return before;
+}
+
+void TextLayouts::RestorePieces(std::string_view text, const UnitIndex& index, int32_t line,
+                                Pieces pieces) {
+    if (pieces.empty()) return;
+    LineLayout& laid = Line(text, index, line);
+    laid.pieces = std::move(pieces);
+    LoosenReformatted(laid);
 }
 
 void TextLayouts::Keep(int32_t from, int32_t to) {
@@ -163,85 +199,94 @@ bool TextLayouts::RefreshFormats(std::string_view text, const UnitIndex& index) 
         }
         if (SameFormats(formats, line.formats)) continue;
         line.formats = std::move(formats);
-        for (LinePiece& piece : line.pieces)
-            if (piece.layout &&
-                !SameFormats(piece.formats,
-                             ClipFormats(line.formats, piece.unitsBefore, piece.Chars()))) {
-                piece.layout.reset();
-                dropped = true;
-            }
+        const int64_t before = LaidOutChars(line);
+        LoosenReformatted(line);
+        dropped = dropped || LaidOutChars(line) != before;
     }
     return dropped;
 }
 
+int64_t TextLayouts::LaidOutChars(const LineLayout& line) {
+    int64_t chars = 0;
+    for (const LinePiece& piece : line.pieces)
+        if (piece.layout) chars += piece.laidChars;
+    return chars;
+}
+
 int64_t TextLayouts::LaidOutChars() const {
     int64_t chars = 0;
-    for (const auto& [number, line] : m_lines)
-        for (const LinePiece& piece : line.pieces)
-            if (piece.layout) chars += piece.Chars();
+    for (const auto& [number, line] : m_lines) chars += LaidOutChars(line);
     return chars;
 }
 
 LineLayout& TextLayouts::Line(std::string_view text, const UnitIndex& index, int32_t line) {
     auto it = m_lines.find(line);
     if (it != m_lines.end()) return it->second;
-    const LineSpan span = SpanOfLine(text, index, line);
     LineLayout laid;
-    laid.pieces = CutPieces(text, span);
-    if (m_formatter) laid.formats = m_formatter(text, span.start, span.end);
+    laid.pieces.resize(1);  // from the line's start; where it ends is found by laying it out
+    if (m_formatter) {
+        const LineSpan span = SpanOfLine(text, index, line);
+        laid.formats = m_formatter(text, span.start, span.end);
+    }
     return m_lines.emplace(line, std::move(laid)).first->second;
+}
+
+bool TextLayouts::SettlePiece(std::string_view text, const LineSpan& span, int32_t lineNumber,
+                              LineLayout& line, size_t k) {
+    if (k == line.pieces.size()) {
+        const LinePiece& last = line.pieces.back();
+        if (last.end >= span.end - span.start) return false;
+        LinePiece next;
+        next.start = next.end = next.firstRowEnd = last.end;
+        next.unitsBefore = last.unitsBefore + last.chars;
+        line.pieces.push_back(std::move(next));
+    }
+    if (!line.pieces[k].settled) Fill(text, span, line, k, lineNumber);
+    return true;
+}
+
+bool TextLayouts::HasPiece(std::string_view text, const UnitIndex& index, int32_t line,
+                           size_t piece) {
+    LineLayout& laid = Line(text, index, line);
+    if (piece < laid.pieces.size() && laid.pieces[piece].settled &&
+        std::all_of(laid.pieces.begin(), laid.pieces.begin() + static_cast<ptrdiff_t>(piece),
+                    [](const LinePiece& p) { return p.settled; }))
+        return true;
+    const LineSpan span = SpanOfLine(text, index, line);
+    for (size_t k = 0; k <= piece; ++k) {
+        const bool laidBefore = k < laid.pieces.size() && laid.pieces[k].layout;
+        if (!SettlePiece(text, span, line, laid, k)) return false;
+        // Pieces passed on the way to a far one keep only where they end.
+        if (!laidBefore && k + 2 < piece) Drop(laid.pieces[k]);
+    }
+    return true;
+}
+
+size_t TextLayouts::PieceCount(std::string_view text, const UnitIndex& index, int32_t line) {
+    HasPiece(text, index, line, SIZE_MAX - 3);
+    return m_lines.at(line).pieces.size();
+}
+
+size_t TextLayouts::PieceOfByte(std::string_view text, const UnitIndex& index, int32_t line,
+                                int32_t rel) {
+    LineLayout& laid = Line(text, index, line);
+    const LineSpan span = SpanOfLine(text, index, line);
+    for (size_t k = 0;; ++k) {
+        const bool laidBefore = k < laid.pieces.size() && laid.pieces[k].layout;
+        if (!SettlePiece(text, span, line, laid, k)) return laid.pieces.size() - 1;
+        LinePiece& piece = laid.pieces[k];
+        if (piece.end > rel) return k;
+        if (!laidBefore && piece.end + kPieceBytes <= rel) Drop(piece);
+    }
 }
 
 LinePiece& TextLayouts::Piece(std::string_view text, const UnitIndex& index, int32_t line,
                               size_t piece) {
     LineLayout& laid = Line(text, index, line);
-    LinePiece& p = laid.pieces[std::min(piece, laid.pieces.size() - 1)];
-    if (!p.layout) Fill(text, SpanOfLine(text, index, line), laid, p, line);
-    return p;
-}
-
-void TextLayouts::Fill(std::string_view text, const LineSpan& span, const LineLayout& line,
-                       LinePiece& piece, int32_t lineNumber) const {
-    size_t pos = static_cast<size_t>(span.start + piece.start);
-    const QString chars = DecodeUnitsFrom(text, pos, static_cast<size_t>(span.start + piece.end));
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    piece.unitBytes.clear();
-    piece.unitBytes.reserve(static_cast<size_t>(chars.size()) + 1);
-    for (int32_t i = piece.start; i < piece.end;) {
-        piece.unitBytes.push_back(i);
-        i += static_cast<int32_t>(UnitLenIn(p, static_cast<size_t>(span.start + i), text.size()));
-    }
-    piece.unitBytes.push_back(piece.end);
-
-    piece.layout = std::make_unique<QTextLayout>(chars, m_font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    piece.layout->setTextOption(option);
-    piece.layout->setCacheEnabled(true);
-    piece.formats = ClipFormats(line.formats, piece.unitsBefore, piece.Chars());
-    QList<QTextLayout::FormatRange> formats = piece.formats;
-    if (m_preedit.line == lineNumber && m_preedit.byteInLine >= piece.start &&
-        m_preedit.byteInLine <= piece.end &&
-        (m_preedit.byteInLine < piece.end || &piece == &line.pieces.back())) {
-        const int at = piece.CharOfByte(m_preedit.byteInLine);
-        piece.layout->setPreeditArea(at, m_preedit.text);
-        QTextCharFormat underline;
-        underline.setFontUnderline(true);
-        for (QTextLayout::FormatRange& f : formats)
-            if (f.start >= at) f.start += static_cast<int>(m_preedit.text.size());
-        formats.append({at, static_cast<int>(m_preedit.text.size()), underline});
-    }
-    piece.layout->setFormats(formats);
-    piece.layout->beginLayout();
-    qreal y = 0;
-    for (QTextLine row = piece.layout->createLine(); row.isValid();
-         row = piece.layout->createLine()) {
-        row.setLineWidth(m_width);
-        row.setPosition({0, y});
-        y += row.height();
-    }
-    piece.layout->endLayout();
-    piece.height = y;
+    if (!HasPiece(text, index, line, piece)) piece = laid.pieces.size() - 1;
+    LinePiece& p = laid.pieces[piece];
+    if (!p.layout) Fill(text, SpanOfLine(text, index, line), laid, piece, line);
+    return laid.pieces[piece];
 }
 
 }  // namespace qdm::ui

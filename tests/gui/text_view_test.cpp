@@ -16,12 +16,15 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextLayout>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
 
 #include "editor/edit_box.h"
 #include "editor/gbk.h"
+#include "editor/ui/text_view_accessible.h"
 #include "editor/ui/unit_text.h"
 
 namespace {
@@ -294,6 +297,40 @@ TEST(TextView, InputMethodComposesInPlaceAndCommitsAsATypedCharacter) {
     area.ExpectShowsModel();
 }
 
+TEST(TextView, ThePreeditIsDrawnWithTheInputMethodsFormatsAndItsCursor) {
+    Area area(Lit("前后"));
+    area.model.SetSelection(2, 2);
+    using Attr = QInputMethodEvent::Attribute;
+    const auto compose = [&](const QList<Attr>& attributes) {
+        QInputMethodEvent e(QStringLiteral("zhongguo"), attributes);
+        QApplication::sendEvent(area.view.get(), &e);
+    };
+    const auto redPixels = [&] {
+        QImage shot(area.view->viewport()->size(), QImage::Format_RGB32);
+        area.view->viewport()->render(&shot);
+        int red = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) red += shot.pixelColor(x, y) == Qt::red;
+        return red;
+    };
+    QTextCharFormat red;
+    red.setBackground(Qt::red);
+    compose({Attr(QInputMethodEvent::TextFormat, 0, 5, red)});
+    EXPECT_GT(redPixels(), 0);
+    compose({});
+    EXPECT_EQ(redPixels(), 0);
+
+    const int caretX = area.view->CaretRect().x();
+    std::vector<int> xs;
+    for (int cursor : {0, 3, 8}) {
+        compose({Attr(QInputMethodEvent::Cursor, cursor, 1)});
+        xs.push_back(area.Query(Qt::ImCursorRectangle).toRect().x());
+    }
+    EXPECT_EQ(xs[0], caretX);
+    EXPECT_LT(xs[0], xs[1]);
+    EXPECT_LT(xs[1], xs[2]);
+}
+
 TEST(TextView, InputMethodCommitOfACharacterGbkCannotHoldChangesNothing) {
     Area area("ab");
     area.model.SetSelection(1, 1);
@@ -332,6 +369,144 @@ TEST(TextView, EditsInTheMiddleOfAGiantLineLayOutOnlyNearbyPieces) {
     area.ExpectShowsModel();
     EXPECT_LT(area.view->LaidOutChars(), 10 * qdm::ui::TextLayouts::kPieceBytes);
     EXPECT_EQ(area.view->LineOfByte(middle), 1);
+}
+
+// Where each row of a line starts (in characters of the line) when the line is laid out whole,
+// as no piece boundary can disturb.
+std::vector<int> WholeLineRowStarts(const QString& chars, const QFont& font, qreal width,
+                                    const QList<QTextLayout::FormatRange>& formats) {
+    QTextLayout layout(chars, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.setFormats(formats);
+    layout.beginLayout();
+    std::vector<int> starts;
+    for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine()) {
+        row.setLineWidth(width);
+        starts.push_back(row.textStart());
+    }
+    layout.endLayout();
+    return starts;
+}
+
+// Where each row of line `line` starts on the screen, found from the characters' places.
+std::vector<int> ShownRowStarts(Area& area, int32_t line) {
+    const int32_t first = area.view->UnitOfByte(area.view->LineStartByte(line));
+    const int32_t next = line + 1 < area.view->LineCount() ? area.view->LineStartByte(line + 1)
+                                                           : area.model.Length() + 1;
+    const int32_t end = area.view->UnitOfByte(next - 1);
+    std::vector<int> starts;
+    qreal top = -1;
+    for (int32_t u = first; u < end; ++u) {
+        const QRectF r = area.view->CharRect(area.view->ByteOfUnit(u));
+        if (r.isEmpty()) return starts;  // off screen: the caller sees too few rows
+        if (r.top() > top) starts.push_back(u - first);
+        top = r.top();
+    }
+    return starts;
+}
+
+// Line `line` of the view is shown in rows that start where they start when it is laid out
+// whole with `formats`.
+void ExpectWrapsAsAWholeLine(Area& area, int32_t line,
+                             const QList<QTextLayout::FormatRange>& formats, const char* when) {
+    const std::string_view text = area.model.Text();
+    const int32_t start = area.view->LineStartByte(line);
+    int32_t end = line + 1 < area.view->LineCount() ? area.view->LineStartByte(line + 1)
+                                                    : area.model.Length();
+    while (end > start && (text[end - 1] == '\n' || text[end - 1] == '\r')) --end;
+    const QString chars = qdm::ui::DecodeUnits(text.substr(start, end - start));
+    const qreal width = area.view->viewport()->width() - 2 * area.view->CharRect(0).left();
+    EXPECT_EQ(ShownRowStarts(area, line),
+              WholeLineRowStarts(chars, area.view->font(), width, formats))
+        << when;
+}
+
+// A line of a few pieces with words, Chinese and punctuation, so that rows differ in length,
+// checked against the same line laid out whole: as opened, after edits near and across the
+// ends of pieces, and with formats that widen characters.
+TEST(TextView, AGiantLineWrapsOnlyAtTheWindowEdge) {
+    const std::string words[] = {Lit("汉字"), "word ", Lit("，"), "x", Lit("。"), "longerword "};
+    std::mt19937 random(5);
+    std::string line;
+    while (line.size() < 2.5 * qdm::ui::TextLayouts::kPieceBytes) line += words[random() % 6];
+    Area area("top\r\n" + line + "\r\nend", {1000, 4000});
+    QList<QTextLayout::FormatRange> formats;
+    const auto expectWholeLineRows = [&](const char* when) {
+        ExpectWrapsAsAWholeLine(area, 1, formats, when);
+    };
+    expectWholeLineRows("as opened");
+    const int32_t piece = qdm::ui::TextLayouts::kPieceBytes;
+    const struct {
+        int32_t at;
+        int32_t removed;
+        std::string inserted;
+    } edits[] = {{6 + piece / 2, 0, Lit("插")},    {6 + piece - 40, 0, "wide words "},
+                 {6 + piece - 20, 60, Lit("，")},  {6 + piece + 2, 0, "x"},
+                 {6 + 2 * piece - 10, 30, {}},     {6, 0, Lit("开头")},
+                 {6 + piece / 3, piece, Lit("跨")}};
+    for (const auto& e : edits) {
+        const int32_t at =
+            static_cast<int32_t>(qdm::gbk::BoundaryAtOrAfter(area.model.Text(), e.at));
+        area.model.ReplaceRange(at, e.removed, e.inserted);
+        expectWholeLineRows(("after an edit at " + std::to_string(e.at)).c_str());
+    }
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    const int32_t cut =
+        static_cast<int32_t>(qdm::gbk::BoundaryAtOrAfter(area.model.Text(), 6 + piece + piece / 2));
+    area.model.ReplaceRange(cut, 0, "\r\n");
+    ExpectWrapsAsAWholeLine(area, 2, formats, "the second part of a line cut in two");
+    expectWholeLineRows("the first part of a line cut in two");
+    for (int i = 0; i < 4000; i += 37) formats.append({i, 9, bold});
+    area.view->SetLineFormatter([&](std::string_view, int32_t start, int32_t) {
+        return start == area.view->LineStartByte(1) ? formats : QList<QTextLayout::FormatRange>{};
+    });
+    expectWholeLineRows("with bold runs");
+    for (auto& f : formats) f.length = 20;
+    area.view->RefreshFormats();
+    expectWholeLineRows("with longer bold runs");
+}
+
+// A preedit near where a piece ends is shown once, and once committed the line wraps as a
+// whole line does.
+TEST(TextView, ComposingInAGiantLineNearAPiecesEndKeepsItsTextAndRows) {
+    std::string line;
+    for (int i = 0; line.size() < 2.2 * qdm::ui::TextLayouts::kPieceBytes; ++i)
+        line += i % 5 ? Lit("书") : std::string("ab ");
+    Area area("top\r\n" + line + "\r\nend", {1000, 4000});
+    const int32_t piece = qdm::ui::TextLayouts::kPieceBytes;
+    for (int32_t at = 6 + piece - 400; at < 6 + piece + 100; at += 61) {
+        const int32_t caret =
+            static_cast<int32_t>(qdm::gbk::BoundaryAtOrAfter(area.model.Text(), at));
+        area.model.SetSelection(caret, caret);
+        QInputMethodEvent compose(QStringLiteral("zhonghuarenmingongheguo"), {});
+        QApplication::sendEvent(area.view.get(), &compose);
+        ASSERT_NO_FATAL_FAILURE(area.ExpectShowsModel()) << at;
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("中"));
+        QApplication::sendEvent(area.view.get(), &commit);
+        ExpectWrapsAsAWholeLine(area, 1, {}, ("after composing at " + std::to_string(at)).c_str());
+    }
+}
+
+// End on a wrapped row leaves the caret on that row, also on the rows that end a piece.
+TEST(TextView, EndStaysOnEachWrappedRowOfAGiantLine) {
+    std::string line;
+    for (int i = 0; line.size() < 2.2 * qdm::ui::TextLayouts::kPieceBytes; ++i)
+        line += i % 9 ? Lit("书") : std::string("a ");
+    Area area(line + "\r\nend", {1000, 4000});
+    const std::vector<int> rows = ShownRowStarts(area, 0);
+    ASSERT_GT(rows.size(), 100u);
+    for (size_t r = 0; r + 1 < rows.size(); ++r) {
+        const int32_t start = area.view->ByteOfUnit(rows[r]);
+        area.model.SetSelection(start, start);
+        area.Key(Qt::Key_End);
+        EXPECT_EQ(area.view->CaretByte(), area.view->ByteOfUnit(rows[r + 1] - 1)) << "row " << r;
+        EXPECT_EQ(area.view->CaretRect().top(), area.view->CharRect(start).toRect().top())
+            << "row " << r;
+    }
 }
 
 TEST(TextView, CutCopyAndPasteGoThroughTheModelWithoutRecords) {
@@ -391,6 +566,39 @@ TEST(TextView, DroppedTextGoesInWhereItLandsAsAPasteWithoutARecord) {
     area.ExpectShowsModel();
 }
 
+TEST(TextView, ACaretShowsWhereDraggedTextWouldLandUntilItLeavesOrDrops) {
+    Area area(Lit("甲乙丙"));
+    const auto shot = [&] {
+        QImage image(area.view->viewport()->size(), QImage::Format_RGB32);
+        area.view->viewport()->render(&image);
+        return image;
+    };
+    const QImage without = shot();
+    QMimeData mime;
+    mime.setText(QStringLiteral("x"));
+    QDragEnterEvent enter(area.PointOf(4), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area.view->viewport(), &enter);
+    EXPECT_EQ(area.view->DropCaretByte(), 4);
+    QDragMoveEvent move(area.PointOf(2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area.view->viewport(), &move);
+    EXPECT_EQ(area.view->DropCaretByte(), 2);
+    // Drawn at the character it would land before, and nowhere else.
+    const QImage with = shot();
+    const int x = static_cast<int>(area.view->CharRect(2).left());
+    int changed = 0, far = 0;
+    for (int py = 0; py < with.height(); ++py)
+        for (int px = 0; px < with.width(); ++px)
+            if (with.pixel(px, py) != without.pixel(px, py)) ++changed, far += std::abs(px - x) > 2;
+    EXPECT_GT(changed, 0);
+    EXPECT_EQ(far, 0);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(area.view->viewport(), &leave);
+    EXPECT_EQ(area.view->DropCaretByte(), -1);
+    EXPECT_EQ(shot(), without);
+    ASSERT_TRUE(Drop(area, 4, QStringLiteral("x")));
+    EXPECT_EQ(area.view->DropCaretByte(), -1);
+}
+
 TEST(TextView, ADropGbkCannotHoldIsRefusedWithTheUsualMessageAndChangesNothing) {
     Area area(Lit("甲乙丙"));
     QSignalSpy refused(&area.view->Events(), &qdm::ui::EditAreaEvents::refused);
@@ -427,6 +635,72 @@ TEST(TextView, AccessibilityReadsTheTextCaretAndSelectionInUnits) {
     text->setSelection(0, 0, 1);
     EXPECT_EQ(area.Selection(), (std::pair<int32_t, int32_t>{0, 2}));
     EXPECT_FALSE(text->characterRect(0).isEmpty());
+}
+
+// What the view told assistive technology: the kind, where, how many characters went and what
+// came.
+struct Told {
+    QAccessible::Event type;
+    int at;
+    int removed = 0;
+    QString inserted;
+    bool operator==(const Told&) const = default;
+    friend void PrintTo(const Told& t, std::ostream* os) {
+        *os << t.type << " at " << t.at << " -" << t.removed << " +" << t.inserted.toStdString();
+    }
+};
+std::vector<Told> g_told;
+
+void Hear(QAccessibleEvent* e) {
+    const auto* cursor = static_cast<QAccessibleTextCursorEvent*>(e);
+    switch (e->type()) {
+        case QAccessible::TextInserted: {
+            const auto* in = static_cast<QAccessibleTextInsertEvent*>(e);
+            return g_told.push_back({e->type(), in->changePosition(), 0, in->textInserted()});
+        }
+        case QAccessible::TextRemoved: {
+            const auto* out = static_cast<QAccessibleTextRemoveEvent*>(e);
+            const int removed = static_cast<int>(out->textRemoved().size());
+            return g_told.push_back({e->type(), out->changePosition(), removed, {}});
+        }
+        case QAccessible::TextUpdated: {
+            const auto* up = static_cast<QAccessibleTextUpdateEvent*>(e);
+            const int removed = static_cast<int>(up->textRemoved().size());
+            return g_told.push_back({e->type(), up->changePosition(), removed, up->textInserted()});
+        }
+        case QAccessible::TextCaretMoved:
+            return g_told.push_back({e->type(), cursor->cursorPosition(), 0, {}});
+        default:
+            return;
+    }
+}
+
+TEST(TextView, TellsAssistiveTechnologyEachChangeAndCaretMoveInCharacters) {
+    Area area(Lit("甲乙") + "\r\nab");
+    area.model.SetSelection(2, 2);
+    qdm::ui::SetAccessibilitySink(Hear);
+    using A = QAccessible;
+    const struct {
+        std::function<void()> step;
+        std::vector<Told> told;
+    } steps[] = {
+        {[&] { area.Type(QStringLiteral("丙")); }, {{A::TextInserted, 1, 0, QStringLiteral("丙")}}},
+        {[&] { area.Key(Qt::Key_Backspace); }, {{A::TextRemoved, 1, 1, {}}}},
+        {[&] { area.Key(Qt::Key_Return); }, {{A::TextInserted, 1, 0, QStringLiteral("\n")}}},
+        {[&] { area.model.ReplaceRange(0, 4, "xyz"); }, {{A::TextUpdated, 0, 2, "xyz"}}},
+        {[&] { area.Key(Qt::Key_Right); }, {{A::TextCaretMoved, 4, 0, {}}}},
+        {[&] { area.Key(Qt::Key_A, Qt::ControlModifier); }, {{A::TextCaretMoved, 7, 0, {}}}},
+        {[&] { area.model.LoadText("new", {}); }, {{A::TextUpdated, 0, 7, "new"}}},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        g_told.clear();
+        steps[i].step();
+        std::erase_if(g_told, [&](const Told& t) {  // the caret follows each change
+            return t.type == A::TextCaretMoved && steps[i].told[0].type != A::TextCaretMoved;
+        });
+        EXPECT_EQ(g_told, steps[i].told) << "step " << i;
+    }
+    qdm::ui::SetAccessibilitySink(nullptr);
 }
 
 std::string NumberedLines(int count) {
@@ -524,6 +798,37 @@ TEST(TextView, DrawsWithTheModelsFontAndColours) {
         for (int x = 0; x < shot.width() && !textColour; ++x)
             textColour = shot.pixelColor(x, y) == QColor(0x12, 0x34, 0x56);
     EXPECT_TRUE(textColour);
+}
+
+// Whether the line break after the character at `last` is drawn selected: the space just
+// after that character has the highlight's colour.
+bool BreakDrawnSelected(Area& area, int32_t last) {
+    QImage shot(area.view->viewport()->size(), QImage::Format_RGB32);
+    area.view->viewport()->render(&shot);
+    const QRectF r = area.view->CharRect(last);
+    const QPoint at(static_cast<int>(r.right()) + 2, static_cast<int>(r.center().y()));
+    return shot.pixelColor(at) == area.view->palette().color(QPalette::Highlight);
+}
+
+TEST(TextView, ASelectedLineBreakIsDrawnAsASelectedSpaceAfterTheLine) {
+    const struct {
+        std::string text;
+        int32_t from, to;
+        int32_t last;  // the character before the break looked at
+        bool selected;
+    } cases[] = {
+        {"ab\r\ncd", 1, 5, 1, true},   // across the break
+        {"ab\r\ncd", 2, 4, 1, true},   // the break alone
+        {"ab\ncd", 1, 4, 1, true},     // a lone LF
+        {"ab\r\ncd", 0, 2, 1, false},  // up to the break, not over it
+        {"ab\r\ncd", 4, 6, 5, false},  // the last line has no break
+        {"ab\r\ncd", 5, 1, 1, true},   // the caret before the anchor
+    };
+    for (const auto& c : cases) {
+        Area area(c.text);
+        area.model.SetSelection(c.from, c.to);
+        EXPECT_EQ(BreakDrawnSelected(area, c.last), c.selected) << c.from << ".." << c.to;
+    }
 }
 
 TEST(TextView, ShowsTheWholeTextFromItsLayoutsAndTheBytesBetweenThem) {
