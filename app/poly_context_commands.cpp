@@ -44,12 +44,14 @@ std::optional<PolySmartResult> ShowAuditWithReadings(CDialogPolyAudit& dialog,
     std::vector<PolyAuditChar> audit;
     PolyAuditReadings read;
     const auto work = [&](PassMeter& meter) {
-        meter.Span(0, model ? 0.4 : 1);
-        audit = AuditPolyphones({text}, dict, table, &meter);
+        meter.Span(0, 0.15);
+        const std::vector<uint8_t> covered = PolyCoverage(text, dict, &meter);
+        meter.Span(0.15, model ? 0.45 : 1);
+        audit = AuditPolyphonesCovered(text, covered, table, &meter);
         if (!model || meter.Stopped()) return;
         // What the dictionary will replace is its business, as in a run with the fix after it.
-        meter.Span(0.4, 1);
-        read = ReadAuditContextsAndFix(audit, text, dict, *model, PolyStyle::Homophone, &meter);
+        meter.Span(0.45, 1);
+        read = ReadAuditContextsAndFix(audit, text, covered, *model, PolyStyle::Homophone, &meter);
     };
     if (text.size() < kAuditInBackgroundBytes) {
         PassMeter quiet;

@@ -155,13 +155,18 @@ std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
 
 PolyAuditReadings ReadAuditContextsAndFix(const std::vector<PolyAuditChar>& audit,
                                           std::string_view text, const PolyDictSnapshot& dict,
+                                          const PolyContextModel& model, PolyStyle style) {
+    return ReadAuditContextsAndFix(audit, text, PolyCoverage(text, dict), model, style);
+}
+
+PolyAuditReadings ReadAuditContextsAndFix(const std::vector<PolyAuditChar>& audit,
+                                          std::string_view text,
+                                          const std::vector<uint8_t>& covered,
                                           const PolyContextModel& model, PolyStyle style,
                                           PassMeter* meter) {
+    if (meter && meter->Stopped()) return {};
     PolyAuditReadings out;
     ContextsByChar byChar = ListContexts(audit, model, out.readings);
-    if (meter) meter->Phase(0, 0.15);
-    const std::vector<uint8_t> covered = PolyCoverage(text, dict, meter);
-    if (meter) meter->Phase(0.15, 1);
     const std::vector<PolyByteRange> kept = RangesOf(covered, text.size());
     PolySmartFixer fixer(model.Table(), text, kept, style);
     if (byChar.empty()) {

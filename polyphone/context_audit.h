@@ -29,14 +29,19 @@ std::vector<std::vector<PolyContextReading>> ReadAuditContexts(
 
 // The readings of the contexts and the fix of the rest, as 多音字检查 shows and applies them:
 // ReadAuditContexts's answer, and SmartFix's for the bytes outside the dictionary's
-// (PolyCoveredRanges), from one prediction pass instead of two. A stopped `meter` leaves both
-// empty.
+// (PolyCoveredRanges), from one prediction pass instead of two.
 struct PolyAuditReadings {
     std::vector<std::vector<PolyContextReading>> readings;
     PolySmartResult fix;
 };
 PolyAuditReadings ReadAuditContextsAndFix(const std::vector<PolyAuditChar>& audit,
                                           std::string_view text, const PolyDictSnapshot& dict,
+                                          const PolyContextModel& model, PolyStyle style);
+// The same with the text's coverage (PolyCoverage) the caller holds already. A stopped
+// `meter` leaves both empty.
+PolyAuditReadings ReadAuditContextsAndFix(const std::vector<PolyAuditChar>& audit,
+                                          std::string_view text,
+                                          const std::vector<uint8_t>& covered,
                                           const PolyContextModel& model, PolyStyle style,
                                           PassMeter* meter = nullptr);
 

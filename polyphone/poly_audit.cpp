@@ -238,11 +238,8 @@ std::vector<Candidate> ChooseUnpruned(const Spot* begin, const Spot* end) {
     return Choose(all);
 }
 
-void CollectSpots(std::string_view text, const PolyDictSnapshot& dict,
+void CollectSpots(std::string_view text, const std::vector<uint8_t>& covered,
                   const PolyReadingTable& table, std::vector<Spot>& spots, PassMeter* meter) {
-    if (meter) meter->Phase(0, 0.6);
-    const std::vector<uint8_t> covered = PolyCoverage(text, dict, meter);
-    if (meter) meter->Phase(0.6, 0.9);
     const auto code = [&](size_t pos) {
         return PolyReadingTable::Code(static_cast<unsigned char>(text[pos]),
                                       static_cast<unsigned char>(text[pos + 1]));
@@ -311,16 +308,9 @@ std::vector<Candidate> ContextsOf(const Spot* begin, const Spot* end) {
     return exact ? chosen : ChooseUnpruned(begin, end);  // passing over left the range kept
 }
 
-}  // namespace
-
-std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& texts,
-                                           const PolyDictSnapshot& dict,
-                                           const PolyReadingTable& table, PassMeter* meter) {
-    std::vector<Spot> spots;
-    for (std::string_view text : texts) {
-        CollectSpots(text, dict, table, spots, meter);
-        if (meter && meter->Stopped()) return {};
-    }
+// The characters of the spots with their contexts, as AuditPolyphones answers.
+std::vector<PolyAuditChar> AuditOfSpots(std::vector<Spot> spots, const PolyReadingTable& table,
+                                        PassMeter* meter, double from) {
     // Grouped by character (a counting sort), so each character's counts stay small and hot.
     std::vector<uint32_t> start(65537, 0);
     for (const Spot& s : spots) ++start[s.c[3] + 1u];
@@ -333,7 +323,7 @@ std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& 
     spots = {};
 
     std::vector<PolyAuditChar> result;
-    if (meter) meter->Phase(0.9, 1);
+    if (meter) meter->Phase(from, 1);
     for (uint32_t c = 0; c < 65536; ++c) {
         if (start[c] == start[c + 1]) continue;
         if (meter &&
@@ -353,6 +343,27 @@ std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& 
         result.begin(), result.end(),
         [](const PolyAuditChar& a, const PolyAuditChar& b) { return a.count > b.count; });
     return result;
+}
+
+}  // namespace
+
+std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& texts,
+                                           const PolyDictSnapshot& dict,
+                                           const PolyReadingTable& table) {
+    std::vector<Spot> spots;
+    for (std::string_view text : texts)
+        CollectSpots(text, PolyCoverage(text, dict), table, spots, nullptr);
+    return AuditOfSpots(std::move(spots), table, nullptr, 0);
+}
+
+std::vector<PolyAuditChar> AuditPolyphonesCovered(std::string_view text,
+                                                  const std::vector<uint8_t>& covered,
+                                                  const PolyReadingTable& table, PassMeter* meter) {
+    std::vector<Spot> spots;
+    if (meter) meter->Phase(0, 0.75);
+    CollectSpots(text, covered, table, spots, meter);
+    if (meter && meter->Stopped()) return {};
+    return AuditOfSpots(std::move(spots), table, meter, 0.75);
 }
 
 std::string GroupDigits(int64_t n) {

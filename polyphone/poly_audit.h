@@ -41,12 +41,18 @@ inline constexpr size_t kPolyAuditContexts = 3;
 inline constexpr int kPolyContextMin = 2, kPolyContextMax = 4;
 
 // Every polyphonic character uncovered in `texts` (counted together), by count descending,
-// then by its bytes. Linear in the texts. `meter` (when given) is told how far the pass has got
-// and may stop it: the result is then incomplete, and meter->Stopped() says so.
+// then by its bytes. Linear in the texts.
 std::vector<PolyAuditChar> AuditPolyphones(const std::vector<std::string_view>& texts,
                                            const PolyDictSnapshot& dict,
-                                           const PolyReadingTable& table,
-                                           PassMeter* meter = nullptr);
+                                           const PolyReadingTable& table);
+
+// The same for one text whose coverage (PolyCoverage) the caller holds already. `meter`
+// (when given) is told how far the pass has got and may stop it: the result is then empty,
+// and meter->Stopped() says so.
+std::vector<PolyAuditChar> AuditPolyphonesCovered(std::string_view text,
+                                                  const std::vector<uint8_t>& covered,
+                                                  const PolyReadingTable& table,
+                                                  PassMeter* meter = nullptr);
 
 // Marks the bytes of `text` that processing replaces (see above): covered[i] != 0. A stopped
 // meter leaves the rest unmarked.

@@ -215,7 +215,8 @@ struct MeteredRun {
     bool stopped = false;
 };
 
-// The audit and its readings as 多音字检查 works them out, told to stop at report `stopAt`.
+// The audit and its readings as 多音字检查 works them out, from one coverage of the text, told
+// to stop at report `stopAt`.
 MeteredRun RunMetered(const qdm::PolyDictSnapshot& dict, size_t stopAt) {
     MeteredRun run;
     qdm::PassMeter meter(
@@ -224,10 +225,12 @@ MeteredRun RunMetered(const qdm::PolyDictSnapshot& dict, size_t stopAt) {
             return run.shares.size() < stopAt;
         },
         kStride);
-    meter.Span(0, 0.4);
-    run.audit = qdm::AuditPolyphones({LongBook()}, dict, Model().Table(), &meter);
-    meter.Span(0.4, 1);
-    run.read = qdm::ReadAuditContextsAndFix(run.audit, LongBook(), dict, Model(),
+    meter.Span(0, 0.15);
+    const std::vector<uint8_t> covered = qdm::PolyCoverage(LongBook(), dict, &meter);
+    meter.Span(0.15, 0.45);
+    run.audit = qdm::AuditPolyphonesCovered(LongBook(), covered, Model().Table(), &meter);
+    meter.Span(0.45, 1);
+    run.read = qdm::ReadAuditContextsAndFix(run.audit, LongBook(), covered, Model(),
                                             qdm::PolyStyle::Homophone, &meter);
     run.stopped = meter.Stopped();
     return run;
@@ -252,13 +255,16 @@ TEST(ContextAuditProgress, AMeteredPassGivesTheSameAnswerWithSharesRisingToTheEn
 }
 
 TEST(ContextAuditProgress, AStoppedPassIsToldNoMoreAndGivesNothing) {
-    const qdm::PolyDictSnapshot dict{std::string()};
+    const qdm::PolyDictSnapshot dict{gbk::Lit("银行======>>银航\n")};
     const size_t reports = RunMetered(dict, SIZE_MAX).shares.size();
     for (const size_t stopAt : {size_t{1}, size_t{3}, reports / 2, reports}) {
         const MeteredRun run = RunMetered(dict, stopAt);
         SCOPED_TRACE(stopAt);
         EXPECT_TRUE(run.stopped);
         EXPECT_EQ(run.shares.size(), stopAt);
+        if (stopAt <= 3) {  // within the coverage and the spots: no audit either
+            EXPECT_TRUE(run.audit.empty());
+        }
         EXPECT_TRUE(run.read.readings.empty());
         EXPECT_TRUE(run.read.fix.text.empty());
     }
