@@ -2,7 +2,8 @@
 // selects: opening until painted, the memory the open book holds (and after three changes of
 // the window's width), a keystroke in the middle and in a line of 512,000 characters,
 // 全部替换 and its Undo (also of 的 in a book that holds it as often as a novel does, and after
-// three width changes), 自动处理 with the outline shown, Page Down and Ctrl+End.
+// three width changes), 自动处理 with the outline shown, QDM文件检查, 全部检查, 保存 and a
+// refused Undo on a sectioned 100 MB book, Page Down and Ctrl+End.
 //
 //   build/bench_text_view                          the document view
 //   MKED_VIEW=bytes build/bench_text_view          the view drawn from the bytes
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/view.h"
 #include "bench/gui/gui_bench.h"
@@ -30,6 +32,7 @@
 #include "editor/gbk.h"
 #include "editor/ui/edit_area.h"
 #include "editor/ui/find_session.h"
+#include "markup/auto_section.h"
 #include "markup/ui/outline_dock.h"
 #include "markup/ui/outline_model.h"
 
@@ -280,6 +283,37 @@ void AutoProcess100MBWithOutline(benchmark::State& state) {
     }
 }
 
+// The other commands over a whole sectioned book, each until painted (its message box
+// answered at once): arg 0 QDM文件检查, 1 全部检查 (the fault list shown), 2 保存 (check, then
+// write beside the book), 3 Ctrl+Z of 自动处理 (refused: the boundaries were not recorded).
+void CommandOnSectioned100MB(benchmark::State& state) {
+    static const Corpus book =
+        Write("sectioned100.txt", qdm::AutoSectionText(Book(100'000'000, (420 - 6) / 2)));
+    for (auto _ : state) {
+        Window w;
+        w.Open(book);
+        const Timer t;
+        switch (state.range(0)) {
+            case 0:
+                w.app.View().OnCheckMarkup();
+                break;
+            case 1:
+                w.app.MainFrame().SendCommand(qdm::ui::ID_CHECK_ALL);
+                break;
+            case 2:
+                w.app.View().OnFileSave();
+                break;
+            default:
+                w.app.View().OnEditUndo();
+                break;
+        }
+        w.PaintWhatChanged();
+        w.Paint();
+        Report(state, t);
+        state.counters["boxes"] = w.prompter.boxes;
+    }
+}
+
 // Page Down twenty times from the middle (the median), then Ctrl+End.
 void PageDownAndCtrlEndIn100MB(benchmark::State& state) {
     const Corpus book = Write("lines420.txt", Book(100'000'000, (420 - 6) / 2));
@@ -317,6 +351,11 @@ BENCHMARK(ReplaceAllDeIn100MB)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(AutoProcess100MBWithOutline)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(CommandOnSectioned100MB)
+    ->DenseRange(0, 3)
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
