@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/gbk.h"
+#include "editor/text_buffer.h"
 
 namespace qdm {
 
@@ -21,7 +22,7 @@ void CEditBox::ResetText(std::string text, bool changed) {
     // A text that came back unchanged still matches every record: Undo stays possible.
     if (changed) {
         m_state = m_nextState++;
-        ++m_generation;
+        AdvanceGeneration();
     }
     m_expected.reset();
     if (m_observer) m_observer->OnTextReset();
@@ -60,8 +61,9 @@ int32_t CEditBox::GetSelectedText(std::string& out) const {
 void CEditBox::ReplaceSelection(std::string_view newText) {
     const int32_t start = m_selStart, length = m_selEnd - m_selStart;
     if (m_historyEnabled)
-        m_history.Record(kReplaceSelection, start, std::string(m_text, start, length),
-                         std::string(newText), m_generation, m_state);
+        m_history.Record(kReplaceSelection, start,
+                         CopyOfText(std::string_view(m_text).substr(start, length)),
+                         CopyOfText(newText), m_generation, m_state);
     Change(start, length, newText, true, true);
 }
 
@@ -70,7 +72,8 @@ void CEditBox::ReplaceRange(int32_t pos, int32_t length, std::string inserted) {
         Change(pos, length, inserted, true, true);
         return;
     }
-    m_history.Record(kReplaceSelection, pos, std::string(m_text, pos, length), std::move(inserted),
+    m_history.Record(kReplaceSelection, pos,
+                     CopyOfText(std::string_view(m_text).substr(pos, length)), std::move(inserted),
                      m_generation, m_state);
     Change(pos, length, m_history.Newest().inserted, true, true);
 }
@@ -100,7 +103,7 @@ void CEditBox::Change(int32_t pos, int32_t removedLen, std::string_view inserted
     if (m_inChar && m_charRecords && pos == m_charStart &&
         removedLen == static_cast<int32_t>(m_charSelected.size()))
         covered = true;
-    if (!covered) ++m_generation;
+    if (!covered) AdvanceGeneration();
     if (std::string_view(m_text).substr(pos, removedLen) != inserted) m_state = m_nextState++;
     m_text.replace(pos, removedLen, inserted);
     m_selStart = m_selEnd = pos + static_cast<int32_t>(inserted.size());

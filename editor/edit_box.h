@@ -133,7 +133,7 @@ class CEditBox {
     bool CanRedo(std::string* why = nullptr) const;
     UndoResult Redo();
     // Advances the change generation: the text changed in a way no record describes.
-    void NoteUnrecordedChange() { ++m_generation; }
+    void NoteUnrecordedChange() { AdvanceGeneration(); }
 
     // ---- files -------------------------------------------------------------------------------
     IoStatus LoadFile(const std::string& path, bool* hadNul = nullptr);
@@ -175,6 +175,11 @@ class CEditBox {
     }
     void NotifySelection();
     void ResetText(std::string text, bool changed);
+    // No record made so far can be replayed after this; their bytes go.
+    void AdvanceGeneration() {
+        ++m_generation;
+        m_history.ReleaseBytes();
+    }
 
     std::string m_text;
     int32_t m_selStart = 0;

@@ -1,6 +1,7 @@
 #include "editor/find.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "editor/gbk.h"
@@ -20,6 +21,27 @@ bool IsAsciiLetter(unsigned char c) {
 // near the caret does not cost a pass from the start of the book.
 constexpr size_t kWindow = 64 * 1024;
 constexpr size_t kChunk = 4096;
+
+// The first p in [from, last] where a and b stand at p and p + 1 (base[last + 1] is read),
+// sixteen starts in one test: memmem takes a needle of two bytes, 的 or any other character,
+// one byte at a time.
+size_t PairAt(const char* base, size_t from, size_t last, char a, char b) {
+    using Bytes = char __attribute__((vector_size(16)));
+    const Bytes va = Bytes{} + a, vb = Bytes{} + b;
+    size_t p = from;
+    for (; p + 15 <= last; p += 16) {
+        Bytes x, y;
+        std::memcpy(&x, base + p, 16);
+        std::memcpy(&y, base + p + 1, 16);
+        const auto both = (x == va) & (y == vb);
+        uint64_t half[2];
+        std::memcpy(half, &both, 16);
+        if (half[0] | half[1]) break;  // the byte loop below finds which
+    }
+    for (; p <= last; ++p)
+        if (base[p] == a && base[p + 1] == b) return p;
+    return std::string_view::npos;
+}
 
 }  // namespace
 
@@ -60,9 +82,15 @@ size_t CTextFinder::Candidate(std::string_view text, size_t from, size_t hi) con
     const size_t n = m_pattern.size();
     if (from > hi || hi - from < n) return npos;
     const char* base = text.data();
-    if (!m_folds) {
-        const void* hit = memmem(base + from, hi - from, m_pattern.data(), n);
+    if (!m_folds && n == 1) {
+        const void* hit = std::memchr(base + from, m_pattern[0], hi - from);
         return hit ? static_cast<const char*>(hit) - base : npos;
+    }
+    if (!m_folds) {
+        for (size_t p = from;; ++p) {
+            p = PairAt(base, p, hi - n, m_pattern[0], m_pattern[1]);
+            if (p == npos || std::memcmp(base + p + 2, m_pattern.data() + 2, n - 2) == 0) return p;
+        }
     }
     // The first byte in either case, looked for chunk by chunk: one of the two may not occur
     // at all, and looking for it to the end of the book on every call would be quadratic.

@@ -1,5 +1,6 @@
 #include "editor/gbk.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -13,6 +14,18 @@ inline unsigned char At(std::string_view text, size_t i) {
     return static_cast<unsigned char>(text[i]);
 }
 
+// Sixteen bytes that could each lead a pair (0x81 to 0xFE are -127 to -2 as signed bytes):
+// Chinese text is nothing else, so the walk back over it goes a block at a time.
+inline bool SixteenLeads(const char* p) {
+    using Bytes = signed char __attribute__((vector_size(16)));
+    Bytes v;
+    std::memcpy(&v, p, 16);
+    const auto lead = (v > -128) & (v < -1);
+    uint64_t half[2];
+    std::memcpy(half, &lead, 16);
+    return (half[0] & half[1]) == ~uint64_t{0};
+}
+
 }  // namespace
 
 bool IsBoundary(std::string_view text, size_t pos, size_t known) {
@@ -21,6 +34,7 @@ bool IsBoundary(std::string_view text, size_t pos, size_t known) {
     // Walk back over bytes that could lead a pair. The byte before such a run (or `known`)
     // ends a character, and inside the run the bytes pair up from its start.
     size_t s = pos;
+    while (s >= known + 16 && SixteenLeads(text.data() + s - 16)) s -= 16;
     while (s > known && IsLead(At(text, s - 1))) --s;
     return (pos - s) % 2 == 0;
 }

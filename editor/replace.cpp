@@ -5,6 +5,7 @@
 
 #include "editor/edit_box.h"
 #include "editor/gbk.h"
+#include "editor/text_buffer.h"
 
 namespace qdm {
 
@@ -19,8 +20,9 @@ ReplaceAllResult ReplaceAll(CEditBox& edit, const CTextFinder& finder, std::stri
 
     // The new bytes from the first match to the end of the last one, in one pass.
     constexpr size_t kMax = std::numeric_limits<int32_t>::max();
-    std::string piece;
-    piece.reserve(end - first + (replacement.size() > finder.Length() ? end / 8 : 0));
+    // Kept by the edit history afterwards: in huge pages when big, like the text itself.
+    std::string piece =
+        NewTextBuffer(end - first + (replacement.size() > finder.Length() ? end / 8 : 0));
     size_t copied = first;
     for (size_t c = first; c != CTextFinder::npos; c = finder.Next(text, copied, end)) {
         piece.append(text, copied, c - copied).append(replacement);

@@ -48,4 +48,11 @@ std::string NewTextBuffer(size_t size) {
     return buffer;
 }
 
+std::string CopyOfText(std::string_view bytes) {
+    if (bytes.size() < 4 * kHugePage) return std::string(bytes);
+    std::string copy = NewTextBuffer(bytes.size());
+    copy.append(bytes);
+    return copy;
+}
+
 }  // namespace qdm

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace qdm {
 
@@ -10,5 +11,9 @@ namespace qdm {
 // buffer asks the kernel for huge pages, since touching fresh memory one small page at a time
 // costs more than the pass itself.
 std::string NewTextBuffer(size_t size);
+
+// A copy of `bytes` for a record of the edit history: a big one in a buffer that takes huge
+// pages, since faulting in fresh memory costs more than the copy itself.
+std::string CopyOfText(std::string_view bytes);
 
 }  // namespace qdm

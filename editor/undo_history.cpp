@@ -34,6 +34,16 @@ RedoStep UndoHistory::TakeRedo() {
     return step;
 }
 
+void UndoHistory::ReleaseBytes() {
+    auto release = [](UndoRecord& r) {
+        std::string().swap(r.removed);
+        std::string().swap(r.inserted);
+    };
+    for (UndoRecord& r : m_slots) release(r);
+    for (RedoStep& step : m_redo)
+        for (UndoRecord& r : step.records) release(r);
+}
+
 void UndoHistory::PopNewest() {
     if (Empty()) return;
     m_slots[m_head] = UndoRecord{};

@@ -67,6 +67,12 @@ class UndoHistory {
 
     int32_t Tail() const { return m_tail; }
 
+    // The owner's text changed in a way no record describes: no record or redo step can be
+    // replayed any more (each is checked against the change generation first, and a newer
+    // one never unblocks an older one), so their bytes, a whole book's perhaps, are freed.
+    // The records themselves stay, for what the history says and refuses.
+    void ReleaseBytes();
+
   private:
     std::array<UndoRecord, kSlots> m_slots;
     int32_t m_head = 0;

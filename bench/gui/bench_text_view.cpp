@@ -1,6 +1,9 @@
 // The edit area on big books, through IEditArea only: opening until painted, the memory the
 // open book holds (and after three changes of the window's width), a keystroke in the middle
-// and in a line of 512,000 characters, 全部替换 and its Undo, Page Down and Ctrl+End.
+// and in a line of 512,000 characters, 全部替换 and its Undo (also of 的 in a book that holds
+// it as often as a novel does, and after three width changes), 自动处理 with the outline shown,
+// QDM文件检查, 全部检查, 保存 and a refused Undo on a sectioned 100 MB book, Page Down and
+// Ctrl+End.
 //
 // `ms` is the wall time of a step until painted, `cpu_ms` the CPU time of the whole process
 // during it. After a key or a command the window paints as the event loop paints it, only what
@@ -13,10 +16,12 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/view.h"
 #include "bench/gui/gui_bench.h"
@@ -24,6 +29,9 @@
 #include "editor/gbk.h"
 #include "editor/ui/edit_area.h"
 #include "editor/ui/find_session.h"
+#include "markup/auto_section.h"
+#include "markup/ui/outline_dock.h"
+#include "markup/ui/outline_model.h"
 
 namespace {
 
@@ -67,6 +75,12 @@ struct Window {
     void PaintWhatChanged() {
         QApplication::sendPostedEvents();
         QApplication::processEvents();
+    }
+    void ChangeWidthThreeTimes() {
+        for (const int width : {900, 1100, 1000}) {
+            app.MainFrame().resize(width, 800);
+            Paint();
+        }
     }
 };
 
@@ -116,10 +130,7 @@ void Open(benchmark::State& state, const Corpus& book) {
         state.counters["file_MB"] = book.bytes / 1e6;
         state.counters["lines"] = w.area().LineCount();
         state.counters["held_per_file"] = PerFile(RssMb() - before, book);
-        for (const int width : {900, 1100, 1000}) {
-            w.app.MainFrame().resize(width, 800);
-            w.Paint();
-        }
+        w.ChangeWidthThreeTimes();
         state.counters["held_per_file_resized"] = PerFile(RssMb() - before, book);
     }
 }
@@ -202,10 +213,12 @@ std::string WithNeedles(std::string book, const std::string& needle, size_t coun
 }
 
 // 全部替换 until painted, then its Undo until painted.
-void ReplaceAll(benchmark::State& state, const Corpus& book, const char* from, const char* to) {
+void ReplaceAll(benchmark::State& state, const Corpus& book, const char* from, const char* to,
+                bool resized = false) {
     for (auto _ : state) {
         Window w;
         w.Open(book);
+        if (resized) w.ChangeWidthThreeTimes();
         w.CaretAt(0);
         const std::string original(w.area().Model().Text());
         qdm::ui::FindSession session(w.area(), w.prompter);
@@ -232,8 +245,80 @@ void ReplaceAll100000In20MB(benchmark::State& state) {
                "张三", "李四四");
 }
 
+// The book of 420-byte lines with 的 as often as in a novel, about once in 460 bytes: one
+// character in 226, at random, becomes 的 (the book's own characters hold it once in 3,760).
+std::string WithDeAsInANovel(std::string book) {
+    const std::string de = qdm::gbk::Lit("的");
+    std::mt19937 rng(7);
+    for (size_t i = 0; i + 1 < book.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(book[i]);
+        if (lead < 0x81) continue;  // single bytes: digits, CR, LF
+        if (lead >= 0xB0 && rng() % 226 == 0) book.replace(i, 2, de);
+        ++i;
+    }
+    return book;
+}
+
+const Corpus& NovelLike100MB() {
+    static const Corpus book =
+        Write("novel100.txt", WithDeAsInANovel(Book(100'000'000, (420 - 6) / 2)));
+    return book;
+}
+
+// 全部替换 of 的, then its Undo; arg 1: after three changes of the window's width first.
 void ReplaceAllDeIn100MB(benchmark::State& state) {
-    ReplaceAll(state, Write("lines420.txt", Book(100'000'000, (420 - 6) / 2)), "的", "地");
+    ReplaceAll(state, NovelLike100MB(), "的", "地", state.range(0) != 0);
+}
+
+// 自动处理 with the outline shown, until the text and the outline's rows are painted; the
+// memory the sectioned book then holds (with its outline, its history and the clipboard).
+void AutoProcess100MBWithOutline(benchmark::State& state) {
+    const Corpus book = Write("lines420.txt", Book(100'000'000, (420 - 6) / 2));
+    for (auto _ : state) {
+        Window w;
+        qdm::ui::OutlineDock& outline = w.app.MainFrame().Outline();
+        outline.show();
+        w.Paint();
+        const double before = RssMb();
+        w.Open(book);
+        const Timer t;
+        w.app.View().OnAutoProcess();
+        w.Paint();  // the outline reads the book at the first turn of the event loop
+        Report(state, t);
+        state.counters["sections"] = outline.Model().rowCount();
+        state.counters["held_per_file"] = PerFile(RssMb() - before, book);
+    }
+}
+
+// The other commands over a whole sectioned book, each until painted (its message box
+// answered at once): arg 0 QDM文件检查, 1 全部检查 (the fault list shown), 2 保存 (check, then
+// write beside the book), 3 Ctrl+Z of 自动处理 (refused: the boundaries were not recorded).
+void CommandOnSectioned100MB(benchmark::State& state) {
+    static const Corpus book =
+        Write("sectioned100.txt", qdm::AutoSectionText(Book(100'000'000, (420 - 6) / 2)));
+    for (auto _ : state) {
+        Window w;
+        w.Open(book);
+        const Timer t;
+        switch (state.range(0)) {
+            case 0:
+                w.app.View().OnCheckMarkup();
+                break;
+            case 1:
+                w.app.MainFrame().SendCommand(qdm::ui::ID_CHECK_ALL);
+                break;
+            case 2:
+                w.app.View().OnFileSave();
+                break;
+            default:
+                w.app.View().OnEditUndo();
+                break;
+        }
+        w.PaintWhatChanged();
+        w.Paint();
+        Report(state, t);
+        state.counters["boxes"] = w.prompter.boxes;
+    }
 }
 
 // Page Down twenty times from the middle (the median), then Ctrl+End.
@@ -270,7 +355,21 @@ BENCHMARK(EnterIn512000CharacterLine)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(ReplaceAll100000In20MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReplaceAllDeIn100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReplaceAllDeIn100MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(AutoProcess100MBWithOutline)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(CommandOnSectioned100MB)
+    ->DenseRange(0, 3)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(PageDownAndCtrlEndIn100MB)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

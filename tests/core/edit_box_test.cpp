@@ -251,4 +251,61 @@ TEST(EditUndo, RefusesAnUnrecordedChangeThatLeavesTheRecordedBytesInPlace) {
     EXPECT_EQ(box.Text(), "abcdzz");
 }
 
+// Every way the text can change without a record: the history keeps its records and says
+// what it said before, but holds none of their bytes (after a whole-text command that was
+// a book or two), and a record made afterwards replays as usual.
+TEST(EditHistory, AnUnrecordedChangeFreesEveryRecordsBytesAndRefusesAsBefore) {
+    struct Case {
+        const char* name;
+        void (*change)(CEditBox&);
+        std::string text;  // after the change
+    };
+    const Case cases[] = {
+        {"a widget edit", [](CEditBox& b) { b.ApplyWidgetEdit(0, 0, "zz"); }, "zzaXYd"},
+        {"a new text", [](CEditBox& b) { b.SetText("other"); }, "other"},
+        {"a change announced", [](CEditBox& b) { b.NoteUnrecordedChange(); }, "aXYd"},
+    };
+    for (const Case& c : cases) {
+        CEditBox box = Box("abcd", 1, 3);
+        box.ReplaceSelection("XY");
+        box.TypeText("t");
+        ASSERT_TRUE(box.Undo().ok) << c.name;  // leaves a step to redo
+        c.change(box);
+        EXPECT_EQ(box.Text(), c.text) << c.name;
+        ASSERT_EQ(box.History().Count(), 1) << c.name;
+        EXPECT_EQ(box.History().Newest().kind, qdm::kReplaceSelection) << c.name;
+        EXPECT_EQ(box.History().Newest().removed, "") << c.name;
+        EXPECT_EQ(box.History().Newest().inserted, "") << c.name;
+        std::string why;
+        EXPECT_FALSE(box.CanUndo(&why)) << c.name;
+        EXPECT_EQ(why, gbk::Lit("文本在最近一次记录之后有未记录的修改，无法撤消")) << c.name;
+        EXPECT_FALSE(box.CanRedo(&why)) << c.name;
+        EXPECT_EQ(why, gbk::Lit("文本在撤消之后有未记录的修改，无法重做")) << c.name;
+
+        box.SetSelection(0, 1);
+        box.ReplaceSelection("Q");
+        ASSERT_TRUE(box.Undo().ok) << c.name;
+        EXPECT_EQ(box.Text(), c.text) << c.name;
+        ASSERT_TRUE(box.Redo().ok) << c.name;
+        EXPECT_EQ(box.Text(), "Q" + c.text.substr(1)) << c.name;
+    }
+}
+
+// Only a change no record describes frees them: recorded edits, their undo and redo, and a
+// text put back unchanged keep every record replayable.
+TEST(EditHistory, RecordedEditsAndAnUnchangedTextKeepEveryRecordReplayable) {
+    CEditBox box = Box("abcd", 1, 3);
+    box.ReplaceSelection("XY");
+    box.ReplaceRange(0, 1, "W");
+    box.TypeText("t");
+    ASSERT_TRUE(box.Undo().ok);
+    ASSERT_TRUE(box.Redo().ok);
+    box.SetText("WtXYd");
+    EXPECT_EQ(box.Text(), "WtXYd");
+    for (const char* text : {"WXYd", "aXYd", "abcd"}) {
+        ASSERT_TRUE(box.Undo().ok) << text;
+        EXPECT_EQ(box.Text(), text);
+    }
+}
+
 }  // namespace

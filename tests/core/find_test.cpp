@@ -136,6 +136,28 @@ TEST(TextFinder, AgreesWithTheRulesOnRandomTexts) {
     }
 }
 
+// Chinese text (runs of bytes that could all lead, longer than the sixteen a step looks at)
+// with the pattern's first bytes often standing across a character: the pattern taken from
+// the text itself, at any offset, so that it is there, and there on the wrong foot too.
+TEST(TextFinder, AgreesWithTheRulesOnLongRunsOfChineseText) {
+    const char alphabet[] = {'\xB5', '\xC4', '\xB0', '\xA1', '\xC4', '\xB5', 'a', '\n'};
+    std::mt19937 rng(11);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(20 + rng() % 200, ' ');
+        for (char& c : text) c = alphabet[rng() % (rng() % 4 == 0 ? 8 : 6)];
+        const size_t at = rng() % (text.size() - 4);
+        std::string pattern = text.substr(at, 1 + rng() % 4);
+        if (gbk::IsLead(static_cast<unsigned char>(pattern.back())) &&
+            gbk::IsBoundary(pattern, pattern.size() - 1))
+            pattern.back() = 'a';  // as in the test above: never a lone lead at the end
+        const FindOptions o{true, false};
+        const CTextFinder finder(pattern, o);
+        const size_t from = gbk::BoundaryAtOrAfter(text, rng() % text.size());
+        const size_t hi = rng() % 3 == 0 ? rng() % (text.size() + 1) : text.size();
+        EXPECT_EQ(finder.Next(text, from, hi), RefNext(text, pattern, o, from, hi, false)) << round;
+    }
+}
+
 TEST(TextFinder, SearchesLongTextsPieceByPiece) {
     // Pure Chinese text (every byte could lead a pair) around a word far from both ends.
     std::string text;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "editor/codec.h"
 
 namespace gbk = qdm::gbk;
@@ -44,6 +47,25 @@ TEST(GbkCharacters, BoundariesAreCountedFromTheStartOfTheText) {
     EXPECT_TRUE(gbk::IsBoundary(run, 5));
     EXPECT_EQ(gbk::PrevCharStart(run, 5), 4u);  // the last lead stands alone
     EXPECT_EQ(gbk::PrevCharStart(run, 4), 2u);
+}
+
+// Long runs of bytes that could all lead, walked back over sixteen at a time, with a known
+// boundary anywhere before: the same answer as counting characters from the start.
+TEST(GbkCharacters, BoundariesInLongRunsOfLeadsAgreeWithCountingFromTheStart) {
+    const char alphabet[] = {'\xB0', '\xA1', '\xFE', '\x81', '\xB5', 'a', '\x80', '\xFF'};
+    std::mt19937 rng(5);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(1 + rng() % 120, ' ');
+        for (char& c : text) c = alphabet[rng() % (rng() % 8 == 0 ? 8 : 5)];
+        std::vector<bool> boundary(text.size() + 1, false);
+        for (size_t i = 0; i < text.size(); i += gbk::CharLen(text, i)) boundary[i] = true;
+        boundary[text.size()] = true;
+        for (size_t pos = 0; pos <= text.size(); ++pos) {
+            size_t known = rng() % (pos + 1);
+            while (!boundary[known]) --known;
+            EXPECT_EQ(gbk::IsBoundary(text, pos, known), boundary[pos]) << round << " " << pos;
+        }
+    }
 }
 
 TEST(GbkSearch, MatchesOnlyWhereACharacterBegins) {

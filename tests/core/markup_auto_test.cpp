@@ -87,12 +87,31 @@ TEST(AutoSection, RecordsOnlyTheWrappingAndEndsWithTheCaretAtTheStart) {
     EXPECT_EQ(s, 0);
     EXPECT_EQ(e, 0);
     EXPECT_EQ(edit.Clipboard().Text(), "first line here\r\nsecond line here");
+    // The wrapping's two records, which the unrecorded boundaries leave with no bytes: they
+    // can never be replayed.
     ASSERT_EQ(edit.History().Count(), 2);
     EXPECT_EQ(edit.History().Newest(1).kind, qdm::kDeleteSelection);
-    EXPECT_EQ(edit.History().Newest(1).removed, "first line here\r\nsecond line here");
-    EXPECT_EQ(edit.History().Newest(0).inserted,
-              "\r\n<vsection=\r\nfirst line here\r\nsecond line here" + kLastEnd);
-    EXPECT_FALSE(edit.CanUndo());  // the boundaries were not recorded
+    EXPECT_EQ(edit.History().Newest(0).kind, qdm::kReplaceSelection);
+    for (int32_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(edit.History().Newest(i).removed, "");
+        EXPECT_EQ(edit.History().Newest(i).inserted, "");
+    }
+    std::string why;
+    EXPECT_FALSE(edit.CanUndo(&why));  // the boundaries were not recorded
+    EXPECT_EQ(why, gbk::Lit("文本在最近一次记录之后有未记录的修改，无法撤消"));
+}
+
+// The records clear what was undone before, as recording the wrapping always did.
+TEST(AutoSection, LeavesNothingToRedo) {
+    CEditBox edit;
+    edit.SetText("first line here\r\nsecond line here");
+    edit.SetSelection(5, 5);
+    edit.TypeText("x");
+    ASSERT_TRUE(edit.Undo().ok);
+    qdm::AutoSection(edit);
+    std::string why;
+    EXPECT_FALSE(edit.CanRedo(&why));
+    EXPECT_EQ(why, gbk::Lit("没有可以重做的操作"));
 }
 
 // The size is counted without building the result: it must agree with what is built, or a

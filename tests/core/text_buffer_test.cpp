@@ -30,4 +30,13 @@ TEST(TextBuffer, TakesATextOfItsSizeWithoutMovingIt) {
     EXPECT_EQ(buffer[12 * kMB], 'x');
 }
 
+// Below and above the size where a copy takes huge pages: every byte, none more.
+TEST(TextBuffer, ACopyForTheHistoryHoldsExactlyTheBytesAtEverySize) {
+    for (const size_t size : {size_t{0}, size_t{3}, 8 * kMB - 1, 8 * kMB, 9 * kMB + 7}) {
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 131 % 251);
+        EXPECT_EQ(qdm::CopyOfText(bytes), bytes) << size;
+    }
+}
+
 }  // namespace
