@@ -888,6 +888,15 @@ TEST(TextView, EditsInALongLineShowTheModelsTextPieceByPiece) {
     }
 }
 
+// The outline follows the caret; after Select All the caret is at the end, as in the other view.
+TEST(TextView, SelectAllTellsThatTheCaretMoved) {
+    Area area("one\r\ntwo");
+    QSignalSpy moved(&area.view->Events(), &qdm::ui::EditAreaEvents::caretMoved);
+    area.Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(moved.count(), 1);
+    EXPECT_EQ(area.view->CaretByte(), 8);
+}
+
 TEST(TextView, TabTypesATabInsteadOfMovingTheFocus) {
     Area area("ab");
     area.model.SetSelection(1, 1);
