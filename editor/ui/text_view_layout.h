@@ -3,7 +3,8 @@
 // out in pieces of a few kilobytes: a line of a whole book typed in one paragraph costs the
 // layout of the pieces on screen, never of the whole line at once. Pieces start where rows of
 // the whole line start, so a piece's rows are the whole line's: each piece is found from the
-// one before it (its start is that one's end), and is remembered for the line and the width.
+// one before it (its start is that one's end), and is remembered while the line is kept, until
+// the width or the font changes.
 #include <QFont>
 #include <QList>
 #include <QString>
