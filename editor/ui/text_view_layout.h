@@ -86,7 +86,7 @@ class TextLayouts {
     static constexpr int32_t kPieceBytes = 8192;
     // How far past a piece's end its layout reaches, so that the rows that end it are laid out
     // with what follows them.
-    static constexpr int32_t kTailBytes = 1024;
+    static constexpr int32_t kTailBytes = 512;
 
     void SetFont(const QFont& font);
     void SetWidth(qreal width);
