@@ -92,7 +92,7 @@ void TextView::MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight, int32
     if (!y) return;  // off screen
     const LinePiece& laid = PieceAt(line, piece);
     // The pieces below stay as they were only when this one still ends where it did.
-    const bool same = laid.height == oldHeight && laid.end == oldEnd && oldEnd > laid.start;
+    const bool same = laid.height == oldHeight && laid.end == oldEnd;
     const qreal bottom = same ? *y + laid.height + 1 : view;
     m_dirty += QRectF(0, *y, viewport()->width(), bottom - *y).toAlignedRect();
 }

@@ -126,8 +126,8 @@ class TextView : public QAbstractScrollArea, public IEditArea, private IEditObse
     void Settle();
     // An edit the view makes itself through CEditBox::ApplyWidgetEdit, which tells no one.
     void ApplyEdit(int32_t pos, int32_t removed, const std::string& bytes);
-    // What an edit leaves to paint: the piece laid out again (only it when its height
-    // stayed), or everything from a line down.
+    // What an edit leaves to paint: the piece laid out again (only it when its height and its
+    // end stayed), or everything from a line down.
     void MarkPieceDirty(int32_t line, size_t piece, qreal oldHeight, int32_t oldEnd);
     void MarkDirtyFrom(int32_t line);
     // Paints what changed since the last time: all of it after a scroll, else the marked

@@ -154,6 +154,7 @@ bool TextView::Navigate(QKeyEvent* e) {
         m_anchor = 0;
         m_caret = len;
         Repaint();
+        emit m_events.caretMoved();  // the caret is at the end now: the outline follows it
         if (AccessibilityListens()) TellCaretMoved(this, UnitOfByte(m_caret));
         return true;
     }

@@ -152,8 +152,13 @@ void TextLayouts::EditInLine(std::string_view text, const UnitIndex& index, int3
         pieces[j].end = pieces[j + 1].start;  // to be checked when the piece is laid out again
         pieces[j].chars = units;
     } else {
+        // A piece that now reaches to the line's end still ends there; any other ends where
+        // it is found.
+        const int32_t len = span.end - span.start;
+        const bool last = m == pieces.size() && pieces.back().settled &&
+                          pieces.back().end == len - delta && len - edit.start <= 2 * kPieceBytes;
         pieces.resize(j + 1);
-        pieces[j].end = pieces[j].start;  // found afresh
+        pieces[j].end = last ? len : pieces[j].start;
         pieces[j].chars = 0;
     }
     Loosen(pieces[j]);

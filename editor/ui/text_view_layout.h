@@ -3,7 +3,8 @@
 // out in pieces of a few kilobytes: a line of a whole book typed in one paragraph costs the
 // layout of the pieces on screen, never of the whole line at once. Pieces start where rows of
 // the whole line start, so a piece's rows are the whole line's: each piece is found from the
-// one before it (its start is that one's end), and is remembered for the line and the width.
+// one before it (its start is that one's end), and is remembered while the line is kept, until
+// the width or the font changes.
 #include <QFont>
 #include <QList>
 #include <QString>
@@ -85,7 +86,7 @@ class TextLayouts {
     static constexpr int32_t kPieceBytes = 8192;
     // How far past a piece's end its layout reaches, so that the rows that end it are laid out
     // with what follows them.
-    static constexpr int32_t kTailBytes = 1024;
+    static constexpr int32_t kTailBytes = 512;
 
     void SetFont(const QFont& font);
     void SetWidth(qreal width);

@@ -40,7 +40,7 @@ struct Shown {
 };
 
 struct Cut {
-    int row = -1;  // rows that are the piece's
+    int row = -1;  // rows that are the piece's; -1: too few rows, -2: wanted past the last
     int chars = 0;
 };
 
@@ -57,6 +57,8 @@ Cut FindCut(const QTextLayout& layout, const Shown& shown, bool toLineEnd, int w
         if (ch == wantChar) return {row, ch};
         if (!toLineEnd) fallback = {row, ch};
     }
+    // Where the piece ended lies in the rows that may wrap differently: lay out further.
+    if (!toLineEnd && fallback.row > 0 && wantChar > fallback.chars) return {-2, 0};
     return fallback;
 }
 
@@ -88,7 +90,9 @@ void TextLayouts::Fill(std::string_view text, const LineSpan& span, LineLayout& 
     LinePiece& piece = line.pieces[k];
     const int32_t len = span.end - span.start;
     const bool known = piece.end > piece.start;  // where the piece ended, to be checked
-    int32_t reach = std::max(piece.start + kPieceBytes, known ? piece.end + kTailBytes : 0);
+    // A piece found afresh ends a little before kPieceBytes, so that laying it out again
+    // after an edit, to a little past its end, costs no more than kPieceBytes.
+    int32_t reach = known ? piece.end + kTailBytes : piece.start + kPieceBytes - kTailBytes;
     bool holdsPreedit = false;  // found to, though it was thought to end before it
     for (;;) {
         std::vector<int32_t> units = UnitStarts(text, span, piece.start, reach);
@@ -113,7 +117,7 @@ void TextLayouts::Fill(std::string_view text, const LineSpan& span, LineLayout& 
         std::unique_ptr<QTextLayout> layout = LayOut(chars, formats, shown.at);
         Cut cut = FindCut(*layout, shown, toLineEnd, wantChar);
         if (cut.row < 0) {  // too few rows past the preedit, or a very wide window
-            reach += reach - piece.start;
+            reach += cut.row == -2 ? 2 * kTailBytes : reach - piece.start;
             continue;
         }
         if (cut.chars < 0) cut.chars = static_cast<int>(chars.size());

@@ -13,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -874,6 +875,40 @@ TEST(TextView, EditsInALongLineShowTheModelsTextPieceByPiece) {
         ASSERT_EQ(area.view->ShownText(), qdm::ui::DecodeUnits(area.model.Text())) << step;
         ASSERT_NO_FATAL_FAILURE(area.ExpectPointsFindTheirCharacters()) << "step " << step;
     }
+}
+
+// The outline follows the caret; after Select All the caret is at the end, as in the other view.
+TEST(TextView, SelectAllTellsThatTheCaretMoved) {
+    Area area("one\r\ntwo");
+    QSignalSpy moved(&area.view->Events(), &qdm::ui::EditAreaEvents::caretMoved);
+    area.Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(moved.count(), 1);
+    EXPECT_EQ(area.view->CaretByte(), 8);
+}
+
+// The region the viewport paints while it lives.
+struct PaintedRegion : QObject {
+    QWidget& viewport;
+    QRegion region;
+    explicit PaintedRegion(QWidget& w) : viewport(w) { viewport.installEventFilter(this); }
+    ~PaintedRegion() override { viewport.removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+
+// A keystroke in a line that keeps its rows repaints those rows, not the screen below them.
+TEST(TextView, TypingRepaintsOnlyTheRowsOfTheLineTyped) {
+    Area area(NumberedLines(5) + "short\r\n" + NumberedLines(40), {400, 600});
+    const int32_t at = area.view->LineStartByte(5) + 2;
+    area.model.SetSelection(at, at);
+    QApplication::processEvents();
+    PaintedRegion painted(*area.view->viewport());
+    area.Type(QStringLiteral("x"));
+    QApplication::processEvents();
+    ASSERT_FALSE(painted.region.isEmpty());
+    EXPECT_LT(painted.region.boundingRect().bottom(), area.view->viewport()->height() / 2);
 }
 
 TEST(TextView, TabTypesATabInsteadOfMovingTheFocus) {
