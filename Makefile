@@ -18,8 +18,10 @@ build: deps
 run: build
 	@scripts/run-editor $(BUILD)
 
+# One job more than cores: a few tests spend their time waiting (a virtual display, an input
+# method starting, killed children), and another test runs meanwhile.
 test: build
-	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $$(( $(JOBS) + 1 ))
 
 # Each test binary whole, in a random order three times: a test that leans on another's leftovers
 # fails here even though it passes alone under ctest.

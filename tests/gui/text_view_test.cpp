@@ -860,7 +860,7 @@ TEST(TextView, EditsInALongLineShowTheModelsTextPieceByPiece) {
     std::string line;
     while (line.size() < 40000) line += pieces[random() % 6];
     Area area("top\r\n" + line + "\r\nend", {1200, 2400});  // several pieces on screen
-    for (int step = 0; step < 150; ++step) {
+    for (int step = 0; step < 80; ++step) {
         const int32_t start = 6, end = area.model.Length() - 5;
         const int32_t pos = start + static_cast<int32_t>(random() % (end - start));
         const int32_t removed = std::min<int32_t>(end - pos, static_cast<int32_t>(random() % 3));
