@@ -14,10 +14,11 @@ namespace {
 constexpr int32_t kLongestToken = 20;
 
 OutlineTag ReadTag(std::string_view text, size_t p, const scan::TagString& tag) {
-    OutlineTag t{static_cast<int32_t>(p), static_cast<int32_t>(tag.Length()), tag.kind, tag.isEnd};
+    OutlineTag t{static_cast<int32_t>(p), static_cast<int16_t>(tag.Length()),
+                 static_cast<int8_t>(tag.kind), tag.isEnd};
     if (tag.kind == TAG_SECTION && !tag.isEnd) {
         const size_t g = scan::NumberFieldEnd(text, p);
-        if (g != scan::npos) t.len = static_cast<int32_t>(g + 1 - p);
+        if (g != scan::npos) t.len = static_cast<int16_t>(g + 1 - p);
     }
     return t;
 }
@@ -85,7 +86,8 @@ void OutlineIndex::Build(std::string_view text) {
         while (!open.empty() && OutlineLevel(m_regions[open.back()].kind) >= level) close(t.pos, 0);
         const int32_t numberLen =
             t.kind == TAG_SECTION ? t.len - static_cast<int32_t>(kSectionBegin.size()) - 1 : 0;
-        m_regions.push_back({t.kind, t.pos, t.pos + t.len, m_textSize, 0, std::max(numberLen, 0),
+        m_regions.push_back({t.kind, t.pos, t.pos + t.len, m_textSize, 0,
+                             static_cast<int16_t>(std::max(numberLen, 0)),
                              open.empty() ? -1 : open.back(), 0});
         open.push_back(Size() - 1);
     }

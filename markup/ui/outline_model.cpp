@@ -34,7 +34,7 @@ void OutlineModel::CollectNameCandidates() {
             longestNumber.resize(d + 1);
         }
         if (r.kind == TAG_SECTION && r.numberLen > 0)
-            longestNumber[d] = std::max(longestNumber[d], r.numberLen);
+            longestNumber[d] = std::max<int32_t>(longestNumber[d], r.numberLen);
         else if (r.kind >= TAG_SECTION && r.kind <= TAG_EMPH)
             seen[d][r.kind == TAG_SECTION ? 0 : r.kind] = true;
     }

@@ -34,7 +34,8 @@ std::vector<OutlineTag> ReferenceTags(const std::string& text) {
                             break;
                         }
                     }
-                tags.push_back({static_cast<int32_t>(i), len, k + 1, end == 1});
+                tags.push_back({static_cast<int32_t>(i), static_cast<int16_t>(len),
+                                static_cast<int8_t>(k + 1), end == 1});
                 i += len;
                 found = true;
             }
@@ -64,7 +65,7 @@ std::vector<OutlineRegion> ReferenceRegions(const std::string& text) {
                         t.pos + t.len,
                         static_cast<int32_t>(text.size()),
                         0,
-                        t.kind == 1 && t.len > 10 ? t.len - 11 : 0,
+                        static_cast<int16_t>(t.kind == 1 && t.len > 10 ? t.len - 11 : 0),
                         parent,
                         0};
         size_t j = i + 1;
