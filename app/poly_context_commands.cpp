@@ -1,5 +1,6 @@
 #include "app/poly_context_commands.h"
 
+#include <functional>
 #include <optional>
 
 #include "app/polyphone_commands.h"
@@ -15,7 +16,17 @@ namespace qdm::ui {
 namespace {
 
 // Below this a text is worked out in a quarter of a second or less, with no progress shown.
-constexpr size_t kAuditInBackgroundBytes = 2u << 20;
+constexpr size_t kInBackgroundBytes = 2u << 20;
+
+// Runs `work` over a text of `bytes`: at once when short, behind a progress box over `owner`
+// when long. False when the user cancelled it.
+bool WorkOnText(size_t bytes, QWidget* owner, const char* title, const char* label,
+                const std::function<void(PassMeter&)>& work) {
+    if (bytes >= kInBackgroundBytes) return RunWithProgress(owner, QLit(title), QLit(label), work);
+    PassMeter quiet;
+    work(quiet);
+    return true;
+}
 
 }  // namespace
 
@@ -53,14 +64,9 @@ std::optional<PolySmartResult> ShowAuditWithReadings(CDialogPolyAudit& dialog,
         meter.Span(0.45, 1);
         read = ReadAuditContextsAndFix(audit, text, covered, *model, PolyStyle::Homophone, &meter);
     };
-    if (text.size() < kAuditInBackgroundBytes) {
-        PassMeter quiet;
-        work(quiet);
-    } else {
-        QWidget* owner = dialog.isVisible() ? static_cast<QWidget*>(&dialog) : host.owner;
-        if (!RunWithProgress(owner, QLit("多音字检查"), QLit("正在统计多音字，请稍候..."), work))
-            return std::nullopt;
-    }
+    QWidget* owner = dialog.isVisible() ? static_cast<QWidget*>(&dialog) : host.owner;
+    if (!WorkOnText(text.size(), owner, "多音字检查", "正在统计多音字，请稍候...", work))
+        return std::nullopt;
     if (!model) {
         dialog.SetResult(std::move(audit));
         dialog.SetFixable(0);
@@ -89,13 +95,9 @@ int64_t FixRestByContext(const PolyContextModel& model, std::string_view before,
         fix = SmartFix(model, text, DictionaryChangedRanges(before, text), PolyStyle::Homophone,
                        &meter);
     };
-    if (text.size() < kAuditInBackgroundBytes) {
-        PassMeter quiet;
-        work(quiet);
-    } else if (!RunWithProgress(owner, QLit("本文多音字处理"),
-                                QLit("正在按上下文修正多音字，请稍候..."), work)) {
+    if (!WorkOnText(text.size(), owner, "本文多音字处理", "正在按上下文修正多音字，请稍候...",
+                    work))
         return 0;
-    }
     text = std::move(fix.text);
     return fix.fixed;
 }
